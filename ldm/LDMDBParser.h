@@ -1,0 +1,44 @@
+// Reads the dynamic-disk database off each physical drive.
+#ifndef STRATA_LDM_LDMDBPARSER_H
+#define STRATA_LDM_LDMDBPARSER_H
+
+#include "disk/DeviceMap.h"
+#include "ldm/LDMDataBase.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace strata_col {
+
+class LDMDBParser {
+public:
+    virtual ~LDMDBParser() {}
+
+    // The database of every drive that carries a private header, keyed by
+    // the header's disk GUID text; a later drive with the same GUID wins.
+    DiskDatabaseMap ReadDatabases(const DeviceMap& devices);
+
+    // The private header's disk GUID text of the drive; empty for a basic
+    // disk or a drive that cannot be read.
+    std::string GetDiskGuid(const std::string& devicePath);
+
+    // The drive's sector size from its geometry; 0 when not available.
+    std::uint32_t GetBytesPerSector(const std::string& devicePath);
+
+    // Reads the private header into the 512-byte buffer; true when found.
+    bool ReadPrivateHeader(int file, std::vector<unsigned char>& header, std::uint32_t sectorSize);
+
+    LDMDataBase ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
+                                 std::uint32_t sectorSize);
+
+    // (disk Name, partition ObjectID) of a partition record, when its disk
+    // record is known.
+    static bool ResolvePartitionDisk(const RecordTable& disks, const RecordMap& partition,
+                                     std::pair<std::string, std::string>& result);
+};
+
+}  // namespace strata_col
+
+#endif

@@ -1,0 +1,9 @@
+#include "volume/LogicalDiskInformation.h"
+
+namespace strata_col {
+
+std::vector<PropertyMap> LogicalDiskInformation::Collect(DiskDatabaseMap&) {
+    return std::vector<PropertyMap>();
+}
+
+}  // namespace strata_col
