@@ -19,10 +19,15 @@
 #include <objbase.h>
 #include <setupapi.h>
 #include <winioctl.h>
+#include <ntddcdrm.h>
 #include <dskquota.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
+
+// The host interface has an operation of this name; the plug-in never calls
+// the window-class function the SDK maps it to.
+#undef GetClassName
 
 // Runs the module entry point at load time; Windows calls DllMain itself.
 #define STRATA_MODULE_ENTRY(entry)

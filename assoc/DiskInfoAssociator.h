@@ -1,0 +1,31 @@
+// Pairs drives, partitions and logical disks that the host already holds.
+#ifndef STRATA_ASSOC_DISKINFOASSOCIATOR_H
+#define STRATA_ASSOC_DISKINFOASSOCIATOR_H
+
+#include "collect/PropertyMap.h"
+#include "ldm/LDMDataBase.h"
+#include "plugin/telva.h"
+
+#include <vector>
+
+namespace strata_col {
+
+class DiskInfoAssociator {
+public:
+    explicit DiskInfoAssociator(const DiskDatabaseMap& databases) : databases(databases) {}
+    virtual ~DiskInfoAssociator() {}
+
+    std::vector<ReferenceMap> MediaPresentAssociations(
+        boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+    std::vector<ReferenceMap> PartitionPresentAssociations(
+        boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+    std::vector<ReferenceMap> LogicalDiskBasedOnPartitionAssociations(
+        boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+
+private:
+    DiskDatabaseMap databases;
+};
+
+}  // namespace strata_col
+
+#endif

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds one tree: scripts/build.sh DIR [cmake options...]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=$1; shift
+cmake -S "$top" -B "$top/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$top/$dir" -j"$(nproc)"
