@@ -4,6 +4,7 @@
 
 #include "disk/DeviceMap.h"
 #include "ldm/LDMDataBase.h"
+#include "ldm/PlatformDiskAccess.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,13 @@ namespace strata_col {
 
 class LDMDBParser {
 public:
+    // Reads drives through the platform (C run-time and DeviceIoControl).
+    LDMDBParser();
+    // Reads drives through `access`, which must outlive the parser.
+    explicit LDMDBParser(RawDiskAccess& access);
     virtual ~LDMDBParser() {}
+    LDMDBParser(const LDMDBParser&) = delete;
+    LDMDBParser& operator=(const LDMDBParser&) = delete;
 
     // The database of every drive that carries a private header, keyed by
     // the header's disk GUID text; a later drive with the same GUID wins.
@@ -30,13 +37,22 @@ public:
     // Reads the private header into the 512-byte buffer; true when found.
     bool ReadPrivateHeader(int file, std::vector<unsigned char>& header, std::uint32_t sectorSize);
 
+    // The database of the drive whose header is given. The area must lie
+    // within the drive: `driveLength` bytes, or the file's length when 0.
     LDMDataBase ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
-                                 std::uint32_t sectorSize);
+                                 std::uint32_t sectorSize, std::uint64_t driveLength = 0);
 
     // (disk Name, partition ObjectID) of a partition record, when its disk
     // record is known.
     static bool ResolvePartitionDisk(const RecordTable& disks, const RecordMap& partition,
                                      std::pair<std::string, std::string>& result);
+
+    // Fills partitionsByDiskName from the partitions and disks read.
+    static void IndexPartitionsByDisk(LDMDataBase& database);
+
+private:
+    PlatformDiskAccess platform_;
+    RawDiskAccess& access_;
 };
 
 }  // namespace strata_col

@@ -1,0 +1,153 @@
+#include "ldm/LDMDBParser.h"
+
+#include "ldm/BigEndian.h"
+#include "ldm/LdmLayout.h"
+#include "ldm/PrivateHeader.h"
+#include "ldm/VBLKParser.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace strata_col {
+
+using namespace ldm_layout;
+
+LDMDBParser::LDMDBParser() : access_(platform_) {}
+
+LDMDBParser::LDMDBParser(RawDiskAccess& access) : access_(access) {}
+
+std::uint32_t LDMDBParser::GetBytesPerSector(const std::string& devicePath) {
+    return access_.QueryDrive(devicePath).bytesPerSector;
+}
+
+bool LDMDBParser::ReadPrivateHeader(int file, std::vector<unsigned char>& header,
+                                    std::uint32_t sectorSize) {
+    header.assign(kPrivHeadSize, 0);
+    if (file < 0 || sectorSize == 0) {
+        return false;
+    }
+    std::vector<unsigned char> sector(sectorSize, 0);
+    if (!access_.Seek(file, static_cast<std::uint64_t>(kPrivHeadSector) * sectorSize)) {
+        return false;
+    }
+    const long got = access_.Read(file, sector.data(), sectorSize);
+    if (got <= 0) {
+        return false;
+    }
+    const std::size_t kept = std::min<std::size_t>(kPrivHeadSize, sector.size());
+    std::copy(sector.begin(), sector.begin() + kept, header.begin());
+    return IsPrivateHeader(header);
+}
+
+LDMDataBase LDMDBParser::ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
+                                          std::uint32_t sectorSize, std::uint64_t driveLength) {
+    PrivateHeader fields;
+    if (file < 0 || sectorSize == 0 || !DecodePrivateHeader(header, fields)) {
+        return LDMDataBase();
+    }
+    // The area must lie inside the drive and be handed to one 32-bit read;
+    // a header that announces more gives an empty database, never a huge
+    // allocation.
+    const std::uint64_t maxSectors = std::numeric_limits<std::uint64_t>::max() / sectorSize;
+    if (fields.configStart > maxSectors || fields.configSize > maxSectors) {
+        return LDMDataBase();
+    }
+    const std::uint64_t offset = fields.configStart * sectorSize;
+    const std::uint64_t count = fields.configSize * sectorSize;
+    if (driveLength == 0) {
+        driveLength = access_.EndOf(file);
+    }
+    if (count == 0 || count > std::numeric_limits<std::uint32_t>::max() ||
+        offset > driveLength || count > driveLength - offset) {
+        return LDMDataBase();
+    }
+
+    std::vector<unsigned char> area(static_cast<std::size_t>(count), 0);
+    if (!access_.Seek(file, offset)) {
+        return LDMDataBase();
+    }
+    if (access_.Read(file, area.data(), static_cast<std::uint32_t>(count)) <= 0) {
+        return LDMDataBase();
+    }
+    // The table of contents is the area's second sector; the low half of its
+    // configuration start, in 512-byte units, places the VMDB.
+    std::uint32_t configStart = 0;
+    if (!ReadBigEndian32(area.data(), area.size(),
+                         static_cast<std::size_t>(sectorSize) + kTocConfigRegionLowOffset,
+                         configStart)) {
+        return LDMDataBase();
+    }
+    const std::uint32_t vmdbOffset = configStart * kTocConfigStartUnit;  // wraps like the format's 32-bit field
+    VBLKParser parser;
+    return parser.Parse(area.data(), vmdbOffset, area.size());
+}
+
+bool LDMDBParser::ResolvePartitionDisk(const RecordTable& disks, const RecordMap& partition,
+                                       std::pair<std::string, std::string>& result) {
+    const RecordMap::const_iterator diskId = partition.find("DiskID");
+    if (diskId == partition.end()) {
+        return false;
+    }
+    const RecordTable::const_iterator disk = disks.find(diskId->second);
+    if (disk == disks.end()) {
+        return false;
+    }
+    const RecordMap::const_iterator name = disk->second.find("Name");
+    const RecordMap::const_iterator objectId = partition.find("ObjectID");
+    if (name == disk->second.end() || objectId == partition.end()) {
+        return false;
+    }
+    result = std::make_pair(name->second, objectId->second);
+    return true;
+}
+
+void LDMDBParser::IndexPartitionsByDisk(LDMDataBase& database) {
+    for (RecordTable::const_iterator it = database.partitions.begin();
+         it != database.partitions.end(); ++it) {
+        std::pair<std::string, std::string> placed;
+        if (ResolvePartitionDisk(database.disks, it->second, placed)) {
+            database.partitionsByDiskName.insert(placed);
+        }
+    }
+}
+
+DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
+    DiskDatabaseMap result;
+    for (DeviceMap::const_iterator device = devices.begin(); device != devices.end(); ++device) {
+        const std::string& path = device->second;
+        std::vector<unsigned char> header(kPrivHeadSize, 0);
+        const int file = access_.Open(path);
+        if (file < 0) {
+            continue;
+        }
+        const DriveSize drive = access_.QueryDrive(path);
+        if (drive.bytesPerSector == 0 || !ReadPrivateHeader(file, header, drive.bytesPerSector)) {
+            access_.Close(file);
+            continue;  // no sector size, or a basic disk
+        }
+        LDMDataBase database = ReadDiskDatabase(file, header, drive.bytesPerSector, drive.length);
+        IndexPartitionsByDisk(database);
+        PrivateHeader fields;
+        DecodePrivateHeader(header, fields);
+        result[fields.diskGuid] = database;
+        access_.Close(file);
+    }
+    return result;
+}
+
+std::string LDMDBParser::GetDiskGuid(const std::string& devicePath) {
+    const std::uint32_t sectorSize = GetBytesPerSector(devicePath);
+    const int file = access_.Open(devicePath);
+    if (file < 0) {
+        return std::string();
+    }
+    std::vector<unsigned char> header(kPrivHeadSize, 0);
+    PrivateHeader fields;
+    if (sectorSize != 0 && ReadPrivateHeader(file, header, sectorSize)) {
+        DecodePrivateHeader(header, fields);
+    }
+    access_.Close(file);
+    return fields.diskGuid;
+}
+
+}  // namespace strata_col

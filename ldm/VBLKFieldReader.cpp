@@ -1,0 +1,120 @@
+#include "ldm/VBLKFieldReader.h"
+
+namespace strata_col {
+
+namespace {
+const char kHexDigits[] = "0123456789abcdef";
+
+void AppendHex(unsigned char byte, std::string& text) {
+    text.push_back(kHexDigits[byte >> 4]);
+    text.push_back(kHexDigits[byte & 0x0F]);
+}
+}  // namespace
+
+VBLKFieldReader::VBLKFieldReader(const unsigned char* block, std::size_t size, int position)
+    : block_(block), size_(size), position_(position), exhausted_(position < 0) {}
+
+bool VBLKFieldReader::Take(std::size_t length) {
+    if (exhausted_ || static_cast<std::size_t>(position_) > size_ ||
+        length > size_ - static_cast<std::size_t>(position_)) {
+        exhausted_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool VBLKFieldReader::ReadByte(std::string& text, int advance) {
+    if (!Take(advance > 1 ? static_cast<std::size_t>(advance) : 1)) {
+        return false;
+    }
+    text.clear();
+    AppendHex(block_[position_], text);
+    position_ += advance;
+    return true;
+}
+
+bool VBLKFieldReader::ReadFixed(std::size_t length, bool isText, std::string& text) {
+    if (!Take(length)) {
+        return false;
+    }
+    text.clear();
+    const unsigned char* bytes = block_ + position_;
+    if (isText) {
+        for (std::size_t i = 0; i < length && bytes[i] != 0; ++i) {
+            text.push_back(static_cast<char>(bytes[i]));
+        }
+    } else {
+        text.reserve(2 * length);
+        for (std::size_t i = 0; i < length; ++i) {
+            AppendHex(bytes[i], text);
+        }
+    }
+    position_ += static_cast<int>(length);
+    return true;
+}
+
+bool VBLKFieldReader::ReadVar(bool isText, std::string& text) {
+    if (!Take(1)) {
+        return false;
+    }
+    const std::size_t length = block_[position_];
+    // The length byte and its bytes are one field: both must fit.
+    if (!Take(1 + length)) {
+        return false;
+    }
+    position_ += 1;
+    return ReadFixed(length, isText, text);
+}
+
+bool VBLKFieldReader::Skip(std::size_t length) {
+    if (!Take(length)) {
+        return false;
+    }
+    position_ += static_cast<int>(length);
+    return true;
+}
+
+bool VBLKRecordReader::Store(const char* key, bool ok, const std::string& text) {
+    if (ok) {
+        record_.insert(RecordMap::value_type(key, text));
+    }
+    return ok;
+}
+
+bool VBLKRecordReader::Byte(const char* key) {
+    std::string text;
+    return Store(key, fields_.ReadByte(text), text);
+}
+
+bool VBLKRecordReader::FixedNumber(const char* key, std::size_t length) {
+    std::string text;
+    return Store(key, fields_.ReadFixed(length, false, text), text);
+}
+
+bool VBLKRecordReader::FixedText(const char* key, std::size_t length) {
+    std::string text;
+    return Store(key, fields_.ReadFixed(length, true, text), text);
+}
+
+bool VBLKRecordReader::VarNumber(const char* key) {
+    std::string text;
+    return Store(key, fields_.ReadVar(false, text), text);
+}
+
+bool VBLKRecordReader::VarText(const char* key) {
+    std::string text;
+    return Store(key, fields_.ReadVar(true, text), text);
+}
+
+bool VBLKRecordReader::DropByte() {
+    std::string text;
+    return fields_.ReadByte(text);
+}
+
+bool VBLKRecordReader::DropVarNumber() {
+    std::string text;
+    return fields_.ReadVar(false, text);
+}
+
+}  // namespace strata_col
+

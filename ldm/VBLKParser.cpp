@@ -1,0 +1,82 @@
+#include "ldm/VBLKParser.h"
+
+#include "ldm/LdmLayout.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace strata_col {
+
+using namespace ldm_layout;
+
+namespace {
+
+// Offset within [position, position + window) of the first "VBLK" whose four
+// bytes lie in the area, or -1.
+long FindMagic(const unsigned char* area, std::uint64_t size, std::uint64_t position,
+               std::size_t window) {
+    for (std::size_t d = 0; d < window; ++d) {
+        const std::uint64_t at = position + d;
+        if (at + kVblkMagicSize > size) {
+            break;
+        }
+        if (std::memcmp(area + at, kVblkMagic, kVblkMagicSize) == 0) {
+            return static_cast<long>(d);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+VBLKParser::VBLKParser() : block_(kVblkSize, 0) {}
+
+LDMDataBase VBLKParser::Parse(const unsigned char* database, std::uint32_t vmdbOffset,
+                              std::size_t size) {
+    const std::uint64_t end = size;
+    std::uint64_t position = static_cast<std::uint64_t>(vmdbOffset) + kVmdbSize;
+    while (database != nullptr && position < end) {
+        const long found = FindMagic(database, end, position, kVblkSize);
+        if (found < 0) {
+            position += kVblkSearchStep;
+            continue;
+        }
+        std::fill(block_.begin(), block_.end(), 0);
+        const std::uint64_t start = position + static_cast<std::uint64_t>(found);
+        // A block is decoded only when at least one byte of the area follows
+        // it; a block that ends exactly at the area's end ends the scan.
+        if (start + kVblkSize >= end) {
+            break;
+        }
+        std::memcpy(block_.data(), database + start, kVblkSize);
+        position = start + kVblkSearchStep;
+        File(decoder_.Decode(block_.data(), block_.size()));
+    }
+    return database_;
+}
+
+void VBLKParser::File(const DecodedRecord& record) {
+    RecordTable* table = nullptr;
+    switch (record.kind) {
+    case VBLKRecordKind::Volume: table = &database_.volumes; break;
+    case VBLKRecordKind::Component: table = &database_.components; break;
+    case VBLKRecordKind::Partition: table = &database_.partitions; break;
+    case VBLKRecordKind::Disk: table = &database_.disks; break;
+    case VBLKRecordKind::DiskGroup: table = &database_.diskGroups; break;
+    case VBLKRecordKind::None: return;
+    }
+    const RecordMap::const_iterator id = record.fields.find("ObjectID");
+    if (id == record.fields.end()) {
+        return;  // its identifier did not fit in the block
+    }
+    // The first record with an ObjectID stays; later ones are dropped.
+    table->insert(RecordTable::value_type(id->second, record.fields));
+    if (record.kind == VBLKRecordKind::Disk) {
+        const RecordMap::const_iterator name = record.fields.find("Name");
+        if (name != record.fields.end() && !record.nameIndexGuid.empty()) {
+            database_.diskGuidByName.insert(std::make_pair(name->second, record.nameIndexGuid));
+        }
+    }
+}
+
+}  // namespace strata_col

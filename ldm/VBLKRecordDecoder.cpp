@@ -1,0 +1,148 @@
+#include "ldm/VBLKRecordDecoder.h"
+
+#include "ldm/LdmLayout.h"
+#include "ldm/VBLKFieldReader.h"
+
+namespace strata_col {
+
+using namespace ldm_layout;
+
+namespace {
+
+// Every layout below reads its fields in stored order and stops at the
+// first field that does not fit in the block.
+
+void DecodeVolume(VBLKRecordReader& r, unsigned char flags) {
+    const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("VolumeType") &&
+                      r.Skip(1) && r.FixedText("VolumeState", 14) && r.Byte("VolumeCategory") &&
+                      r.Skip(1) && r.Byte("VolumeNumber") && r.Skip(3) && r.DropByte() &&
+                      r.VarNumber("NumberOfChildren") && r.FixedNumber("LogCommitID1", 8) &&
+                      r.FixedNumber("LogCommitID2", 8) && r.VarNumber("Size") && r.Skip(4) &&
+                      r.Byte("PartitionType") && r.FixedNumber("VolumeID", 16);
+    if (!body) {
+        return;
+    }
+    if (flags & kFlagVolumeId1) {
+        if (!r.VarNumber("ID1")) return;
+    } else if (flags & kFlagVolumeId2) {
+        if (!r.VarNumber("ID2")) return;
+    }
+    if ((flags & kFlagVolumeChildSize) && !r.VarNumber("ChildSize")) {
+        return;
+    }
+    if (flags & kFlagVolumeDriveHint) {
+        r.VarText("DriveHint");
+    }
+}
+
+void DecodeComponent(VBLKRecordReader& r, unsigned char flags) {
+    const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("VolumeState") &&
+                      r.Byte("ComponentType") && r.Skip(4) && r.VarNumber("NumberOfChildren") &&
+                      r.FixedNumber("LogCommitID", 8) && r.Skip(8) && r.VarNumber("ParentID");
+    if (body && (flags & kFlagComponentStripe)) {
+        // Stripe size and column count: read, not kept.
+        r.DropVarNumber() && r.DropVarNumber();
+    }
+}
+
+void DecodePartition(VBLKRecordReader& r, unsigned char flags) {
+    const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.Skip(4) &&
+                      r.FixedNumber("LogCommitID", 8) && r.FixedNumber("Start", 8) &&
+                      r.FixedNumber("VolumeOffset", 8) && r.VarNumber("Size") &&
+                      r.VarNumber("ParentID") && r.VarNumber("DiskID");
+    if (body && (flags & kFlagPartitionIndex)) {
+        r.DropVarNumber();
+    }
+}
+
+void DecodeDiskV3(VBLKRecordReader& r) {
+    r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("DiskID") &&
+        r.VarText("AlternateName") && r.Skip(4) && r.FixedNumber("LogCommitID", 8);
+}
+
+// The version-4 DiskID joins the two 16-byte GUID fields with a comma.
+void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, DecodedRecord& decoded) {
+    if (!(r.VarNumber("ObjectID") && r.VarText("Name"))) {
+        return;
+    }
+    std::string first;
+    std::string second;
+    if (!fields.ReadFixed(16, false, first)) {
+        return;
+    }
+    decoded.nameIndexGuid = first;
+    if (!fields.ReadFixed(16, false, second)) {
+        return;
+    }
+    decoded.fields.insert(RecordMap::value_type("DiskID", first + "," + second));
+    r.Skip(3) && r.FixedNumber("ID", 2) && r.FixedNumber("LogCommitID", 8);
+}
+
+void DecodeDiskGroupV3(VBLKRecordReader& r) {
+    r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("DiskGroupID") && r.Skip(4) &&
+        r.FixedNumber("LogCommitID", 8);
+}
+
+void DecodeDiskGroupV4(VBLKRecordReader& r) {
+    r.VarNumber("ObjectID") && r.VarText("Name") && r.FixedNumber("DiskGroupID", 16) &&
+        r.FixedNumber("DiskSetID", 16) && r.Skip(4) && r.FixedNumber("LogCommitID", 8);
+}
+
+VBLKRecordKind KindOfType(unsigned char type) {
+    switch (type) {
+    case kTypeVolume: return VBLKRecordKind::Volume;
+    case kTypeComponent: return VBLKRecordKind::Component;
+    case kTypePartition: return VBLKRecordKind::Partition;
+    case kTypeDiskV3:
+    case kTypeDiskV4: return VBLKRecordKind::Disk;
+    case kTypeDiskGroupV3:
+    case kTypeDiskGroupV4: return VBLKRecordKind::DiskGroup;
+    default: return VBLKRecordKind::None;
+    }
+}
+
+}  // namespace
+
+DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t size) const {
+    DecodedRecord decoded;
+    if (size < kVblkBodyOffset) {
+        return decoded;
+    }
+    const unsigned char flags = block[kVblkFlagsOffset];
+    const unsigned char type = block[kVblkTypeOffset];
+    decoded.kind = KindOfType(type);
+    if (decoded.kind == VBLKRecordKind::None) {
+        return decoded;
+    }
+
+    VBLKFieldReader fields(block, size, static_cast<int>(kVblkUpdateStatusOffset));
+    VBLKRecordReader r(fields, decoded.fields);
+    std::string ignored;
+    // Update status (first of two bytes), flags, type, then the data length
+    // field, of which only the position is used.
+    fields.ReadByte(ignored, 2);
+    decoded.fields.insert(RecordMap::value_type("UpdateStatus", ignored));
+    fields.ReadByte(ignored, 1);
+    fields.ReadByte(ignored, 1);
+    decoded.fields.insert(RecordMap::value_type("RecordType", ignored));
+    fields.ReadByte(ignored, 4);
+
+    switch (type) {
+    case kTypeVolume: DecodeVolume(r, flags); break;
+    case kTypeComponent: DecodeComponent(r, flags); break;
+    case kTypePartition: DecodePartition(r, flags); break;
+    case kTypeDiskV3:
+        DecodeDiskV3(r);
+        if (decoded.fields.count("DiskID") != 0) {
+            decoded.nameIndexGuid = decoded.fields["DiskID"];
+        }
+        break;
+    case kTypeDiskV4: DecodeDiskV4(fields, r, decoded); break;
+    case kTypeDiskGroupV3: DecodeDiskGroupV3(r); break;
+    case kTypeDiskGroupV4: DecodeDiskGroupV4(r); break;
+    default: break;
+    }
+    return decoded;
+}
+
+}  // namespace strata_col

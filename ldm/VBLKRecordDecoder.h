@@ -1,0 +1,34 @@
+// Decodes one 128-byte VBLK block into a record map by its record type.
+#ifndef STRATA_LDM_VBLKRECORDDECODER_H
+#define STRATA_LDM_VBLKRECORDDECODER_H
+
+#include "ldm/LDMDataBase.h"
+
+#include <cstddef>
+#include <string>
+
+namespace strata_col {
+
+enum class VBLKRecordKind { None, Volume, Component, Partition, Disk, DiskGroup };
+
+struct DecodedRecord {
+    VBLKRecordKind kind = VBLKRecordKind::None;
+    RecordMap fields;
+    // Disk records: the GUID text the disk-name index keeps (version 3: the
+    // DiskID text, version 4: the 32 hex digits of the first GUID); empty
+    // when the record did not carry it.
+    std::string nameIndexGuid;
+};
+
+class VBLKRecordDecoder {
+public:
+    virtual ~VBLKRecordDecoder() {}
+
+    // Decodes the block (`size` bytes, the VBLK size). A type byte that is
+    // none of the seven record kinds gives kind None and no fields.
+    DecodedRecord Decode(const unsigned char* block, std::size_t size) const;
+};
+
+}  // namespace strata_col
+
+#endif
