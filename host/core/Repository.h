@@ -1,0 +1,34 @@
+// The committed instances of one namespace, in commit order, with the set of
+// their object paths so that a second instance of a path is refused.
+#ifndef STRATA_HOST_CORE_REPOSITORY_H
+#define STRATA_HOST_CORE_REPOSITORY_H
+
+#include "host/core/Schema.h"
+
+#include <set>
+#include <vector>
+
+namespace telva_host {
+
+class HostInstance;
+
+class TELVA_HOST_API Repository {
+public:
+    explicit Repository(const Schema& schema);
+
+    // Throws TTelvaException when an instance of the same path is stored.
+    void Store(const boost::shared_ptr<HostInstance>& instance);
+    // Instances of the class (and with deep of its subclasses) in commit order.
+    std::vector<boost::shared_ptr<HostInstance> > Instances(const std::string& className,
+                                                            bool deep) const;
+    std::size_t Count() const { return committed_.size(); }
+
+private:
+    const Schema& schema_;
+    std::vector<boost::shared_ptr<HostInstance> > committed_;
+    std::set<NTELVA20::TCIMReference> paths_;
+};
+
+}  // namespace telva_host
+
+#endif

@@ -1,0 +1,99 @@
+// strata-host: loads the Strata plug-in as the host framework would, asks it
+// for its classes once and prints the instances and the log.
+#include "host/HostSession.h"
+#include "host/PluginModule.h"
+#include "host/PluginRegistry.h"
+#include "host/program/HostOptions.h"
+#include "host/program/HostReport.h"
+
+#include <iostream>
+
+#ifndef _WIN32
+#include "platform/sim/SimMachine.h"
+#endif
+
+namespace {
+
+const int kExitFailure = 1;
+const int kExitUsage = 2;
+
+// Loads the simulated machine the plug-in will see. False after a message.
+bool LoadMachine(const std::string& file) {
+#ifdef _WIN32
+    std::cerr << "strata-host: --machine " << file << ": this build inventories the real machine\n";
+    return false;
+#else
+    try {
+        strata_sim::LoadMachineFile(file);
+        return true;
+    } catch (const std::exception& error) {
+        std::cerr << "strata-host: cannot load machine " << file << ": " << error.what() << "\n";
+        return false;
+    }
+#endif
+}
+
+void WriteReport(const telva_host::HostOptions& options, const telva_host::HostReport& report) {
+    switch (options.format) {
+    case telva_host::ReportFormat::kJson: telva_host::WriteJsonReport(std::cout, report); break;
+    case telva_host::ReportFormat::kMof: telva_host::WriteMofReport(std::cout, report); break;
+    default: telva_host::WriteTextReport(std::cout, report); break;
+    }
+}
+
+int Run(const telva_host::HostOptions& options) {
+    telva_host::CoreLogger::Instance().SetEchoLevel(options.logLevel);
+    if (!options.machineFile.empty() && !LoadMachine(options.machineFile)) return kExitFailure;
+
+    const std::string pluginPath = options.pluginPath.empty()
+                                       ? telva_host::ProgramFolder() + telva_host::DefaultPluginFileName()
+                                       : options.pluginPath;
+    telva_host::HostSession session;
+    try {
+        session.LoadPlugin(pluginPath);
+    } catch (const std::exception& error) {
+        std::cerr << "strata-host: " << error.what() << "\n";
+        return kExitFailure;
+    }
+    if (session.Registered().size() > 1) {
+        std::cerr << "strata-host: " << pluginPath << " registered " << session.Registered().size()
+                  << " callback objects; asking the first\n";
+    }
+
+    int status = 0;
+    telva_host::PluginInfo plugin;
+    try {
+        NTELVA20::IPluginCallbacks* callbacks = session.Plugin();
+        plugin.name = callbacks->GetName();
+        plugin.version = callbacks->GetVersion();
+        plugin.secondaryVersion = callbacks->GetSecondaryVersion();
+        plugin.status = callbacks->GetStatus();
+        session.Query(options.classes);
+    } catch (const std::exception& error) {
+        std::cerr << "strata-host: the query failed: " << error.what() << "\n";
+        status = kExitFailure;
+    } catch (...) {
+        std::cerr << "strata-host: the query failed with an unknown exception\n";
+        status = kExitFailure;
+    }
+    WriteReport(options, telva_host::CollectReport(session, plugin, options.classes));
+    telva_host::PluginRegistry::Instance().ReleaseAll();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    telva_host::HostOptions options;
+    try {
+        options = telva_host::ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const telva_host::UsageError& error) {
+        std::cerr << "strata-host: " << error.what() << "\n\n" << telva_host::UsageText();
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::cout << telva_host::UsageText();
+        return 0;
+    }
+    return Run(options);
+}
