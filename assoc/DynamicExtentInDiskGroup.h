@@ -1,0 +1,30 @@
+// Which disk group each dynamic volume belongs to
+// (ORVA_DynamicExtentInDiskGroup), read from the disk databases.
+#ifndef STRATA_ASSOC_DYNAMICEXTENTINDISKGROUP_H
+#define STRATA_ASSOC_DYNAMICEXTENTINDISKGROUP_H
+
+#include "assoc/HostInstances.h"
+#include "collect/PropertyMap.h"
+#include "ldm/LDMDataBase.h"
+#include "plugin/telva.h"
+
+#include <vector>
+
+namespace strata_col {
+
+class DynamicExtentInDiskGroup {
+public:
+    virtual ~DynamicExtentInDiskGroup() {}
+
+    std::vector<ReferenceMap> Collect(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                      const DiskDatabaseMap& databases);
+
+    // Dynamic extents keyed by the name of their volume's disk group; one
+    // entry per extent, however many disks carry its volume.
+    InstanceIndex MapExtentsByGroupName(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                        const DiskDatabaseMap& databases);
+};
+
+}  // namespace strata_col
+
+#endif

@@ -1,0 +1,46 @@
+#include "assoc/LogicalDiskBasedOnExtent.h"
+
+#include "assoc/DatabaseLookup.h"
+#include "assoc/ReferencePairs.h"
+#include "assoc/VolumeExtentMatch.h"
+#include "volume/StorageVolEnum.h"
+
+using NTELVA20::ICIMNamespace;
+
+namespace strata_col {
+
+std::vector<ReferenceMap> LogicalDiskBasedOnExtent::Collect(
+    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& diskDatabases) {
+    databases = diskDatabases;
+    const InstanceMap logicalDisks = MapLogicalDisksByVolume(nameSpace);
+    // An extent's DeviceID is its volume's ObjectID.
+    const InstanceMap extents = MapInstancesByDeviceID(nameSpace, "ORVA_DynamicExtent");
+
+    std::vector<ReferenceMap> associations;
+    for (const auto& extent : extents) {
+        InstanceMap::const_iterator logicalDisk = logicalDisks.find(extent.first);
+        if (logicalDisk == logicalDisks.end()) continue;
+        associations.push_back(
+            MakeAssociation("Antecedent", extent.second, "Dependent", logicalDisk->second));
+    }
+    return associations;
+}
+
+InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
+    boost::shared_ptr<ICIMNamespace> nameSpace) {
+    InstanceMap byVolume;
+    StorageVolEnum volumes;
+    for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
+        std::string deviceId;
+        if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
+        for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
+            const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, databases);
+            if (!match.Found()) continue;
+            const std::string volumeId = VolumeIdOfPartition(*match.database, match.partition);
+            if (!volumeId.empty()) byVolume.insert(std::make_pair(volumeId, logicalDisk));
+        }
+    }
+    return byVolume;
+}
+
+}  // namespace strata_col

@@ -1,0 +1,108 @@
+// The indexes MediaPresent pairs: drives, logical disks and partitions read
+// from the host, each keyed the way the other side can find it.
+#include "assoc/MediaPresent.h"
+
+#include "assoc/DatabaseLookup.h"
+#include "assoc/VolumeExtentMatch.h"
+#include "collect/TextConversions.h"
+#include "disk/InterfaceClasses.h"
+#include "disk/PhysDiskEnum.h"
+#include "ldm/LDMDBParser.h"
+#include "volume/StorageVolEnum.h"
+
+using NTELVA20::ICIMNamespace;
+
+namespace strata_col {
+
+namespace {
+
+// A version-4 disk record's DiskID carries a second GUID after a comma.
+std::string FirstGuidOf(const std::string& diskId) {
+    return diskId.substr(0, diskId.find(','));
+}
+
+}  // namespace
+
+MediaPresent::MediaPresent() : log(LogMessage::Instance()) {}
+
+InstanceIndex MediaPresent::IndexDrives(boost::shared_ptr<ICIMNamespace> nameSpace) {
+    DeviceMap disks;
+    {
+        PhysDiskEnum enumerator;
+        disks = enumerator.EnumerateDevices(kDiskInterface);
+    }
+    InstanceIndex index;
+    LDMDBParser parser;
+    for (const InstancePtr& drive : ReadInstances(nameSpace, "ORVA_MediaAccessDevice")) {
+        const std::string name = PropertyTextOr(drive, "Name", "Unknown");
+        const std::string deviceId = PropertyTextOr(drive, "DeviceID", "");
+        DeviceMap::const_iterator device = disks.lower_bound(deviceId);
+        // Only disks are indexed: optical, tape and floppy drives are not in
+        // the disk interface class.
+        if (device == disks.end() || device->first != deviceId) continue;
+        const std::string diskGuid = parser.GetDiskGuid(device->second);
+        index.insert(std::make_pair(diskGuid.empty() ? name : diskGuid, drive));
+    }
+    log->WriteLevel4(ToDecimalText(index.size()) + " physical drives were detected.");
+    return index;
+}
+
+InstanceIndex MediaPresent::IndexLogicalDisks(boost::shared_ptr<ICIMNamespace> nameSpace) {
+    InstanceIndex index;
+    LDMDBParser parser;
+    for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
+        std::string deviceId;
+        if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
+        StorageVolEnum volumes;
+        for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
+            if (extent.first.empty()) continue;
+            const std::string diskGuid = parser.GetDiskGuid(extent.first);
+            if (!diskGuid.empty()) index.insert(std::make_pair(diskGuid, logicalDisk));
+        }
+        for (const std::string& driveName : volumes.DiskNamesForVolume(deviceId)) {
+            index.insert(std::make_pair(driveName, logicalDisk));
+        }
+    }
+    log->WriteLevel4(ToDecimalText(index.size()) + " physical drives for the installed volumes");
+    return index;
+}
+
+SignatureIndex MediaPresent::IndexPartitionsBySignature(
+    boost::shared_ptr<ICIMNamespace> nameSpace) {
+    SignatureIndex index;
+    for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
+        std::string signature;
+        if (ReadPropertyText(partition, "Signature", signature)) {
+            index.insert(std::make_pair(DecimalTextToNumber(signature), partition));
+        }
+    }
+    return index;
+}
+
+InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespace> nameSpace) {
+    InstanceIndex index;
+    for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
+        std::string deviceId;
+        if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
+        // A dynamic-disk partition's DeviceID is its record's ObjectID.
+        const LDMDataBase* database = DatabaseHoldingPartition(databases, deviceId);
+        if (!database) continue;
+        const RecordMap& record = *FindRecord(database->partitions, deviceId);
+        const RecordMap* disk = FindRecord(database->disks, RecordField(record, "DiskID"));
+        if (!disk) continue;
+        const std::string diskGuid = FirstGuidOf(RecordField(*disk, "DiskID"));
+        if (!diskGuid.empty()) index.insert(std::make_pair(DriveKeyOfDiskGuid(diskGuid), partition));
+    }
+    return index;
+}
+
+std::string MediaPresent::DriveKeyOfDiskGuid(const std::string& recordGuid) const {
+    if (databases.count(recordGuid)) return recordGuid;
+    const std::string wanted = NormalizedGuid(recordGuid);
+    for (const auto& entry : databases) {
+        if (NormalizedGuid(entry.first) == wanted) return entry.first;
+    }
+    return recordGuid;
+}
+
+}  // namespace strata_col

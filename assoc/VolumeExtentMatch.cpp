@@ -1,0 +1,40 @@
+#include "assoc/VolumeExtentMatch.h"
+
+#include "assoc/DatabaseLookup.h"
+#include "ldm/LDMDBParser.h"
+
+namespace strata_col {
+
+PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent& extent,
+                                 const DiskDatabaseMap& databases) {
+    if (drivePath.empty()) return PartitionMatch();
+    LDMDBParser parser;
+    return MatchExtentOnDisk(parser.GetDiskGuid(drivePath), extent, databases);
+}
+
+PartitionMatch MatchExtentOnDisk(const std::string& diskGuid, const DiskExtent& extent,
+                                 const DiskDatabaseMap& databases) {
+    PartitionMatch match;
+    if (diskGuid.empty()) return match;
+    DiskDatabaseMap::const_iterator database = databases.find(diskGuid);
+    if (database == databases.end()) return match;
+
+    for (const auto& partition : GetDiskPartitions(diskGuid, database->second)) {
+        if (ExtentMatchesPartition(extent, RecordField(partition.second, "Start"),
+                                   RecordField(partition.second, "Size"))) {
+            match.database = &database->second;
+            match.partitionId = partition.first;
+            match.partition = partition.second;
+            return match;
+        }
+    }
+    return match;
+}
+
+std::string VolumeDevicePath(const std::string& logicalDiskId) {
+    const std::string volume =
+        logicalDiskId.empty() ? logicalDiskId : logicalDiskId.substr(0, logicalDiskId.size() - 1);
+    return "\\\\.\\" + volume;
+}
+
+}  // namespace strata_col

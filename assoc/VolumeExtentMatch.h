@@ -1,0 +1,38 @@
+// Finding the dynamic-disk partition record that a volume's disk extent
+// occupies.
+#ifndef STRATA_ASSOC_VOLUMEEXTENTMATCH_H
+#define STRATA_ASSOC_VOLUMEEXTENTMATCH_H
+
+#include "ldm/LDMDataBase.h"
+#include "volume/DiskExtent.h"
+
+#include <string>
+
+namespace strata_col {
+
+// A partition record and the database it was found in.
+struct PartitionMatch {
+    const LDMDataBase* database = nullptr;  // null: no match
+    std::string partitionId;
+    RecordMap partition;
+
+    bool Found() const { return database != nullptr; }
+};
+
+// The first partition record (in ObjectID order) of the drive's dynamic disk
+// whose Start and Size are the extent's; no match for an empty drive path, a
+// basic disk or a disk without database.
+PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent& extent,
+                                 const DiskDatabaseMap& databases);
+
+// The same for a drive whose disk GUID is already known.
+PartitionMatch MatchExtentOnDisk(const std::string& diskGuid, const DiskExtent& extent,
+                                 const DiskDatabaseMap& databases);
+
+// The device path of a logical disk's volume: its DeviceID without the last
+// character (the closing backslash of C:\ ), behind the "\\.\" prefix.
+std::string VolumeDevicePath(const std::string& logicalDiskId);
+
+}  // namespace strata_col
+
+#endif
