@@ -10,6 +10,9 @@
 namespace strata_col {
 
 // The drive classes: one record per present drive of the class's interface.
+// ORVA_DiskDrive, ORVA_CDROMDrive, ORVA_DVDDrive, ORVA_TapeDrive and
+// ORVA_DisketteDrive have an interface class; any other name is served with
+// the all-zero interface class, which has no devices.
 class PhysDiskInformation {
 public:
     virtual ~PhysDiskInformation() {}

@@ -8,7 +8,10 @@
 
 namespace strata_col {
 
-// ORVA_DynamicDiskGroup: one record per disk group found in the databases.
+// ORVA_DynamicDiskGroup: one record per disk group found in the databases,
+// however many disks carry it. CollectionID and ElementName are the group's
+// Name exactly as its record stores it (the membership associations join on
+// it), DiskGroupID the record's group GUID.
 class DiskGroupInformation {
 public:
     virtual ~DiskGroupInformation() {}

@@ -1,9 +1,12 @@
 #include "volume/LogicalDiskInformation.h"
 
+#include "volume/StorageVolEnum.h"
+
 namespace strata_col {
 
-std::vector<PropertyMap> LogicalDiskInformation::Collect(DiskDatabaseMap&) {
-    return std::vector<PropertyMap>();
+std::vector<PropertyMap> LogicalDiskInformation::Collect(DiskDatabaseMap& databases) {
+    StorageVolEnum volumes;
+    return volumes.CollectLogicalDisks(databases);
 }
 
 }  // namespace strata_col

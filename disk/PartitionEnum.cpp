@@ -1,0 +1,286 @@
+#include "disk/PartitionEnum.h"
+
+#include "collect/TextConversions.h"
+#include "disk/InterfaceClasses.h"
+#include "disk/PhysDiskEnum.h"
+#include "ldm/LDMDBParser.h"
+#include "volume/DeviceHandle.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace strata_col {
+
+namespace {
+
+// Drive layout answer: header, then fixed-size entries.
+const std::size_t kLayoutBufferSize = 40960;
+const std::size_t kLayoutHeaderSize = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
+const std::size_t kLayoutEntrySize = sizeof(PARTITION_INFORMATION_EX);
+
+// Classification codes of PartitionType.
+const unsigned kUnrecognized = 0;
+const unsigned kBootablePrimary = 1;
+const unsigned kExtended = 2;
+const unsigned kRecognized = 3;
+const unsigned kDynamic = 4;
+const unsigned kEfiSystem = 6;
+const unsigned kMicrosoftReserved = 8;
+const unsigned kBasicData = 9;
+const unsigned kLdmMetadata = 10;
+const unsigned kLdmData = 11;
+
+const BYTE kMbrExtended = 0x05;
+const BYTE kMbrExtendedLba = 0x0F;
+const BYTE kFaultTolerantBit = 0x80;
+const BYTE kFileSystemTypeMask = 0x3F;
+const BYTE kFaultTolerantTypes[] = {0x01, 0x06, 0x07, 0x0B, 0x0C, 0x0E};
+
+const char kGptSubType[] = "65535";
+
+struct GptType {
+    GUID type;
+    unsigned code;
+};
+
+// Compared in this order.
+const GptType kGptTypes[] = {
+    {{0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}}, kBasicData},
+    {{0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}}, kEfiSystem},
+    {{0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}},
+     kMicrosoftReserved},
+    {{0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}}, kLdmMetadata},
+    {{0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}}, kLdmData},
+};
+
+// The Windows test for a fault-tolerant set member's type byte.
+bool IsFaultTolerantType(BYTE type) {
+    if ((type & kFaultTolerantBit) == 0) return false;
+    for (BYTE fileSystem : kFaultTolerantTypes) {
+        if ((type & kFileSystemTypeMask) == fileSystem) return true;
+    }
+    return false;
+}
+
+void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
+    record.insert(std::make_pair(name, value));
+}
+
+std::string Field(const RecordMap& record, const char* key) {
+    RecordMap::const_iterator field = record.find(key);
+    return field == record.end() ? std::string() : field->second;
+}
+
+const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId) {
+    RecordTable::const_iterator found = table.find(objectId);
+    return found == table.end() || found->second.empty() ? nullptr : &found->second;
+}
+
+std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t>(code)); }
+
+std::string Bytes(std::uint64_t sectors, std::uint32_t bytesPerSector) {
+    return ToDecimalText(static_cast<unsigned long long>(sectors * bytesPerSector));
+}
+
+}  // namespace
+
+PartitionEnum::PartitionEnum() : extendedSeen(false), log(LogMessage::Instance()) {
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+}
+
+PartitionEnum::~PartitionEnum() { SetErrorMode(0); }
+
+std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceClass,
+                                                          DiskDatabaseMap& databases) {
+    std::vector<PropertyMap> records;
+    PhysDiskEnum drives;
+    const bool diskClass = SameGuid(interfaceClass, kDiskInterface);
+    for (const auto& device : drives.EnumerateDevices(interfaceClass)) {
+        const std::string& devicePath = device.second;
+        if (diskClass) {
+            LDMDBParser parser;
+            const std::string diskGuid = parser.GetDiskGuid(devicePath);
+            // A dynamic disk's layout shows only its container partition;
+            // without usable database records that is what gets reported.
+            const std::vector<PropertyMap> dynamic =
+                diskGuid.empty() ? std::vector<PropertyMap>()
+                                 : DatabasePartitions(devicePath, diskGuid, databases);
+            if (!dynamic.empty()) {
+                records.insert(records.end(), dynamic.begin(), dynamic.end());
+                continue;
+            }
+        }
+
+        DeviceHandle drive(drives.OpenDevice(devicePath));
+        if (!drive.IsValid()) {
+            const DWORD error = GetLastError();
+            log->WriteLevel3("Invalid handle to the disk drive. Unable to retrieve partition information.");
+            log->WriteSystemError(error);
+            continue;
+        }
+        // No geometry: an empty drive, which has no partitions.
+        if (drives.GetDiskGeometry(drive.Get()).empty()) continue;
+        const PropertyMap name = drives.GetDriveName(drive.Get());
+        PropertyMap::const_iterator diskName = name.find("Name");
+        const std::vector<PropertyMap> basic =
+            BasicPartitions(drive.Get(), diskName == name.end() ? "Unknown" : diskName->second);
+        records.insert(records.end(), basic.begin(), basic.end());
+    }
+    return records;
+}
+
+std::vector<PropertyMap> PartitionEnum::BasicPartitions(HANDLE drive, const std::string& diskName) {
+    std::vector<PropertyMap> records;
+    extendedSeen = false;
+    if (drive == INVALID_HANDLE_VALUE) return records;
+
+    std::vector<unsigned char> layout(kLayoutBufferSize, 0);
+    DWORD returned = 0;
+    if (!DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, layout.data(),
+                         static_cast<DWORD>(layout.size()), &returned, nullptr)) {
+        const DWORD error = GetLastError();
+        log->WriteLevel3("Unable to retrieve partition information.");
+        log->WriteSystemError(error);
+        return records;
+    }
+
+    DRIVE_LAYOUT_INFORMATION_EX header;
+    std::memcpy(&header, layout.data(), kLayoutHeaderSize);
+    const std::size_t fits = (layout.size() - kLayoutHeaderSize) / kLayoutEntrySize;
+    for (std::size_t i = 0; i < header.PartitionCount && i < fits; ++i) {
+        PARTITION_INFORMATION_EX entry;
+        std::memcpy(&entry, layout.data() + kLayoutHeaderSize + i * kLayoutEntrySize,
+                    kLayoutEntrySize);
+        PropertyMap record = PartitionProperties(entry);
+        if (record.empty()) continue;
+        const std::string identifier =
+            diskName + ",Partition " + ToDecimalText(static_cast<std::uint32_t>(entry.PartitionNumber));
+        Insert(record, "Signature",
+               entry.PartitionStyle == PARTITION_STYLE_MBR
+                   ? ToDecimalText(static_cast<std::uint32_t>(header.Mbr.Signature))
+                   : std::string("0"));
+        Insert(record, "DeviceID", identifier);
+        Insert(record, "Name", identifier);
+        records.push_back(record);
+    }
+    return records;
+}
+
+PropertyMap PartitionEnum::PartitionProperties(const PARTITION_INFORMATION_EX& entry) {
+    if (entry.PartitionStyle == PARTITION_STYLE_MBR && entry.Mbr.PartitionType != 0) {
+        return MbrPartitionProperties(entry);
+    }
+    if (entry.PartitionStyle == PARTITION_STYLE_GPT && !SameGuid(entry.Gpt.PartitionType, kNullInterface)) {
+        return GptPartitionProperties(entry);
+    }
+    return PropertyMap();
+}
+
+PropertyMap PartitionEnum::MbrPartitionProperties(const PARTITION_INFORMATION_EX& entry) {
+    PropertyMap record;
+    const bool boot = entry.Mbr.BootIndicator == 1;
+    const bool recognized = entry.Mbr.RecognizedPartition == 1;
+    BYTE type = entry.Mbr.PartitionType;
+    bool primary = false;
+    unsigned code = kUnrecognized;
+    if (recognized && boot) {
+        code = kBootablePrimary;
+        primary = true;
+    } else if (type == kMbrExtended || type == kMbrExtendedLba) {
+        // The entries that chain the logical drives repeat the extended
+        // type; only the disk's first extended entry is a partition.
+        if (extendedSeen) return record;
+        code = kExtended;
+        type = 0;
+        extendedSeen = true;
+    } else {
+        code = recognized ? kRecognized : kUnrecognized;
+    }
+    Insert(record, "Bootable", BoolText(boot));
+    Insert(record, "Allocatable", BoolText(recognized));
+    Insert(record, "PartitionType", Code(code));
+    Insert(record, "PartitionSubType", Code(type));
+    Insert(record, "PrimaryPartition", BoolText(primary));
+    Insert(record, "FaultTolerant", BoolText(IsFaultTolerantType(type)));
+    Insert(record, "Size", ToDecimalText(static_cast<long long>(entry.PartitionLength.QuadPart)));
+    Insert(record, "StartingOffset", ToDecimalText(static_cast<long long>(entry.StartingOffset.QuadPart)));
+    return record;
+}
+
+PropertyMap PartitionEnum::GptPartitionProperties(const PARTITION_INFORMATION_EX& entry) {
+    PropertyMap record;
+    unsigned code = kUnrecognized;
+    for (const GptType& known : kGptTypes) {
+        if (SameGuid(entry.Gpt.PartitionType, known.type)) {
+            code = known.code;
+            break;
+        }
+    }
+    Insert(record, "PartitionType", Code(code));
+    Insert(record, "PartitionSubType", kGptSubType);
+    Insert(record, "Size", ToDecimalText(static_cast<long long>(entry.PartitionLength.QuadPart)));
+    Insert(record, "StartingOffset", ToDecimalText(static_cast<long long>(entry.StartingOffset.QuadPart)));
+    Insert(record, "FaultTolerant", BoolText(false));
+    Insert(record, "Bootable", BoolText(false));
+    Insert(record, "Allocatable", BoolText(false));
+    Insert(record, "PrimaryPartition", BoolText(false));
+    return record;
+}
+
+std::vector<PropertyMap> PartitionEnum::DynamicPartitions(const std::string& devicePath,
+                                                          DiskDatabaseMap& databases) {
+    LDMDBParser parser;
+    const std::string diskGuid = parser.GetDiskGuid(devicePath);
+    if (diskGuid.empty()) return std::vector<PropertyMap>();
+    return DatabasePartitions(devicePath, diskGuid, databases);
+}
+
+std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& devicePath,
+                                                           const std::string& diskGuid,
+                                                           const DiskDatabaseMap& databases) {
+    std::vector<PropertyMap> records;
+    DiskDatabaseMap::const_iterator found = databases.find(diskGuid);
+    if (found == databases.end()) return records;
+    const LDMDataBase& database = found->second;
+
+    bool sectorSizeAsked = false;
+    std::uint32_t bytesPerSector = 0;
+    for (const auto& partition : GetDiskPartitions(diskGuid, database)) {
+        const std::string& objectId = partition.first;
+        const RecordMap* component =
+            FindRecord(database.components, Field(partition.second, "ParentID"));
+        const RecordMap* volume =
+            component ? FindRecord(database.volumes, Field(*component, "ParentID")) : nullptr;
+        if (volume == nullptr) {
+            log->WriteLevel3("Partition record " + objectId + " on " + devicePath +
+                             " has no component or volume record; partition not reported.");
+            continue;
+        }
+        if (!sectorSizeAsked) {
+            LDMDBParser parser;
+            bytesPerSector = parser.GetBytesPerSector(devicePath);
+            sectorSizeAsked = true;
+        }
+
+        // Members of a RAID-5 component or of a mirror are fault tolerant.
+        const bool faultTolerant = HexTextToNumber(Field(*component, "ComponentType")) == 3 ||
+                                   HexTextToNumber(Field(*volume, "NumberOfChildren")) > 1;
+        PropertyMap record;
+        Insert(record, "PartitionType", Code(kDynamic));
+        Insert(record, "FaultTolerant", BoolText(faultTolerant));
+        Insert(record, "PartitionSubType", Field(*volume, "PartitionType"));
+        // Without the drive's sector size the byte figures are unknown.
+        if (bytesPerSector != 0) {
+            Insert(record, "Size", Bytes(HexTextToNumber(Field(partition.second, "Size")), bytesPerSector));
+            Insert(record, "StartingOffset",
+                   Bytes(HexTextToNumber(Field(partition.second, "Start")), bytesPerSector));
+        }
+        Insert(record, "Name", Field(partition.second, "Name"));
+        Insert(record, "DeviceID", objectId);
+        Insert(record, "ElementName", objectId);
+        records.push_back(record);
+    }
+    return records;
+}
+
+}  // namespace strata_col

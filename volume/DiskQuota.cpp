@@ -1,0 +1,55 @@
+// Disk-quota state of a volume, through the system's quota control object.
+#include "volume/StorageVolEnum.h"
+
+#include "collect/TextConversions.h"
+#include "platform/win32.h"
+
+namespace strata_col {
+
+namespace {
+
+// CLSID_DiskQuotaControl and IID_IDiskQuotaControl.
+const GUID kDiskQuotaControlClass = {
+    0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+const GUID kDiskQuotaControlInterface = {
+    0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+
+// The quota control object serves drive roots only.
+const std::size_t kMaxRootLength = 3;
+
+DWORD QueryQuotaState(const WCHAR* root) {
+    DWORD state = 0;
+    IDiskQuotaControl* control = nullptr;
+    const HRESULT created =
+        CoCreateInstance(kDiskQuotaControlClass, nullptr, CLSCTX_INPROC_SERVER,
+                         kDiskQuotaControlInterface, reinterpret_cast<LPVOID*>(&control));
+    if (created != S_OK || control == nullptr) return 0;
+    if (control->Initialize(root, TRUE) == S_OK && control->GetQuotaState(&state) != S_OK) {
+        state = 0;
+    }
+    control->Release();
+    return state;
+}
+
+}  // namespace
+
+PropertyMap StorageVolEnum::GetQuotaStatus(const std::string& volumePath) {
+    PropertyMap quota;
+    if (volumePath.size() > kMaxRootLength) return quota;
+
+    WCHAR root[kMaxRootLength + 1] = {};
+    for (std::size_t i = 0; i < volumePath.size(); ++i) {
+        root[i] = static_cast<WCHAR>(static_cast<unsigned char>(volumePath[i]));
+    }
+
+    const HRESULT initialized = CoInitialize(nullptr);
+    const DWORD state = QueryQuotaState(root);
+    if (SUCCEEDED(initialized)) CoUninitialize();
+
+    quota.insert(std::make_pair(
+        std::string("DiskQuotaStatus"),
+        ToDecimalText(static_cast<std::uint32_t>(state & DISKQUOTA_STATE_MASK))));
+    return quota;
+}
+
+}  // namespace strata_col

@@ -1,0 +1,153 @@
+// A volume's disk extents, and its layout and state in the dynamic-disk
+// database, found by matching the extents against the partition records.
+#include "volume/StorageVolEnum.h"
+
+#include "collect/TextConversions.h"
+#include "ldm/LDMDBParser.h"
+#include "platform/win32.h"
+#include "volume/DeviceHandle.h"
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace strata_col {
+
+namespace {
+
+const std::size_t kExtentsOffset = offsetof(VOLUME_DISK_EXTENTS, Extents);
+// Room the retry allows per extent, beyond the header's extent count.
+const std::size_t kRetryBytesPerExtent = 32;
+const std::size_t kRetryHeaderBytes = 4;
+// More extents than any volume has; a larger count is not believed.
+const DWORD kMaxExtents = 1u << 16;
+
+std::string Field(const RecordMap& record, const char* key) {
+    RecordMap::const_iterator field = record.find(key);
+    return field == record.end() ? std::string() : field->second;
+}
+
+// A hex count field as an int; absurd values saturate instead of wrapping.
+int HexCount(const RecordMap& record, const char* key) {
+    const std::uint64_t value = HexTextToNumber(Field(record, key));
+    return value > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+}
+
+const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId) {
+    RecordTable::const_iterator found = table.find(objectId);
+    return found == table.end() || found->second.empty() ? nullptr : &found->second;
+}
+
+ExtentMap ExtentsFromAnswer(const std::vector<unsigned char>& answer) {
+    ExtentMap extents;
+    DWORD count = 0;
+    std::memcpy(&count, answer.data(), sizeof count);
+    const std::size_t fits = (answer.size() - kExtentsOffset) / sizeof(DISK_EXTENT);
+    for (std::size_t i = 0; i < count && i < fits; ++i) {
+        DISK_EXTENT raw;
+        std::memcpy(&raw, answer.data() + kExtentsOffset + i * sizeof(DISK_EXTENT), sizeof raw);
+        DiskExtent extent;
+        extent.diskNumber = raw.DiskNumber;
+        extent.startingOffset = raw.StartingOffset.QuadPart;
+        extent.extentLength = raw.ExtentLength.QuadPart;
+        // The first extent on a disk stands for the volume on that disk.
+        extents.insert(std::make_pair(PhysicalDrivePath(raw.DiskNumber), extent));
+    }
+    return extents;
+}
+
+}  // namespace
+
+ExtentMap StorageVolEnum::GetDynamicVolumeExtents(const std::string& devicePath) {
+    DeviceHandle volume(DeviceHandle::OpenForQueries(devicePath));
+    if (!volume.IsValid()) {
+        const DWORD error = GetLastError();
+        log->WriteLevel3("Unable to create the file for the Dynamic volume extent.");
+        log->WriteSystemError(error);
+        return ExtentMap();
+    }
+
+    std::vector<unsigned char> answer(sizeof(VOLUME_DISK_EXTENTS), 0);
+    DWORD returned = 0;
+    if (!DeviceIoControl(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
+                         answer.data(), static_cast<DWORD>(answer.size()), &returned, nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_MORE_DATA) {
+            log->WriteLevel3("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS failed in Dynamic volume extent.");
+            log->WriteSystemError(error);
+            return ExtentMap();
+        }
+        // The first answer holds the number of extents; ask again with room
+        // for all of them.
+        DWORD count = 0;
+        std::memcpy(&count, answer.data(), sizeof count);
+        if (count > kMaxExtents) {
+            log->WriteLevel3("Volume reports " + ToDecimalText(static_cast<std::uint32_t>(count)) +
+                             " disk extents; extents not read.");
+            return ExtentMap();
+        }
+        const std::size_t size = count * kRetryBytesPerExtent + kRetryHeaderBytes;
+        answer.assign(size < sizeof(VOLUME_DISK_EXTENTS) ? sizeof(VOLUME_DISK_EXTENTS) : size, 0);
+        if (!DeviceIoControl(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
+                             answer.data(), static_cast<DWORD>(answer.size()), &returned,
+                             nullptr)) {
+            return ExtentMap();
+        }
+    }
+    return ExtentsFromAnswer(answer);
+}
+
+RecordMap StorageVolEnum::GetVolumeLayoutAndState(const std::string& devicePath,
+                                                  const DiskDatabaseMap& databases) {
+    RecordMap result;
+    const ExtentMap extents = GetDynamicVolumeExtents(devicePath);
+    for (const auto& extent : extents) {
+        // The last matching partition, in scanning order, is the answer.
+        RecordMap match = MatchDynamicVolume(extent.first, extent.second, databases);
+        if (!match.empty()) result.swap(match);
+    }
+    return result;
+}
+
+// The volume record, with its layout, of the last partition record of the
+// drive's database that the extent occupies; empty when there is none.
+RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
+                                             const DiskExtent& extent,
+                                             const DiskDatabaseMap& databases) {
+    RecordMap result;
+    LDMDBParser parser;
+    const std::string diskGuid = parser.GetDiskGuid(drivePath);
+    if (diskGuid.empty()) return result;
+    DiskDatabaseMap::const_iterator database = databases.find(diskGuid);
+    if (database == databases.end()) return result;
+
+    const LDMDataBase& records = database->second;
+    for (const auto& partition : GetDiskPartitions(diskGuid, records)) {
+        if (!ExtentMatchesPartition(extent, Field(partition.second, "Start"),
+                                    Field(partition.second, "Size"))) {
+            continue;
+        }
+        const RecordMap* component =
+            FindRecord(records.components, Field(partition.second, "ParentID"));
+        const RecordMap* volume =
+            component ? FindRecord(records.volumes, Field(*component, "ParentID")) : nullptr;
+        if (volume == nullptr) continue;
+        result = *volume;
+        result["Layout"] = LayoutName(HexCount(*component, "ComponentType"),
+                                      HexCount(*volume, "NumberOfChildren"),
+                                      HexCount(*component, "NumberOfChildren"));
+    }
+    return result;
+}
+
+std::string StorageVolEnum::LayoutName(int componentType, int volumeChildren,
+                                       int componentChildren) {
+    if (volumeChildren >= 2) return "Mirror";
+    if (componentType == 1) return "Striped";
+    if (componentType == 2 && componentChildren >= 2) return "Spanned";
+    if (componentType == 2 && componentChildren == 1) return "Simple";
+    if (componentType == 3) return "RAID-5";
+    return "Unknown";
+}
+
+}  // namespace strata_col

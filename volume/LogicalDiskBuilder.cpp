@@ -1,0 +1,93 @@
+// The record of one ORVA_LogicalDisk.
+#include "volume/StorageVolEnum.h"
+
+#include "collect/TextConversions.h"
+#include "platform/win32.h"
+#include "volume/BufferText.h"
+
+#include <exception>
+
+namespace strata_col {
+
+namespace {
+
+const DWORD kVolumeTextLength = 256;
+const UINT kDriveTypeCdrom = DRIVE_CDROM;
+
+void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
+    record.insert(std::make_pair(name, value));
+}
+
+}  // namespace
+
+PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
+                                             DiskDatabaseMap& databases) {
+    PropertyMap record;
+    if (volumePath.empty()) return record;
+    // A failure while describing one volume keeps what was gathered so far.
+    try {
+        const UINT driveType = GetDriveTypeA(volumePath.c_str());
+        Insert(record, "DriveType", ToDecimalText(static_cast<std::uint32_t>(driveType)));
+        Insert(record, "DeviceID",
+               driveType == kDriveTypeCdrom ? volumePath + " (CD-Rom) " : volumePath);
+        Insert(record, "ElementName", volumePath);
+
+        char label[kVolumeTextLength] = {};
+        char fileSystem[kVolumeTextLength] = {};
+        DWORD serialNumber = 0;
+        DWORD maxComponentLength = 0;
+        DWORD fileSystemFlags = 0;
+        const BOOL haveInformation = GetVolumeInformationA(
+            volumePath.c_str(), label, kVolumeTextLength, &serialNumber, &maxComponentLength,
+            &fileSystemFlags, fileSystem, kVolumeTextLength);
+        const DWORD informationError = haveInformation ? 0 : GetLastError();
+        const std::string systemPath = GetSystemVolumePath();
+        const std::string bootPath = GetBootVolumePath();
+
+        if (!haveInformation) {
+            log->WriteLevel3("Unable to determine volume information.");
+            log->WriteSystemError(informationError);
+        } else {
+            std::string marker;
+            if (volumePath == systemPath) {
+                marker = "(System)";
+            } else if (volumePath == bootPath) {
+                marker = "(Boot)";
+            }
+            Insert(record, "OtherIdentifyingInfo",
+                   BufferText(label, sizeof label) + " " + marker + ",");
+            Insert(record, "FileSystemName", TextCopy(BufferText(fileSystem, sizeof fileSystem)));
+            Insert(record, "SerialNumber", ToDecimalText(static_cast<std::uint32_t>(serialNumber)));
+            const PropertyMap space = GetVolumeSpace(volumePath);
+            record.insert(space.begin(), space.end());
+        }
+        AddDynamicLayout(volumePath, databases, record);
+    } catch (const std::exception&) {
+    }
+    return record;
+}
+
+// Layout and state from the dynamic-disk database. The database's TotalSpace
+// goes in after the one measured from the volume, so it is the one set.
+void StorageVolEnum::AddDynamicLayout(const std::string& volumePath,
+                                      const DiskDatabaseMap& databases, PropertyMap& record) {
+    if (volumePath.find('\\') == std::string::npos) return;
+    const std::string devicePath = DevicePathBeforeFirstBackslash(volumePath);
+    const RecordMap volume = GetVolumeLayoutAndState(devicePath, databases);
+    if (volume.empty()) {
+        log->WriteLevel3("Volume layout and state information for " + devicePath + " not found");
+        Insert(record, "VolumeLayout", "Unknown");
+        Insert(record, "VolumeState", "Unknown");
+        return;
+    }
+    RecordMap::const_iterator size = volume.find("Size");
+    const std::uint64_t sectors = size == volume.end() ? 0 : HexTextToNumber(size->second);
+    Insert(record, "TotalSpace",
+           ToDecimalText(static_cast<unsigned long long>(sectors * kDynamicSectorBytes)));
+    RecordMap::const_iterator layout = volume.find("Layout");
+    Insert(record, "VolumeLayout", layout == volume.end() ? std::string() : layout->second);
+    RecordMap::const_iterator state = volume.find("VolumeState");
+    Insert(record, "VolumeState", state == volume.end() ? std::string() : state->second);
+}
+
+}  // namespace strata_col

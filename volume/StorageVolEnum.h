@@ -1,0 +1,77 @@
+// Volumes: their paths, properties, extents and dynamic-disk layout.
+#ifndef STRATA_VOLUME_STORAGEVOLENUM_H
+#define STRATA_VOLUME_STORAGEVOLENUM_H
+
+#include "collect/LogMessage.h"
+#include "collect/PropertyMap.h"
+#include "ldm/LDMDataBase.h"
+#include "volume/DiskExtent.h"
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace strata_col {
+
+// Volume GUID name to the first drive root that leads to the volume.
+typedef std::map<std::string, std::string> DriveRootMap;
+
+// Lives for one collection: construction turns off the system's
+// critical-error dialogs (an empty optical drive simply fails), destruction
+// turns them back on.
+class StorageVolEnum {
+public:
+    StorageVolEnum();
+    virtual ~StorageVolEnum();
+
+    // One logical-disk record per volume path that has a drive root.
+    std::vector<PropertyMap> CollectLogicalDisks(DiskDatabaseMap& databases);
+
+    // Volume paths, volume by volume: its drive root (empty when it has
+    // none), then root + folder for each folder mounted on it.
+    std::vector<std::string> EnumerateVolumePaths();
+    DriveRootMap GetDriveLetterMap();
+    std::vector<std::string> GetDriveRoots();
+    // The pieces of the first count characters that end at a separator.
+    static std::vector<std::string> SplitAtChar(const char* buffer, std::size_t count,
+                                                char separator);
+
+    // The record of one ORVA_LogicalDisk; empty for the empty path.
+    PropertyMap BuildLogicalDisk(const std::string& volumePath, DiskDatabaseMap& databases);
+    // Free space, total space and quota state of the volume.
+    PropertyMap GetVolumeSpace(const std::string& volumePath);
+    // DiskQuotaStatus of a drive root; nothing for a longer path.
+    PropertyMap GetQuotaStatus(const std::string& volumePath);
+    // Mount point of the volume holding the system / Windows directory.
+    std::string GetSystemVolumePath();
+    std::string GetBootVolumePath();
+    // "Disk N" for the physical disk that holds the volume.
+    std::vector<std::string> DiskNamesForVolume(const std::string& volumePath);
+
+    // The volume's extents, one per physical disk, keyed by drive path.
+    ExtentMap GetDynamicVolumeExtents(const std::string& devicePath);
+    // The database's volume record for the volume, with "Layout" added;
+    // empty when the volume lies on no dynamic-disk partition.
+    RecordMap GetVolumeLayoutAndState(const std::string& devicePath,
+                                      const DiskDatabaseMap& databases);
+    static std::string LayoutName(int componentType, int volumeChildren, int componentChildren);
+
+private:
+    void AddDynamicLayout(const std::string& volumePath, const DiskDatabaseMap& databases,
+                          PropertyMap& record);
+    RecordMap MatchDynamicVolume(const std::string& drivePath, const DiskExtent& extent,
+                                 const DiskDatabaseMap& databases);
+
+    LogMessage* log;
+};
+
+// "\\.\" + the path up to its last backslash (the whole path if it has none):
+// C:\ gives \\.\C: ; a mount-folder path names the folder.
+std::string DevicePathBeforeLastBackslash(const std::string& volumePath);
+// "\\.\" + the path before its first backslash: the drive that holds the path.
+std::string DevicePathBeforeFirstBackslash(const std::string& volumePath);
+
+}  // namespace strata_col
+
+#endif

@@ -1,0 +1,72 @@
+// Free space, total space and quota state of a volume.
+#include "volume/StorageVolEnum.h"
+
+#include "collect/TextConversions.h"
+#include "platform/win32.h"
+#include "volume/DeviceHandle.h"
+
+#include <exception>
+
+namespace strata_col {
+
+namespace {
+
+void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
+    record.insert(std::make_pair(name, value));
+}
+
+std::string Decimal(std::uint64_t value) {
+    return ToDecimalText(static_cast<unsigned long long>(value));
+}
+
+}  // namespace
+
+PropertyMap StorageVolEnum::GetVolumeSpace(const std::string& volumePath) {
+    PropertyMap space;
+    try {
+        const PropertyMap quota = GetQuotaStatus(volumePath);
+
+        ULARGE_INTEGER freeToCaller = {};
+        ULARGE_INTEGER totalBytes = {};
+        ULARGE_INTEGER totalFree = {};
+        std::uint64_t total = 0;
+        if (GetDiskFreeSpaceExA(volumePath.c_str(), &freeToCaller, &totalBytes, &totalFree)) {
+            Insert(space, "UserDiskFreeSpace", Decimal(freeToCaller.QuadPart));
+            Insert(space, "FreeSpace", Decimal(totalFree.QuadPart));
+            Insert(space, "UserDiskQuota", Decimal(totalBytes.QuadPart));
+            total = totalBytes.QuadPart;
+        } else {
+            const DWORD error = GetLastError();
+            log->WriteLevel3("Unable to determine free space on this disk.");
+            log->WriteSystemError(error);
+        }
+
+        // A mount-folder path names the folder here, which does not open.
+        DeviceHandle device(DeviceHandle::OpenForQueries(DevicePathBeforeLastBackslash(volumePath)));
+        if (!device.IsValid()) {
+            const DWORD error = GetLastError();
+            log->WriteLevel3("Invalid handle, unable to determine the length of this volume.");
+            log->WriteSystemError(error);
+        } else {
+            GET_LENGTH_INFORMATION length = {};
+            DWORD returned = 0;
+            if (DeviceIoControl(device.Get(), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
+                                sizeof length, &returned, nullptr)) {
+                log->WriteLevel3("Retrieved volume length information.");
+                const long long bytes = length.Length.QuadPart;
+                Insert(space, "TotalSpace",
+                       static_cast<std::uint64_t>(bytes) > total ? ToDecimalText(bytes)
+                                                                 : Decimal(total));
+            } else {
+                const DWORD error = GetLastError();
+                log->WriteLevel3("Unable to determine the length of this volume.");
+                log->WriteSystemError(error);
+            }
+        }
+        space.insert(quota.begin(), quota.end());
+    } catch (const std::exception&) {
+    }
+    return space;
+}
+
+}  // namespace strata_col
