@@ -75,10 +75,10 @@ const std::size_t kVmdbVersionMajorOffset = 0x12;  // 16-bit
 const std::size_t kVmdbVersionMinorOffset = 0x14;  // 16-bit
 const std::size_t kVmdbGroupNameOffset = 0x16;     // 31 bytes
 const std::size_t kVmdbGroupGuidOffset = 0x35;     // 64 bytes
-const std::size_t kVmdbCommittedSeqOffset = 0x77;     // 64-bit
-const std::size_t kVmdbPendingSeqOffset = 0x7F;       // 64-bit
+const std::size_t kVmdbCommittedSeqOffset = 0x75;     // 64-bit
+const std::size_t kVmdbPendingSeqOffset = 0x7D;       // 64-bit
 // Record counts, 4 × 32-bit each: volumes, components, partitions, disks.
-const std::size_t kVmdbCommittedCountsOffset = 0x87;
+const std::size_t kVmdbCommittedCountsOffset = 0x85;
 const std::size_t kVmdbPendingCountsOffset = 0xA1;
 const std::size_t kVmdbTimestampOffset = 0xBD;        // 64-bit
 

@@ -1,0 +1,12 @@
+# strata-ldm: dumps dynamic-disk databases, writes dynamic-disk images.
+find_package(nlohmann_json 3 REQUIRED)
+add_library(strata_ldm_tool STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/ByteAppender.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseJson.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseRecords.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DiskImageWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/GroupDescription.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/ImageFileAccess.cpp)
+target_link_libraries(strata_ldm_tool PUBLIC strata_core nlohmann_json::nlohmann_json)
+add_executable(strata-ldm ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/main.cpp)
+target_link_libraries(strata-ldm PRIVATE strata_ldm_tool)

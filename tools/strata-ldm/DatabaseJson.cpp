@@ -1,0 +1,50 @@
+#include "tools/strata-ldm/DatabaseJson.h"
+
+namespace strata_tools {
+
+namespace {
+nlohmann::ordered_json TableToJson(const strata_col::RecordTable& table) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    for (const auto& entry : table) {
+        nlohmann::ordered_json record = nlohmann::ordered_json::object();
+        for (const auto& field : entry.second) {
+            record[field.first] = field.second;
+        }
+        out[entry.first] = record;
+    }
+    return out;
+}
+}  // namespace
+
+nlohmann::ordered_json DatabaseToJson(const strata_col::LDMDataBase& database) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    out["volumes"] = TableToJson(database.volumes);
+    out["components"] = TableToJson(database.components);
+    out["partitions"] = TableToJson(database.partitions);
+    out["disks"] = TableToJson(database.disks);
+    out["diskGroups"] = TableToJson(database.diskGroups);
+    nlohmann::ordered_json byName = nlohmann::ordered_json::object();
+    for (const auto& entry : database.diskGuidByName) {
+        byName[entry.first] = entry.second;
+    }
+    out["diskGuidByName"] = byName;
+    nlohmann::ordered_json partitions = nlohmann::ordered_json::object();
+    for (const auto& entry : database.partitionsByDiskName) {
+        if (!partitions.contains(entry.first)) {
+            partitions[entry.first] = nlohmann::ordered_json::array();
+        }
+        partitions[entry.first].push_back(entry.second);
+    }
+    out["partitionsByDiskName"] = partitions;
+    return out;
+}
+
+nlohmann::ordered_json DatabasesToJson(const strata_col::DiskDatabaseMap& databases) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    for (const auto& entry : databases) {
+        out[entry.first] = DatabaseToJson(entry.second);
+    }
+    return out;
+}
+
+}  // namespace strata_tools
