@@ -1,0 +1,241 @@
+// Drive probes: number, media types, name, geometry, layout.
+#include "disk/PhysDiskEnum.h"
+#include "ldm/LDMDBParser.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/SimBuilders.h"
+
+#include <gtest/gtest.h>
+
+using namespace strata_col;
+using strata_test::CapturedLog;
+using strata_test::FixedDisk;
+
+namespace {
+
+// Opens the first device of the installed machine for one probe.
+class OpenDrive {
+public:
+    OpenDrive(PhysDiskEnum& enumerator, const std::string& path)
+        : handle(enumerator.OpenDevice(path)) {}
+    ~OpenDrive() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    HANDLE handle;
+};
+
+std::string PathOf(const strata_sim::Machine& machine, std::size_t device) {
+    return machine.devices.at(device).devicePath;
+}
+
+std::string Value(const PropertyMap& map, const std::string& name) {
+    auto found = map.find(name);
+    return found == map.end() ? std::string("<absent>") : found->second;
+}
+
+strata_sim::PartitionEntry MbrEntry(std::uint8_t type, std::uint32_t number) {
+    strata_sim::PartitionEntry entry;
+    entry.mbrType = type;
+    entry.number = number;
+    entry.startingOffset = 1048576LL * number;
+    entry.length = 1048576;
+    return entry;
+}
+
+strata_sim::Machine Install(strata_sim::Machine machine) {
+    strata_sim::SetMachine(machine);
+    return strata_sim::CurrentMachine();
+}
+
+TEST(DriveProbes, NameFromDeviceTypeAndNumber) {
+    strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(3));
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    CapturedLog log;
+    EXPECT_EQ("Disk 3", Value(enumerator.GetDriveName(drive.handle), "Name"));
+    EXPECT_TRUE(log.Has("Retrieved physical drive number information...", 4));
+    EXPECT_TRUE(log.Has("Device Type is 7", 3));
+    EXPECT_TRUE(log.Has("media count is 1", 3));
+}
+
+TEST(DriveProbes, FailingMediaTypesFallBackToTheDefaultType) {
+    strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(2));
+    machine.failures.push_back(strata_test::Fail("DeviceIoControl", "", ERROR_NOT_SUPPORTED,
+                                                 IOCTL_STORAGE_GET_MEDIA_TYPES_EX));
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    CapturedLog log;
+    EXPECT_EQ("Disk 2", Value(enumerator.GetDriveName(drive.handle), "Name"));
+    EXPECT_EQ(std::vector<std::string>({"50", "IOCTL_STORAGE_GET_MEDIA_TYPES_EX failed.",
+                                        "Unable to determine device type or media type.",
+                                        "Unable to determine disk media information. Skipping disk..."}),
+              log.Texts(3));
+}
+
+TEST(DriveProbes, FailingDeviceNumberGivesNoName) {
+    strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(0));
+    machine.failures.push_back(strata_test::Fail("DeviceIoControl", "", ERROR_INVALID_FUNCTION,
+                                                 IOCTL_STORAGE_GET_DEVICE_NUMBER));
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    CapturedLog log;
+    EXPECT_TRUE(enumerator.GetDriveName(drive.handle).empty());
+    EXPECT_TRUE(log.Has("IOCTL_STORAGE_GET_DEVICE_NUMBER failed.", 3));
+    EXPECT_TRUE(log.Has("Unable to determine the physical drive number.", 3));
+    EXPECT_TRUE(log.Has("Invalid device detected at Disk -1", 4));
+
+    CapturedLog invalid;
+    EXPECT_EQ(-1, enumerator.GetDeviceNumber(INVALID_HANDLE_VALUE));
+    EXPECT_TRUE(enumerator.GetMediaTypes(INVALID_HANDLE_VALUE).empty());
+    EXPECT_TRUE(invalid.Has("Invalid handle value. Unable to get media information.", 3));
+}
+
+TEST(DriveProbes, TapeMediaTypeComesFromTheTapeBranch) {
+    strata_sim::Machine machine;
+    strata_sim::Device tape;
+    tape.interfaceClass = strata_sim::InterfaceClass::Tape;
+    tape.instanceId = "SCSI\\SEQUENTIAL&VEN_LTO\\1";
+    tape.deviceNumber = 0;
+    tape.mediaTypes = std::vector<std::uint32_t>({LTO_Ultrium});
+    tape.length = 0;
+    machine.devices.push_back(tape);
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    MediaTypeMap media = enumerator.GetMediaTypes(drive.handle);
+    ASSERT_EQ(1u, media.size());
+    EXPECT_EQ(static_cast<std::uint32_t>(FILE_DEVICE_TAPE), media.begin()->first);
+    EXPECT_EQ(static_cast<std::uint32_t>(LTO_Ultrium), media.begin()->second);
+    EXPECT_EQ("Tape 0", Value(enumerator.GetDriveName(drive.handle), "Name"));
+}
+
+TEST(DriveProbes, GeometryNeedsBothGeometryAndLength) {
+    strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(0));
+    machine.devices.push_back(FixedDisk(1));
+    machine.devices.push_back(FixedDisk(2));
+    machine.failures.push_back(strata_test::Fail("DeviceIoControl", machine.devices[1].instanceId,
+                                                 ERROR_NOT_READY, IOCTL_DISK_GET_DRIVE_GEOMETRY));
+    machine.failures.push_back(strata_test::Fail("DeviceIoControl", machine.devices[2].instanceId,
+                                                 ERROR_NOT_READY, IOCTL_DISK_GET_LENGTH_INFO));
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    {
+        OpenDrive drive(enumerator, PathOf(machine, 0));
+        PropertyMap geometry = enumerator.GetDiskGeometry(drive.handle);
+        EXPECT_EQ("12", Value(geometry, "MediaType"));
+        EXPECT_EQ("1048576", Value(geometry, "Size"));
+    }
+    {
+        OpenDrive drive(enumerator, PathOf(machine, 1));
+        CapturedLog log;
+        EXPECT_TRUE(enumerator.GetDiskGeometry(drive.handle).empty());
+        EXPECT_TRUE(log.Has("Unable to retrieve disk geometry information", 3));
+    }
+    {
+        OpenDrive drive(enumerator, PathOf(machine, 2));
+        CapturedLog log;
+        EXPECT_TRUE(enumerator.GetDiskGeometry(drive.handle).empty());
+        EXPECT_TRUE(log.Has("Unable to determine the length of this volume.", 3));
+    }
+}
+
+TEST(DriveProbes, MbrLayoutCountsExtendedEntriesAndGivesTheSignature) {
+    strata_sim::Machine machine;
+    strata_sim::Device disk = FixedDisk(0);
+    strata_sim::DriveLayout layout;
+    layout.style = PARTITION_STYLE_MBR;
+    layout.mbrSignature = 0;
+    layout.partitions = {MbrEntry(0x07, 1), MbrEntry(0x0F, 0), MbrEntry(0x00, 0),
+                         MbrEntry(0x00, 0), MbrEntry(0x07, 2), MbrEntry(0x05, 0)};
+    disk.layout = layout;
+    machine.devices.push_back(disk);
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    PropertyMap result = enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0));
+    EXPECT_EQ("0", Value(result, "DriveSignature"));
+    EXPECT_EQ("4", Value(result, "NoOfPartitions"));
+}
+
+TEST(DriveProbes, GptLayoutCountsEveryTypedEntryAndHasNoSignature) {
+    const GUID msr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
+    const GUID data = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
+    strata_sim::Machine machine;
+    strata_sim::Device disk = FixedDisk(0);
+    strata_sim::DriveLayout layout;
+    layout.style = PARTITION_STYLE_GPT;
+    strata_sim::PartitionEntry reserved, basic, unused;
+    reserved.gptType = msr;
+    reserved.number = 1;
+    basic.gptType = data;
+    basic.number = 2;
+    layout.partitions = {reserved, basic, unused};
+    disk.layout = layout;
+    machine.devices.push_back(disk);
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    PropertyMap result = enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0));
+    EXPECT_EQ("<absent>", Value(result, "DriveSignature"));
+    EXPECT_EQ("2", Value(result, "NoOfPartitions"));
+}
+
+TEST(DriveProbes, FailingLayoutIsLogged) {
+    strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(0));
+    machine.failures.push_back(strata_test::Fail("DeviceIoControl", "", ERROR_NOT_READY,
+                                                 IOCTL_DISK_GET_DRIVE_LAYOUT_EX));
+    machine = Install(machine);
+    PhysDiskEnum enumerator;
+    OpenDrive drive(enumerator, PathOf(machine, 0));
+    CapturedLog log;
+    EXPECT_TRUE(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0)).empty());
+    EXPECT_TRUE(log.Has("Unable to retrieve partition information.", 3));
+}
+
+// A fixed dynamic disk reports its database's partition count; a removable
+// one keeps the system's layout count (its one container partition).
+TEST(DriveProbes, DynamicDiskCountsItsDatabasePartitions) {
+    STRATA_REQUIRE_FIXTURES();
+    strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(0, strata_test::FixtureImage("ldm-2003r2-striped-1.img")));
+    strata_sim::Device removable = FixedDisk(1, strata_test::FixtureImage("ldm-2003r2-striped-1.img"));
+    removable.geometry.mediaType = RemovableMedia;
+    machine.devices.push_back(removable);
+    machine = Install(machine);
+
+    PhysDiskEnum enumerator;
+    LDMDBParser parser;
+    const std::string guid = parser.GetDiskGuid(PathOf(machine, 0));
+    ASSERT_EQ("6c7ca470-6934-4dfd-9269-c3102b9ae158", guid);
+    {
+        OpenDrive drive(enumerator, PathOf(machine, 0));
+        // No database installed yet: the layout's one container partition.
+        EXPECT_EQ("1", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0)),
+                             "NoOfPartitions"));
+    }
+    DeviceMap devices;
+    devices.insert({"striped-1", PathOf(machine, 0)});
+    DiskDatabaseMap databases = parser.ReadDatabases(devices);
+    ASSERT_EQ(1u, databases.count(guid));
+    enumerator.database = databases[guid];
+    {
+        OpenDrive drive(enumerator, PathOf(machine, 0));
+        EXPECT_EQ("2", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0)),
+                             "NoOfPartitions"));
+    }
+    {
+        OpenDrive drive(enumerator, PathOf(machine, 1));
+        EXPECT_EQ("1", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 1)),
+                             "NoOfPartitions"));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#include "collect/InstanceBuilder.h"
+#include "collect/TextConversions.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using namespace strata_col;
+
+TEST(TextConversions, DecimalTextOfEveryWidth) {
+    EXPECT_EQ("0", ToDecimalText(static_cast<std::uint32_t>(0)));
+    EXPECT_EQ("4294967295", ToDecimalText(static_cast<std::uint32_t>(UINT32_MAX)));
+    EXPECT_EQ("18446744073709551615", ToDecimalText(static_cast<unsigned long long>(ULLONG_MAX)));
+    EXPECT_EQ("-9223372036854775808", ToDecimalText(static_cast<long long>(LLONG_MIN)));
+    EXPECT_EQ("-1", ToDecimalText(-1));
+}
+
+TEST(TextConversions, HexTextReadsLikeAStream) {
+    EXPECT_EQ(0u, HexTextToNumber(""));
+    EXPECT_EQ(0u, HexTextToNumber("zz"));
+    EXPECT_EQ(200u, HexTextToNumber("00c8"));
+    EXPECT_EQ(10u, HexTextToNumber("0a"));
+    EXPECT_EQ(0xABu, HexTextToNumber("  abXYZ"));  // blanks skipped, stops at a non-digit
+    EXPECT_EQ(0x0123456789abcdefull, HexTextToNumber("0123456789abcdef"));
+}
+
+TEST(TextConversions, DecimalTextToNumbers) {
+    EXPECT_EQ(0u, DecimalTextToNumber(""));
+    EXPECT_EQ(123u, DecimalTextToNumber(" 123abc"));
+    EXPECT_EQ(-5, DecimalTextToInt("-5"));
+    EXPECT_EQ("true", BoolText(true));
+    EXPECT_EQ("false", BoolText(false));
+}
+
+TEST(SplitList, KeepsOnlyNonEmptyPieces) {
+    EXPECT_TRUE(SplitList("", ',').empty());
+    EXPECT_EQ(std::vector<std::string>({"abc"}), SplitList("abc", ','));
+    EXPECT_EQ(std::vector<std::string>({"a", "b"}), SplitList("a,,b,", ','));
+    EXPECT_EQ(std::vector<std::string>({" a ", " "}), SplitList(" a ,, ", ','));  // no trimming
+    EXPECT_EQ(std::vector<std::string>({"Data (System)"}), SplitList("Data (System),", ','));
+}
