@@ -3,6 +3,9 @@
 #define STRATA_PLATFORM_SIM_SIMMACHINE_H
 
 #include <string>
+#include <vector>
+
+#include "platform/sim/MachineModel.h"
 
 #define STRATA_SIM_CXX_API __attribute__((visibility("default")))
 
@@ -15,6 +18,29 @@ STRATA_SIM_CXX_API void LoadMachineFile(const std::string& path);
 STRATA_SIM_CXX_API void LoadMachineJson(const std::string& jsonText, const std::string& baseDir);
 // An empty machine: no devices, no volumes.
 STRATA_SIM_CXX_API void ResetMachine();
+// Installs a machine built in code. Missing values get their defaults and
+// images are opened to learn their size and layout; throws
+// std::runtime_error on an inconsistent machine. Handles opened on the
+// previous machine keep working on it until closed.
+STRATA_SIM_CXX_API void SetMachine(const Machine& machine);
+// The installed machine with every default filled in.
+STRATA_SIM_CXX_API Machine CurrentMachine();
+
+// The computer name (the host reports it as the system name).
+STRATA_SIM_CXX_API std::string MachineName();
+
+// Process state the tests look at.
+STRATA_SIM_CXX_API unsigned CurrentErrorMode();
+// Successful CoInitialize calls minus CoUninitialize calls.
+STRATA_SIM_CXX_API int ComBalance();
+// Disk-quota control objects not yet released.
+STRATA_SIM_CXX_API int LiveQuotaObjects();
+// Handles from CreateFileA, SetupDiGetClassDevsA and the volume searches not yet closed.
+STRATA_SIM_CXX_API int OpenHandleCount();
+// Descriptors from _open not yet closed.
+STRATA_SIM_CXX_API int OpenRawFileCount();
+// Lines the machine wrote about bad images or descriptions since it was installed.
+STRATA_SIM_CXX_API std::vector<std::string> Diagnostics();
 
 }  // namespace strata_sim
 

@@ -1,0 +1,67 @@
+// An installed machine: the description with every default filled in, and
+// the lookups the Win32 calls need (devices by name, volumes by path).
+#ifndef STRATA_PLATFORM_SIM_PREPAREDMACHINE_H
+#define STRATA_PLATFORM_SIM_PREPAREDMACHINE_H
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/MachineModel.h"
+
+namespace strata_sim {
+
+class PreparedMachine {
+public:
+    // Fills defaults, checks consistency and decodes the layouts of images.
+    // Throws std::runtime_error naming the faulty device or volume.
+    explicit PreparedMachine(const Machine& machine);
+
+    const Machine& Spec() const { return machine_; }
+    const std::vector<std::string>& Notes() const { return notes_; }
+
+    // A device by interface path (\\?\ or \\.\ prefix, any case), or by
+    // \\.\PHYSICALDRIVEn, \\.\CdRomn, \\.\Tapen.
+    std::optional<std::size_t> DeviceByName(const std::string& path) const;
+    // The device a volume lives on: by its device type and number.
+    std::optional<std::size_t> DeviceOfVolume(std::size_t volume) const;
+    // Every name a failure target may use for the device.
+    std::vector<std::string> DeviceNames(std::size_t device) const;
+
+    // The volume mounted exactly at path: a drive root, a mount folder or a
+    // volume GUID name, each with its trailing backslash.
+    std::optional<std::size_t> VolumeMountedAt(const std::string& path) const;
+    // The volume holding path (the longest mount path that starts it), and
+    // that mount path.
+    std::optional<std::size_t> VolumeHolding(const std::string& path, std::string* mountPath = nullptr) const;
+    // The volume whose file system holds a mount folder, and the folder
+    // relative to that volume's root.
+    std::optional<std::size_t> HostOfMountFolder(const std::string& folder, std::string* relative = nullptr) const;
+    // Mount folders (relative paths) that lie on the volume, in description order.
+    std::vector<std::string> MountFoldersOn(std::size_t volume) const;
+    std::vector<std::string> VolumeNames(std::size_t volume) const;
+    // Failure targets of a call on a path: the path and the names of its volume.
+    std::vector<std::string> PathNames(const std::string& path, const std::optional<std::size_t>& volume) const;
+    // The distinct disk numbers of a volume's extents.
+    std::vector<std::uint32_t> VolumeDisks(std::size_t volume) const;
+
+private:
+    struct MountPath {
+        std::string path;
+        std::size_t volume;
+    };
+
+    void FillDevice(Device& device, std::size_t index);
+    void FillVolume(Volume& volume, std::size_t index);
+    void IndexMountPaths();
+    void CheckFailures() const;
+
+    Machine machine_;
+    std::vector<std::string> notes_;
+    std::vector<MountPath> mountPaths_;
+};
+
+}  // namespace strata_sim
+
+#endif
