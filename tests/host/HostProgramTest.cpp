@@ -1,0 +1,161 @@
+// The strata-host program, run as a separate process with the fake plug-in
+// module (fixed answers) or with modules that cannot serve.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+const std::string kBin = STRATA_BIN_DIR;
+const std::string kFakePlugin = "--plugin " + kBin + "/fake.pi.so";
+
+RunResult RunHost(const std::string& arguments) {
+    const std::string errFile = testing::TempDir() + "strata-host-" + std::to_string(getpid()) + ".err";
+    const std::string command = kBin + "/strata-host " + arguments + " 2>" + errFile;
+    RunResult result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    std::size_t length;
+    while ((length = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, length);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    std::stringstream text;
+    text << err.rdbuf();
+    result.err = text.str();
+    std::remove(errFile.c_str());
+    return result;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class HostProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (access((kBin + "/strata-host").c_str(), X_OK) != 0) GTEST_SKIP() << "strata-host is not built";
+    }
+};
+
+TEST_F(HostProgramTest, ModulesThatCannotServeEndWithAMessage) {
+    RunResult missing = RunHost("--plugin /nonexistent/strata.pi.so");
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_TRUE(Contains(missing.err, "cannot load plug-in /nonexistent/strata.pi.so")) << missing.err;
+    EXPECT_TRUE(missing.out.empty());
+
+    RunResult silent = RunHost("--plugin " + kBin + "/silent.pi.so");
+    EXPECT_EQ(1, silent.exitCode);
+    EXPECT_TRUE(Contains(silent.err, "registered no callback object")) << silent.err;
+}
+
+TEST_F(HostProgramTest, BadCommandLinesShowUsage) {
+    for (const char* arguments : {"--bogus", "--format xml", "--log-level high", "--plugin", "extra"}) {
+        RunResult result = RunHost(arguments);
+        EXPECT_EQ(2, result.exitCode) << arguments;
+        EXPECT_TRUE(Contains(result.err, "usage: strata-host")) << arguments << ": " << result.err;
+    }
+    RunResult help = RunHost("--help");
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_TRUE(Contains(help.out, "--machine FILE"));
+}
+
+TEST_F(HostProgramTest, JsonHoldsPluginTypedInstancesAndLog) {
+    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
+    EXPECT_EQ("Fake Collector", report["plugin"]["name"]);
+    EXPECT_EQ("2.5", report["plugin"]["version"]);
+    EXPECT_EQ("2.6", report["plugin"]["secondaryVersion"]);
+    EXPECT_EQ(7, report["plugin"]["status"]);
+
+    // Every class, in serving order, even those without instances.
+    std::vector<std::string> classes;
+    for (const auto& entry : report["instances"].items()) classes.push_back(entry.key());
+    ASSERT_EQ(17u, classes.size());
+    EXPECT_EQ("ORVA_DiskDrive", classes.front());
+    EXPECT_EQ("ORVA_DynamicExtentInDiskGroup", classes.back());
+    EXPECT_TRUE(report["instances"]["ORVA_TapeDrive"].empty());
+
+    const nlohmann::ordered_json& drive = report["instances"]["ORVA_DiskDrive"].at(0);
+    EXPECT_EQ(18446744073709551615ull, drive["Size"].get<unsigned long long>());
+    EXPECT_EQ("PCI\\DISK0", drive["DeviceID"]);
+    EXPECT_FALSE(drive.contains("MediaType"));
+    const nlohmann::ordered_json& partition = report["instances"]["ORVA_DiskPartition"].at(0);
+    EXPECT_EQ(true, partition["Bootable"]);
+    EXPECT_EQ("07", partition["PartitionSubType"]);
+    EXPECT_EQ((nlohmann::ordered_json{"DATA \"main\"", "C"}), report["instances"]["ORVA_LogicalDisk"].at(0)["OtherIdentifyingInfo"]);
+    const nlohmann::ordered_json& present = report["instances"]["ORVA_MediaPresent"].at(0);
+    EXPECT_EQ(0u, present["Antecedent"].get<std::string>().find("root/strata:ORVA_DiskDrive.CreationClassName="));
+
+    ASSERT_FALSE(report["log"].empty());
+    EXPECT_EQ(3, report["log"][0]["level"]);
+    EXPECT_EQ("serving ORVA_DiskDrive", report["log"][0]["text"]);
+    EXPECT_TRUE(result.err.empty()) << result.err;
+}
+
+TEST_F(HostProgramTest, ClassesOptionSendsExactlyThoseNames) {
+    RunResult result = RunHost(kFakePlugin + " --format json --classes NoSuchClass,ORVA_LogicalDisk");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
+    std::vector<std::string> classes;
+    for (const auto& entry : report["instances"].items()) classes.push_back(entry.key());
+    EXPECT_EQ((std::vector<std::string>{"NoSuchClass", "ORVA_LogicalDisk"}), classes);
+    EXPECT_EQ("serving NoSuchClass", report["log"][0]["text"]);
+    EXPECT_EQ(1u, report["instances"]["ORVA_LogicalDisk"].size());
+}
+
+TEST_F(HostProgramTest, LogLevelChoosesWhatReachesStderr) {
+    RunResult level3 = RunHost(kFakePlugin + " --classes ORVA_DiskDrive");
+    EXPECT_EQ("[3] serving ORVA_DiskDrive\n", level3.err);
+    RunResult level4 = RunHost(kFakePlugin + " --classes ORVA_DiskDrive --log-level 4");
+    EXPECT_EQ("[3] serving ORVA_DiskDrive\n[4] detail ORVA_DiskDrive\n", level4.err);
+}
+
+TEST_F(HostProgramTest, TextShowsTablesCountsAndPairs) {
+    RunResult result = RunHost(kFakePlugin + " --log-level -1");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_TRUE(Contains(result.out, "Fake Collector 2.5 (2.6), status 7\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "\nORVA_DiskDrive\n  DeviceID   Name    Size\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "  PCI\\DISK0  Disk 0  18446744073709551615\n  1 instance\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "\nORVA_TapeDrive\n  0 instances\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "\nORVA_MediaPresent\n  PCI\\DISK0 \u2192 C:\\\n  1 instance\n")) << result.out;
+    EXPECT_FALSE(Contains(result.out, "SystemCreationClassName"));
+}
+
+TEST_F(HostProgramTest, MofDeclaresEachInstance) {
+    RunResult result = RunHost(kFakePlugin + " --format mof --classes ORVA_LogicalDisk,ORVA_DiskPartition");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_TRUE(Contains(result.out, "instance of ORVA_LogicalDisk\n{\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "    DeviceID = \"C:\\\\\";\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "    OtherIdentifyingInfo = {\"DATA \\\"main\\\"\", \"C\"};\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "    Bootable = true;\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "    PartitionSubType = \"07\";\n")) << result.out;
+}
+
+TEST_F(HostProgramTest, AFailingQueryIsReportedAndWhatWasCommittedStillPrinted) {
+    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 --classes ORVA_DiskDrive,FAIL");
+    EXPECT_EQ(1, result.exitCode);
+    EXPECT_TRUE(Contains(result.err, "the query failed: fake failure")) << result.err;
+    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
+    EXPECT_EQ(1u, report["instances"]["ORVA_DiskDrive"].size());
+}
+
+TEST_F(HostProgramTest, AMissingMachineFileIsReported) {
+    RunResult result = RunHost(kFakePlugin + " --machine /nonexistent/machine.json");
+    EXPECT_EQ(1, result.exitCode);
+    EXPECT_TRUE(Contains(result.err, "cannot load machine /nonexistent/machine.json")) << result.err;
+}
+
+}  // namespace

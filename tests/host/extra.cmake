@@ -1,0 +1,9 @@
+# Plug-in modules with fixed answers for the host program's tests.
+add_library(strata_fake_pi MODULE ${CMAKE_CURRENT_SOURCE_DIR}/host/fake_plugin/FakePlugin.cpp)
+set_target_properties(strata_fake_pi PROPERTIES PREFIX "" OUTPUT_NAME "fake.pi")
+target_link_libraries(strata_fake_pi PRIVATE telvacore)
+add_library(strata_silent_pi MODULE ${CMAKE_CURRENT_SOURCE_DIR}/host/fake_plugin/SilentPlugin.cpp)
+set_target_properties(strata_silent_pi PROPERTIES PREFIX "" OUTPUT_NAME "silent.pi")
+if(TARGET test_host)
+  add_dependencies(test_host strata-host strata_fake_pi strata_silent_pi)
+endif()
