@@ -1,0 +1,92 @@
+// The association collector: a failing builder ends its own class only.
+#include "collect/HardwareAssociations.h"
+#include "tests/assoc/AssocHarness.h"
+#include "tests/support/SimBuilders.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+using assoc_test::AssocHarness;
+using NTELVA20::ContextMap;
+using NTELVA20::ICIMClass;
+using NTELVA20::ICIMNamespace;
+
+namespace {
+
+// The session's namespace, except that asking it for one class fails.
+template <class Failure>
+class FailingNamespace : public ICIMNamespace {
+public:
+    FailingNamespace(boost::shared_ptr<ICIMNamespace> inner, const std::string& failingClass)
+        : inner_(inner), failingClass_(failingClass) {}
+    boost::shared_ptr<ICIMClass> GetClass(const std::string& className,
+                                          ContextMap context) override {
+        if (className == failingClass_) throw Failure();
+        return inner_->GetClass(className, context);
+    }
+
+private:
+    boost::shared_ptr<ICIMNamespace> inner_;
+    std::string failingClass_;
+};
+
+struct HostFailure : NTELVA20::TTelvaException {
+    HostFailure() : NTELVA20::TTelvaException("class store unavailable") {}
+};
+
+// Disk 0 with one partition: PartitionPresent has one instance to make.
+void OneBasicDisk(AssocHarness& harness) {
+    strata_sim::Machine machine;
+    machine.devices.push_back(strata_test::FixedDisk(0));
+    strata_sim::SetMachine(machine);
+    harness.AddDiskDrive(0, "7");
+    harness.AddBasicPartition("Disk 0", 1, "7");
+}
+
+}  // namespace
+
+TEST(AssociationCollector, AllocationFailureEndsTheClassSilently) {
+    AssocHarness harness;
+    OneBasicDisk(harness);
+    boost::shared_ptr<ICIMNamespace> failing(
+        new FailingNamespace<std::bad_alloc>(harness.Namespace(), "ORVA_LogicalDisk"));
+    {
+        strata_col::HardwareAssociations collector(failing);
+        collector.Collect(harness.session.ClassFor("ORVA_MediaPresent"));
+        collector.Collect(harness.session.ClassFor("ORVA_PartitionPresent"));
+    }
+    EXPECT_TRUE(harness.log.Has("MediaPresent associations...", 3));
+    EXPECT_EQ(harness.log.CountContaining("collection encountered exception"), 0);
+    EXPECT_TRUE(harness.session.Instances("ORVA_MediaPresent").empty());
+    EXPECT_EQ(harness.session.Instances("ORVA_PartitionPresent").size(), 1u);
+}
+
+TEST(AssociationCollector, HostFailureIsLoggedWithTheClassName) {
+    AssocHarness harness;
+    OneBasicDisk(harness);
+    boost::shared_ptr<ICIMNamespace> failing(
+        new FailingNamespace<HostFailure>(harness.Namespace(), "ORVA_LogicalDisk"));
+    {
+        strata_col::HardwareAssociations collector(failing);
+        collector.Collect(harness.session.ClassFor("ORVA_MediaPresent"));
+        collector.Collect(harness.session.ClassFor("ORVA_PartitionPresent"));
+    }
+    EXPECT_TRUE(harness.log.Has(
+        "ORVA_MediaPresent collection encountered exception: class store unavailable", 3));
+    EXPECT_EQ(harness.session.Instances("ORVA_PartitionPresent").size(), 1u);
+}
+
+TEST(AssociationCollector, LogicalDiskBasedOnExtentStaysEmpty) {
+    AssocHarness harness;
+    harness.AddLogicalDisk("C:\\");
+    harness.AddExtent("v1", "Volume1");
+    {
+        strata_col::HardwareAssociations collector(harness.Namespace());
+        collector.Collect(harness.session.ClassFor("ORVA_LogicalDiskBasedOnExtent"));
+        collector.Collect(harness.session.ClassFor("ORVA_DriveInDynamicDiskGroup"));
+    }
+    EXPECT_TRUE(harness.session.Instances("ORVA_LogicalDiskBasedOnExtent").empty());
+    EXPECT_TRUE(harness.log.Has("LogicalDiskBasedOnExtent associations...", 3));
+    EXPECT_TRUE(harness.log.Has("DriveInDiskGroup associations... ", 3));
+}
