@@ -1,0 +1,180 @@
+// Helpers for the simulated-machine tests: temporary folders, disk images
+// written byte by byte, and machines installed for one test.
+#ifndef STRATA_TESTS_PLATFORM_SIMTESTSUPPORT_H
+#define STRATA_TESTS_PLATFORM_SIMTESTSUPPORT_H
+
+#include <boost/crc.hpp>
+#include <boost/endian/conversion.hpp>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimMachine.h"
+#include "platform/win32.h"
+
+namespace simtest {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "strata-sim-XXXXXX").string();
+        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// A disk image assembled in memory and written to a file.
+class ImageBuilder {
+public:
+    explicit ImageBuilder(std::size_t size, std::uint32_t sectorSize = 512) : bytes_(size, 0), sector_(sectorSize) {}
+
+    void Put8(std::size_t at, std::uint8_t v) { *At(at, 1) = v; }
+    void Put16(std::size_t at, std::uint16_t v) { boost::endian::store_little_u16(At(at, 2), v); }
+    void Put32(std::size_t at, std::uint32_t v) { boost::endian::store_little_u32(At(at, 4), v); }
+    void Put64(std::size_t at, std::uint64_t v) { boost::endian::store_little_u64(At(at, 8), v); }
+    void PutText(std::size_t at, const std::string& text) { std::memcpy(At(at, text.size()), text.data(), text.size()); }
+    // Mixed-endian GUID as stored on disk.
+    void PutGuid(std::size_t at, const GUID& g) {
+        Put32(at, g.Data1);
+        Put16(at + 4, g.Data2);
+        Put16(at + 6, g.Data3);
+        for (int i = 0; i < 8; ++i) Put8(at + 8 + i, g.Data4[i]);
+    }
+
+    // The 55AA signature of the boot record at a sector.
+    void BootSignature(std::uint64_t lba) { Put16(lba * sector_ + 510, 0xAA55); }
+    // One 16-byte partition-table entry of the boot record at a sector.
+    void MbrEntry(std::uint64_t lba, int slot, std::uint8_t type, std::uint32_t start, std::uint32_t count,
+                  bool boot = false) {
+        const std::size_t at = lba * sector_ + 446 + 16 * slot;
+        Put8(at, boot ? 0x80 : 0);
+        Put8(at + 4, type);
+        Put32(at + 8, start);
+        Put32(at + 12, count);
+    }
+
+    // A GPT header at lba with its partition array at entriesLba; entries
+    // are (type, id, first, last, name). Writes the CRCs.
+    struct GptPartition {
+        GUID type;
+        GUID id;
+        std::uint64_t first;
+        std::uint64_t last;
+        std::string name;
+    };
+    void Gpt(std::uint64_t lba, std::uint64_t alternate, std::uint64_t entriesLba, const GUID& diskId,
+             const std::vector<GptPartition>& parts, std::uint32_t entryCount = 128) {
+        const std::size_t entries = entriesLba * sector_;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const std::size_t e = entries + i * 128;
+            PutGuid(e, parts[i].type);
+            PutGuid(e + 16, parts[i].id);
+            Put64(e + 32, parts[i].first);
+            Put64(e + 40, parts[i].last);
+            for (std::size_t c = 0; c < parts[i].name.size(); ++c) Put16(e + 56 + 2 * c, parts[i].name[c]);
+        }
+        const std::size_t h = lba * sector_;
+        PutText(h, "EFI PART");
+        Put32(h + 8, 0x00010000);
+        Put32(h + 12, 92);
+        Put64(h + 24, lba);
+        Put64(h + 32, alternate);
+        Put64(h + 40, 34);
+        Put64(h + 48, bytes_.size() / sector_ - 34);
+        PutGuid(h + 56, diskId);
+        Put64(h + 72, entriesLba);
+        Put32(h + 80, entryCount);
+        Put32(h + 84, 128);
+        Put32(h + 88, Crc(entries, entryCount * 128));
+        Put32(h + 16, 0);
+        Put32(h + 16, Crc(h, 92));
+    }
+
+    std::uint32_t Crc(std::size_t at, std::size_t size) const {
+        boost::crc_32_type crc;
+        crc.process_bytes(At(at, size), size);
+        return crc.checksum();
+    }
+    std::vector<unsigned char>& Bytes() { return bytes_; }
+
+    void Write(const std::string& path) const {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+    }
+
+private:
+    unsigned char* At(std::size_t at, std::size_t width) {
+        if (at > bytes_.size() || width > bytes_.size() - at) throw std::out_of_range("image write past its end");
+        return bytes_.data() + at;
+    }
+    const unsigned char* At(std::size_t at, std::size_t width) const {
+        return const_cast<ImageBuilder*>(this)->At(at, width);
+    }
+
+    std::vector<unsigned char> bytes_;
+    std::uint32_t sector_;
+};
+
+// Installs a machine for the life of the object; an empty one afterwards.
+class InstalledMachine {
+public:
+    explicit InstalledMachine(const strata_sim::Machine& machine) { strata_sim::SetMachine(machine); }
+    ~InstalledMachine() { strata_sim::ResetMachine(); }
+};
+
+inline strata_sim::Device Disk(std::uint32_t number, const std::string& instanceId, std::int64_t length) {
+    strata_sim::Device d;
+    d.interfaceClass = strata_sim::InterfaceClass::Disk;
+    d.instanceId = instanceId;
+    d.deviceNumber = number;
+    d.length = length;
+    return d;
+}
+
+inline strata_sim::Volume BasicVolume(const std::string& guid, const std::string& root, std::uint32_t disk,
+                                      std::int64_t offset, std::int64_t length) {
+    strata_sim::Volume v;
+    v.guidName = "\\\\?\\Volume{" + guid + "}\\";
+    if (!root.empty()) v.roots = {root};
+    v.fileSystem = "NTFS";
+    v.extents = {{disk, offset, length}};
+    return v;
+}
+
+// The system's text for a code, as the plug-in's logger fetches it.
+inline std::string SystemText(DWORD code) {
+    LPSTR text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string result = length ? std::string(text, length) : std::string();
+    LocalFree(text);
+    return result;
+}
+
+inline HANDLE OpenForProbe(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+}
+
+const GUID kDiskInterface = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kCdromInterface = {0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kTapeInterface = {0x53F5630B, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kFloppyInterface = {0x53F56311, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+
+}  // namespace simtest
+
+#endif
