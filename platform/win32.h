@@ -60,7 +60,7 @@ typedef uintptr_t ULONG_PTR;
 typedef intptr_t LONG_PTR;
 typedef char CHAR;
 typedef wchar_t WCHAR;
-typedef long HRESULT;
+typedef LONG HRESULT;  // 32 bits as on Windows, so that FAILED() sees the sign bit
 typedef void* HANDLE;
 typedef void* HWND;
 typedef void* HINSTANCE;
