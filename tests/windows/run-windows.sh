@@ -12,7 +12,7 @@ here="$top/tests/windows"
 dir="$top/build-windows"
 limit=${STRATA_WINE_TIME_LIMIT:-120}
 
-"$top/scripts/ensure-packages.sh" g++-mingw-w64-x86-64-posix wine wine64 python3 || exit 1
+"$top/scripts/ensure-packages.sh" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 python3 || exit 1
 "$top/scripts/build-windows.sh" || { echo "Windows build: FAIL"; exit 1; }
 
 export WINEPREFIX="$dir/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
@@ -33,6 +33,38 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   timeout -k 10 300 wine wineboot -i >"$dir/wineboot.log" 2>&1 ||
     { echo "FAIL: wineboot could not set up the prefix (see $dir/wineboot.log)"; exit 1; }
 fi
+
+# 0. The modules: the plug-in exports nothing, and no module needs a run-time
+#    DLL of the compiler (libstdc++, libgcc, winpthread) beside it.
+objdump=x86_64-w64-mingw32-objdump
+imports() { "$objdump" -p "$1" | awk '/DLL Name:/ { print tolower($3) }' | sort | tr '\n' ' '; }
+modules_ok=1
+for module in strata.pi.dll telvacore.dll strata-host.exe test_windows.exe; do
+  if [ ! -f "$dir/bin/$module" ]; then
+    fail "$module was not built"; modules_ok=0; continue
+  fi
+  for name in $(imports "$dir/bin/$module"); do
+    case "$name" in
+      lib*.dll) fail "$module needs $name beside it"; modules_ok=0 ;;
+    esac
+  done
+done
+if [ -f "$dir/bin/strata.pi.dll" ]; then
+  plugin_imports=$(imports "$dir/bin/strata.pi.dll")
+  for name in setupapi.dll ole32.dll telvacore.dll; do
+    case " $plugin_imports" in
+      *" $name "*) ;;
+      *) fail "strata.pi.dll does not link $name (it imports: $plugin_imports)"; modules_ok=0 ;;
+    esac
+  done
+  # The first "Export Address Table" line gives the number of entries.
+  exported=$("$objdump" -p "$dir/bin/strata.pi.dll" |
+             awk '/Export Address Table/ && NF == 4 { print $4; exit }')
+  if [ -n "$exported" ] && [ $((16#$exported)) -ne 0 ]; then
+    fail "strata.pi.dll exports $((16#$exported)) functions; it must export none"; modules_ok=0
+  fi
+fi
+[ $modules_ok -eq 1 ] && echo "Windows modules (imports, no exports): PASS"
 
 # 1. The host program against the real (Wine) Win32 implementation.
 report="$dir/wine-report.json"
