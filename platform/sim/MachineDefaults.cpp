@@ -155,7 +155,8 @@ void PreparedMachine::FillVolume(Volume& volume, std::size_t index) {
         }
     }
     if (volume.driveType > DRIVE_RAMDISK) throw Bad(label + ": drive type " + std::to_string(volume.driveType));
-    if (!volume.deviceType) {
+    const bool deviceTypeGiven = volume.deviceType.has_value();
+    if (!deviceTypeGiven) {
         volume.deviceType = volume.driveType == DRIVE_CDROM ? FILE_DEVICE_CD_ROM : FILE_DEVICE_DISK;
     }
     if (!volume.deviceNumber) {
@@ -164,6 +165,7 @@ void PreparedMachine::FillVolume(Volume& volume, std::size_t index) {
     }
     const std::optional<std::size_t> device = DeviceOfVolume(index);
     const Device* disk = device ? &machine_.devices[*device] : nullptr;
+    if (disk != nullptr && !deviceTypeGiven) volume.deviceType = disk->deviceType;  // a DVD drive's, say
     if (!volume.mediaPresent) volume.mediaPresent = disk ? disk->mediaPresent : true;
     if (!volume.length) {
         std::int64_t sum = 0;

@@ -75,17 +75,25 @@ std::optional<std::size_t> PreparedMachine::DeviceByName(const std::string& path
 std::optional<std::size_t> PreparedMachine::DeviceOfVolume(std::size_t volume) const {
     const Volume& v = machine_.volumes[volume];
     if (!v.deviceNumber || !v.deviceType) return std::nullopt;
-    // Disks before floppies: both report FILE_DEVICE_DISK.
-    const InterfaceClass order[] = {InterfaceClass::Disk, InterfaceClass::CdRom, InterfaceClass::Floppy,
-                                    InterfaceClass::Tape};
-    for (InterfaceClass cls : order) {
+    // Device types name a family of classes: optical drives report CD-ROM or
+    // DVD, and disks come before floppies, which are disks too.
+    std::vector<InterfaceClass> classes;
+    switch (*v.deviceType) {
+        case FILE_DEVICE_CD_ROM:
+        case FILE_DEVICE_DVD: classes = {InterfaceClass::CdRom}; break;
+        case FILE_DEVICE_DISK: classes = {InterfaceClass::Disk, InterfaceClass::Floppy}; break;
+        case FILE_DEVICE_TAPE: classes = {InterfaceClass::Tape}; break;
+        default: break;
+    }
+    for (InterfaceClass cls : classes) {
         for (std::size_t i = 0; i < machine_.devices.size(); ++i) {
             const Device& d = machine_.devices[i];
-            if (d.interfaceClass == cls && d.deviceNumber == *v.deviceNumber && d.deviceType &&
-                *d.deviceType == *v.deviceType) {
-                return i;
-            }
+            if (d.interfaceClass == cls && d.deviceNumber == *v.deviceNumber) return i;
         }
+    }
+    for (std::size_t i = 0; i < machine_.devices.size(); ++i) {
+        const Device& d = machine_.devices[i];
+        if (classes.empty() && d.deviceType == v.deviceType && d.deviceNumber == *v.deviceNumber) return i;
     }
     return std::nullopt;
 }

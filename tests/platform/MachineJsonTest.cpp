@@ -1,0 +1,152 @@
+// Machine descriptions: the documented example and the sample load, and
+// every mistake in a description is reported by name.
+#include <gtest/gtest.h>
+
+#include "tests/platform/SimTestSupport.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+using namespace strata_sim;
+using simtest::TempDir;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The first ```json block of the format's documentation.
+std::string DocumentedExample() {
+    const std::string readme = ReadText(std::string(STRATA_SOURCE_DIR) + "/platform/sim/README.md");
+    const std::string open = "```json\n";
+    const std::size_t start = readme.find(open);
+    const std::size_t end = readme.find("```", start + open.size());
+    if (start == std::string::npos || end == std::string::npos) return "";
+    return readme.substr(start + open.size(), end - start - open.size());
+}
+
+// The error a description gives, or "" when it loads.
+std::string LoadError(const std::string& json, const std::string& baseDir = "") {
+    try {
+        LoadMachineJson(json, baseDir);
+    } catch (const std::runtime_error& e) {
+        ResetMachine();
+        return e.what();
+    }
+    ResetMachine();
+    return "";
+}
+
+const char kDisk[] = R"({"class": "disk", "instanceId": "SCSI\\DISK\\0", "length": 1048576})";
+
+}  // namespace
+
+class MachineJson : public ::testing::Test {
+protected:
+    void TearDown() override { ResetMachine(); }
+    TempDir dir;
+};
+
+TEST_F(MachineJson, TheDocumentedExampleLoadsWithEveryValue) {
+    std::filesystem::create_directories(dir.File("images"));
+    simtest::ImageBuilder(1 << 20).Write(dir.File("images/dynamic.img"));
+    const std::string example = DocumentedExample();
+    ASSERT_FALSE(example.empty());
+    LoadMachineJson(example, dir.Path());
+    const Machine m = CurrentMachine();
+    EXPECT_EQ(MachineName(), "LAB-PC");
+    ASSERT_EQ(m.devices.size(), 6u);
+    EXPECT_EQ(m.devices[0].layout->mbrSignature, 0x5354524Bu);
+    EXPECT_TRUE(m.devices[0].layout->partitions[0].bootIndicator);
+    EXPECT_EQ(m.devices[1].layout->style, PARTITION_STYLE_GPT);
+    EXPECT_EQ(m.devices[1].layout->partitions[0].gptName, "Basic data partition");
+    EXPECT_EQ(m.devices[2].image, dir.Path() + "/images/dynamic.img");
+    EXPECT_EQ(*m.devices[2].length, 1 << 20);
+    EXPECT_EQ(m.devices[2].layout->style, PARTITION_STYLE_RAW);
+    EXPECT_FALSE(m.devices[5].hasInterface);
+    ASSERT_EQ(m.volumes.size(), 3u);
+    EXPECT_EQ(m.volumes[0].quotaState, DWORD(DISKQUOTA_STATE_TRACK));
+    EXPECT_EQ(m.volumes[0].serialNumber, 0x5A3C1E07u);
+    EXPECT_EQ(*m.volumes[1].partitionNumber, 2);  // from disk 0's layout
+    EXPECT_FALSE(*m.volumes[2].mediaPresent);      // from the empty DVD drive
+    EXPECT_EQ(*m.volumes[2].deviceType, DWORD(FILE_DEVICE_DVD));
+    ASSERT_EQ(m.failures.size(), 3u);
+    EXPECT_EQ(m.failures[0].controlCode, DWORD(IOCTL_DISK_GET_DRIVE_LAYOUT_EX));
+    EXPECT_EQ(m.failures[1].index, 5);
+    EXPECT_EQ(m.failures[2].nth, 2u);
+
+    char path[MAX_PATH];
+    ASSERT_TRUE(GetVolumeNameForVolumeMountPointA("C:\\data\\", path, MAX_PATH));
+    EXPECT_STREQ(path, "\\\\?\\Volume{6a2f4c20-8b0d-11ef-9a3b-806e6f6e6963}\\");
+}
+
+TEST_F(MachineJson, TheSampleMachineHasASystemDiskAndAnEmptyOpticalDrive) {
+    LoadMachineFile(std::string(STRATA_SOURCE_DIR) + "/samples/basic.json");
+    EXPECT_EQ(MachineName(), "STRATA-SAMPLE");
+    char label[256], fs[256], path[MAX_PATH];
+    ASSERT_TRUE(GetVolumeInformationA("C:\\", label, 256, nullptr, nullptr, nullptr, fs, 256));
+    EXPECT_STREQ(label, "System");
+    EXPECT_STREQ(fs, "NTFS");
+    ASSERT_TRUE(GetVolumePathNameA("C:\\WINDOWS\\system32", path, MAX_PATH));
+    EXPECT_STREQ(path, "C:\\");
+    EXPECT_EQ(GetDriveTypeA("D:\\"), UINT(DRIVE_CDROM));
+    EXPECT_FALSE(GetVolumeInformationA("D:\\", label, 256, nullptr, nullptr, nullptr, fs, 256));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_READY));
+
+    HANDLE c = simtest::OpenForProbe("\\\\.\\C:");
+    STORAGE_DEVICE_NUMBER number = {};
+    DWORD returned = 0;
+    ASSERT_EQ(DeviceIoControl(c, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number, sizeof(number), &returned,
+                              nullptr),
+              1);
+    EXPECT_EQ(number.DeviceNumber, 0u);
+    EXPECT_EQ(number.PartitionNumber, 1u);
+    CloseHandle(c);
+}
+
+TEST_F(MachineJson, RelativeImagePathsAreTakenFromTheDescriptionsFolder) {
+    std::filesystem::create_directories(dir.File("machine"));
+    simtest::ImageBuilder(3 << 20).Write(dir.File("machine/disk.img"));
+    std::ofstream(dir.File("machine/m.json"))
+        << R"({"devices": [{"class": "disk", "instanceId": "SCSI\\DISK\\0", "image": "disk.img"}]})";
+    LoadMachineFile(dir.File("machine/m.json"));
+    EXPECT_EQ(*CurrentMachine().devices[0].length, 3 << 20);
+}
+
+TEST_F(MachineJson, MistakesAreReportedByTheirPlace) {
+    EXPECT_NE(LoadError("{ \"devices\": [ "), "");
+    EXPECT_NE(LoadError("[]").find("must be an object"), std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "lenght": 1}]})")
+                  .find("machine.devices[0].lenght"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "usb", "instanceId": "X"}]})").find("class"), std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk"}]})").find("instanceId"), std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X"}]})").find("needs a length"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "missing.img"}]})",
+                        dir.Path())
+                  .find("cannot open image"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "length": -5}]})").find("length"),
+              std::string::npos);
+    EXPECT_NE(LoadError(std::string(R"({"devices": [)") + kDisk + R"(, )" + kDisk + "]}").find("used twice"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "length": 1,
+                           "layout": {"style": "gpt", "diskId": "{1234}"}}]})")
+                  .find("GUID"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"volumes": [{"roots": ["C:"]}]})").find("drive root"), std::string::npos);
+    EXPECT_NE(LoadError(R"({"volumes": [{"roots": ["C:\\"]}, {"roots": ["c:\\"]}]})").find("used twice"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"volumes": [{"mountFolders": ["Q:\\data\\"]}]})").find("lies on no volume"),
+              std::string::npos);
+    EXPECT_NE(LoadError(R"({"volumes": [{"driveType": "floppy"}]})").find("driveType"), std::string::npos);
+    EXPECT_NE(LoadError(R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})").find("error"),
+              std::string::npos);
+    EXPECT_EQ(LoadError(R"({"comment": "fine", "volumes": [{"serialNumber": "0xFFFFFFFF"}]})"), "");
+}
