@@ -1,0 +1,62 @@
+// Finding the partitions of one disk by its private-header GUID.
+#include "ldm/LDMDataBase.h"
+
+#include <gtest/gtest.h>
+
+using namespace strata_col;
+
+namespace {
+
+LDMDataBase TwoDisks() {
+    LDMDataBase database;
+    database.diskGuidByName["Disk1"] = "d17c2c046afc46c384b7cdc2f3956c5c";      // version 4
+    database.diskGuidByName["Disk2"] = "C85A6CE4-EDB3-4DBC-A3B9-7FBA4B6E6F75";  // version 3
+    database.partitions["0425"] = RecordMap{{"Name", "Disk1-01"}, {"Start", "00"}};
+    database.partitions["0426"] = RecordMap{{"Name", "Disk1-02"}};
+    database.partitions["0431"] = RecordMap{{"Name", "Disk2-01"}};
+    database.partitionsByDiskName.insert({"Disk1", "0426"});
+    database.partitionsByDiskName.insert({"Disk1", "0425"});
+    database.partitionsByDiskName.insert({"Disk1", "0999"});  // record missing
+    database.partitionsByDiskName.insert({"Disk2", "0431"});
+    return database;
+}
+
+TEST(NormalizedGuid, KeepsHexDigitsInLowerCase) {
+    EXPECT_EQ("d17c2c046afc46c384b7cdc2f3956c5c",
+              NormalizedGuid("{D17C2C04-6AFC-46C3-84B7-CDC2F3956C5C}"));
+    EXPECT_EQ("", NormalizedGuid("--xyz--"));
+    EXPECT_EQ("", NormalizedGuid(""));
+}
+
+TEST(GetDiskPartitions, FindsAVersionFourDiskFromTheDashedHeaderGuid) {
+    const RecordTable found = GetDiskPartitions("d17c2c04-6afc-46c3-84b7-cdc2f3956c5c", TwoDisks());
+    ASSERT_EQ(3u, found.size());
+    EXPECT_EQ("Disk1-01", found.at("0425").at("Name"));
+    EXPECT_EQ("Disk1-02", found.at("0426").at("Name"));
+    EXPECT_TRUE(found.at("0999").empty());
+}
+
+TEST(GetDiskPartitions, FindsAVersionThreeDiskWhateverItsCase) {
+    const RecordTable found = GetDiskPartitions("c85a6ce4-edb3-4dbc-a3b9-7fba4b6e6f75", TwoDisks());
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ("Disk2-01", found.at("0431").at("Name"));
+}
+
+TEST(GetDiskPartitions, UnknownOrEmptyGuidsFindNothing) {
+    EXPECT_TRUE(GetDiskPartitions("", TwoDisks()).empty());
+    EXPECT_TRUE(GetDiskPartitions("---", TwoDisks()).empty());
+    EXPECT_TRUE(GetDiskPartitions("00000000-0000-0000-0000-000000000000", TwoDisks()).empty());
+    EXPECT_TRUE(GetDiskPartitions("d17c2c04", TwoDisks()).empty());  // a prefix is no match
+}
+
+TEST(GetDiskPartitions, LastMatchingNameWinsAndTheModelKeepsItsTexts) {
+    LDMDataBase database = TwoDisks();
+    database.diskGuidByName["Disk9"] = "D17C2C04-6AFC-46C3-84B7-CDC2F3956C5C";
+    database.partitionsByDiskName.insert({"Disk9", "0431"});
+    const RecordTable found = GetDiskPartitions("d17c2c04-6afc-46c3-84b7-cdc2f3956c5c", database);
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ(1u, found.count("0431"));
+    EXPECT_EQ("D17C2C04-6AFC-46C3-84B7-CDC2F3956C5C", database.diskGuidByName.at("Disk9"));
+}
+
+}  // namespace

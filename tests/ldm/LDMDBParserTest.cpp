@@ -1,0 +1,232 @@
+// The reader: private header, database area, drives in a DeviceMap.
+#include "ldm/LDMDBParser.h"
+#include "ldm/PrivateHeader.h"
+#include "tests/ldm/BlockBytes.h"
+#include "tests/ldm/MemoryDiskAccess.h"
+
+#include <gtest/gtest.h>
+
+using namespace strata_col;
+using strata_test::AreaBytes;
+using strata_test::BlockBytes;
+using strata_test::MemoryDiskAccess;
+using strata_test::MemoryDrive;
+
+namespace {
+
+void PutBigEndian64(std::vector<unsigned char>& bytes, std::size_t offset, std::uint64_t value) {
+    for (int i = 0; i < 8; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (56 - 8 * i));
+}
+
+std::vector<unsigned char> Header(const std::string& guid, std::uint64_t configStart,
+                                  std::uint64_t configSize) {
+    std::vector<unsigned char> header(512, 0);
+    std::memcpy(header.data(), "PRIVHEAD", 8);
+    std::memcpy(header.data() + ldm_layout::kDiskGuidOffset, guid.data(), guid.size());
+    std::memcpy(header.data() + ldm_layout::kGroupNameOffset, "Dg0", 3);
+    PutBigEndian64(header, ldm_layout::kLogicalDiskStartOffset, 63);
+    PutBigEndian64(header, ldm_layout::kLogicalDiskSizeOffset, 1000);
+    PutBigEndian64(header, ldm_layout::kConfigStartOffset, configStart);
+    PutBigEndian64(header, ldm_layout::kConfigSizeOffset, configSize);
+    return header;
+}
+
+// An area holding a group, a disk named for the GUID, and a partition on it;
+// the TOCBLOCK puts the VMDB at 512-byte unit `vmdbUnit`.
+AreaBytes Area(std::size_t size, std::uint32_t sectorSize, std::uint32_t vmdbUnit,
+               const std::string& diskGuid) {
+    AreaBytes area(size);
+    area.PutBigEndian32(sectorSize + ldm_layout::kTocConfigRegionLowOffset, vmdbUnit);
+    const std::size_t first = vmdbUnit * 512 + 512;
+    BlockBytes group(ldm_layout::kTypeDiskGroupV3);
+    group.VarNum({0x04, 0x01}).VarText("Dg0").VarText("g").Zeros(4).Fixed(1, 8);
+    BlockBytes disk(ldm_layout::kTypeDiskV3);
+    disk.VarNum({0x04, 0x03}).VarText("Disk1").VarText(diskGuid).VarText("").Zeros(4).Fixed(1, 8);
+    BlockBytes partition(ldm_layout::kTypePartition);
+    partition.VarNum({0x04, 0x25}).VarText("Disk1-01").Zeros(4).Fixed(1, 8).Fixed(0, 8).Fixed(0, 8)
+        .VarNum({0x10}).VarNum({0x04, 0x23}).VarNum({0x04, 0x03});
+    BlockBytes orphan(ldm_layout::kTypePartition);
+    orphan.VarNum({0x04, 0x26}).VarText("Lost-01").Zeros(4).Fixed(1, 8).Fixed(0, 8).Fixed(0, 8)
+        .VarNum({0x10}).VarNum({0x04, 0x23}).VarNum({0x04, 0x99});
+    area.Place(first, group).Place(first + 128, disk).Place(first + 256, partition)
+        .Place(first + 384, orphan);
+    return area;
+}
+
+MemoryDrive Drive(std::uint32_t sectorSize, const std::string& guid, std::uint32_t vmdbUnit = 17) {
+    const std::uint64_t configStart = 64;
+    const std::size_t areaBytes = 64 * 1024;
+    MemoryDrive drive;
+    drive.sectorSize = sectorSize;
+    drive.bytes.assign(configStart * sectorSize + areaBytes + sectorSize, 0);
+    const std::vector<unsigned char> header = Header(guid, configStart, areaBytes / sectorSize);
+    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * sectorSize);
+    AreaBytes area = Area(areaBytes, sectorSize, vmdbUnit, guid);
+    std::copy(area.bytes().begin(), area.bytes().end(), drive.bytes.begin() + configStart * sectorSize);
+    return drive;
+}
+
+const char kGuid1[] = "d17c2c04-6afc-46c3-84b7-cdc2f3956c5c";
+const char kGuid2[] = "c85a6ce4-edb3-4dbc-a3b9-7fba4b6e6f75";
+
+TEST(PrivateHeaderDecoding, MagicMustEndAtAZeroByte) {
+    std::vector<unsigned char> header = Header(kGuid1, 100352, 2048);
+    PrivateHeader fields;
+    ASSERT_TRUE(DecodePrivateHeader(header, fields));
+    EXPECT_EQ(kGuid1, fields.diskGuid);
+    EXPECT_EQ("Dg0", fields.groupName);
+    EXPECT_EQ(63u, fields.logicalDiskStart);
+    EXPECT_EQ(1000u, fields.logicalDiskSize);
+    EXPECT_EQ(100352u, fields.configStart);
+    EXPECT_EQ(2048u, fields.configSize);
+
+    header[8] = 'X';
+    EXPECT_FALSE(IsPrivateHeader(header));
+    EXPECT_FALSE(IsPrivateHeader(header.data(), 8));  // too short to hold the terminator
+    header[8] = 0;
+    header[3] = 'v';
+    EXPECT_FALSE(DecodePrivateHeader(header, fields));
+}
+
+TEST(PrivateHeaderDecoding, AGuidFillingItsWholeFieldIsTakenWhole) {
+    std::vector<unsigned char> header = Header("", 1, 1);
+    std::memset(header.data() + ldm_layout::kDiskGuidOffset, 'a', 64);
+    PrivateHeader fields;
+    ASSERT_TRUE(DecodePrivateHeader(header, fields));
+    EXPECT_EQ(std::string(64, 'a'), fields.diskGuid);
+}
+
+TEST(DatabaseReader, ReadsTheDatabaseAndIndexesPartitionsByDisk) {
+    MemoryDiskAccess access;
+    access.drives["\\\\.\\PhysicalDrive1"] = Drive(512, kGuid1);
+    LDMDBParser parser(access);
+    DeviceMap devices{{"ID1", "\\\\.\\PhysicalDrive1"}};
+    const DiskDatabaseMap result = parser.ReadDatabases(devices);
+    ASSERT_EQ(1u, result.count(kGuid1));
+    const LDMDataBase& database = result.at(kGuid1);
+    EXPECT_EQ(1u, database.diskGroups.size());
+    EXPECT_EQ(2u, database.partitions.size());
+    // The partition whose DiskID names no disk record is not indexed.
+    ASSERT_EQ(1u, database.partitionsByDiskName.size());
+    EXPECT_EQ("Disk1", database.partitionsByDiskName.begin()->first);
+    EXPECT_EQ("0425", database.partitionsByDiskName.begin()->second);
+    EXPECT_EQ(0, access.openFiles);
+    EXPECT_EQ(kGuid1, parser.GetDiskGuid("\\\\.\\PhysicalDrive1"));
+}
+
+TEST(DatabaseReader, LargeSectorsMoveHeaderAndTocButNotTheVmdbUnit) {
+    MemoryDiskAccess access;
+    access.drives["d"] = Drive(4096, kGuid1, 17);
+    LDMDBParser parser(access);
+    const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", "d"}});
+    ASSERT_EQ(1u, result.count(kGuid1));
+    EXPECT_EQ(1u, result.at(kGuid1).disks.size());
+    ASSERT_EQ(2u, access.reads.size());
+    EXPECT_EQ(24576u, access.reads[0].offset);  // sector 6
+    EXPECT_EQ(4096u, access.reads[0].count);
+    EXPECT_EQ(64u * 4096u, access.reads[1].offset);
+    EXPECT_EQ(64u * 1024u, access.reads[1].count);
+
+    // VMDB at unit 17 is byte 8704 of the area on every sector size.
+    MemoryDiskAccess moved;
+    moved.drives["d"] = Drive(4096, kGuid1, 17);
+    std::vector<unsigned char>& bytes = moved.drives["d"].bytes;
+    const std::size_t area = 64 * 4096;
+    EXPECT_EQ(0, std::memcmp(bytes.data() + area + 8704 + 512, "VBLK", 4));
+}
+
+TEST(DatabaseReader, DrivesWithoutADatabaseContributeNothing) {
+    MemoryDiskAccess access;
+    access.drives["basic"] = MemoryDrive();
+    access.drives["basic"].bytes.assign(64 * 1024, 0);
+    access.drives["unopenable"] = Drive(512, kGuid1);
+    access.drives["unopenable"].openFails = true;
+    access.drives["nosector"] = Drive(512, kGuid1);
+    access.drives["nosector"].sectorSize = 0;
+    LDMDBParser parser(access);
+    const DiskDatabaseMap result = parser.ReadDatabases(
+        DeviceMap{{"1", "basic"}, {"2", "unopenable"}, {"3", "nosector"}, {"4", "absent"}});
+    EXPECT_TRUE(result.empty());
+    EXPECT_EQ(0, access.openFiles);
+    EXPECT_EQ("", parser.GetDiskGuid("basic"));
+    EXPECT_EQ("", parser.GetDiskGuid("absent"));
+    EXPECT_EQ("", parser.GetDiskGuid("unopenable"));
+}
+
+TEST(DatabaseReader, UnreadableAreaGivesAnEmptyDatabaseEntry) {
+    MemoryDiskAccess access;
+    access.drives["d"] = Drive(512, kGuid1);
+    access.drives["d"].readsNothing = true;
+    LDMDBParser parser(access);
+    const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", "d"}});
+    ASSERT_EQ(1u, result.count(kGuid1));
+    EXPECT_TRUE(result.at(kGuid1).disks.empty());
+}
+
+TEST(DatabaseReader, LaterDriveWithTheSameGuidWins) {
+    MemoryDiskAccess access;
+    access.drives["first"] = Drive(512, kGuid1);
+    access.drives["second"] = Drive(512, kGuid1);
+    access.drives["second"].readsNothing = true;
+    access.drives["other"] = Drive(512, kGuid2);
+    LDMDBParser parser(access);
+    const DiskDatabaseMap result =
+        parser.ReadDatabases(DeviceMap{{"a", "first"}, {"b", "second"}, {"c", "other"}});
+    ASSERT_EQ(2u, result.size());
+    EXPECT_TRUE(result.at(kGuid1).disks.empty());  // the second drive's
+    EXPECT_EQ(1u, result.at(kGuid2).disks.size());
+}
+
+TEST(DatabaseReader, AnAreaBeyondTheDriveIsNeverAllocated) {
+    MemoryDiskAccess access;
+    MemoryDrive drive = Drive(512, kGuid1);
+    // A size of 2^40 sectors, and one that overflows when made bytes.
+    std::vector<unsigned char> header = Header(kGuid1, 64, 1ull << 40);
+    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
+    access.drives["huge"] = drive;
+    header = Header(kGuid1, 64, ~0ull / 256);
+    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
+    access.drives["overflow"] = drive;
+    header = Header(kGuid1, ~0ull / 512 + 1, 128);
+    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
+    access.drives["farstart"] = drive;
+    LDMDBParser parser(access);
+    for (const char* path : {"huge", "overflow", "farstart"}) {
+        access.reads.clear();
+        const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", path}});
+        ASSERT_EQ(1u, result.count(kGuid1)) << path;
+        EXPECT_TRUE(result.at(kGuid1).disks.empty()) << path;
+        EXPECT_EQ(1u, access.reads.size()) << path;  // only the header was read
+    }
+}
+
+TEST(DatabaseReader, TocOutsideTheAreaOrVmdbPastItGivesNothing) {
+    MemoryDiskAccess access;
+    MemoryDrive drive = Drive(512, kGuid1);
+    std::vector<unsigned char> header = Header(kGuid1, 64, 1);  // area of one sector: no TOCBLOCK
+    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
+    access.drives["short"] = drive;
+    access.drives["wrap"] = Drive(512, kGuid1, 0x00800000u);  // blocks at (2^23 × 512) mod 2^32 + 512
+    LDMDBParser parser(access);
+    EXPECT_TRUE(parser.ReadDatabases(DeviceMap{{"a", "short"}}).at(kGuid1).disks.empty());
+    // The VMDB offset is computed in 32 bits: unit 2^23 is byte 0 again, so
+    // the blocks the drive holds at byte 512 are found.
+    const DiskDatabaseMap wrapped = parser.ReadDatabases(DeviceMap{{"a", "wrap"}});
+    EXPECT_EQ(1u, wrapped.at(kGuid1).disks.size());
+}
+
+TEST(DatabaseReader, ResolvePartitionDiskNeedsAllFourLookups) {
+    RecordTable disks;
+    disks["0403"]["Name"] = "Disk1";
+    disks["0404"]["ObjectID"] = "0404";  // no Name
+    RecordMap partition{{"ObjectID", "0425"}, {"DiskID", "0403"}};
+    std::pair<std::string, std::string> placed;
+    ASSERT_TRUE(LDMDBParser::ResolvePartitionDisk(disks, partition, placed));
+    EXPECT_EQ(std::make_pair(std::string("Disk1"), std::string("0425")), placed);
+    EXPECT_FALSE(LDMDBParser::ResolvePartitionDisk(disks, RecordMap{{"ObjectID", "1"}}, placed));
+    EXPECT_FALSE(LDMDBParser::ResolvePartitionDisk(
+        disks, RecordMap{{"ObjectID", "1"}, {"DiskID", "0404"}}, placed));
+    EXPECT_FALSE(LDMDBParser::ResolvePartitionDisk(disks, RecordMap{{"DiskID", "0403"}}, placed));
+}
+
+}  // namespace
