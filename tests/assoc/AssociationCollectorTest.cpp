@@ -76,17 +76,3 @@ TEST(AssociationCollector, HostFailureIsLoggedWithTheClassName) {
         "ORVA_MediaPresent collection encountered exception: class store unavailable", 3));
     EXPECT_EQ(harness.session.Instances("ORVA_PartitionPresent").size(), 1u);
 }
-
-TEST(AssociationCollector, LogicalDiskBasedOnExtentStaysEmpty) {
-    AssocHarness harness;
-    harness.AddLogicalDisk("C:\\");
-    harness.AddExtent("v1", "Volume1");
-    {
-        strata_col::HardwareAssociations collector(harness.Namespace());
-        collector.Collect(harness.session.ClassFor("ORVA_LogicalDiskBasedOnExtent"));
-        collector.Collect(harness.session.ClassFor("ORVA_DriveInDynamicDiskGroup"));
-    }
-    EXPECT_TRUE(harness.session.Instances("ORVA_LogicalDiskBasedOnExtent").empty());
-    EXPECT_TRUE(harness.log.Has("LogicalDiskBasedOnExtent associations...", 3));
-    EXPECT_TRUE(harness.log.Has("DriveInDiskGroup associations... ", 3));
-}

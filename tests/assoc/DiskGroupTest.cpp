@@ -95,13 +95,3 @@ TEST(ExtentInDiskGroup, OneAssociationPerVolumeWhateverTheNumberOfDisks) {
     EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases), "Collection", "Member"),
               (KeyPairs{{kGroup, "v1"}}));
 }
-
-TEST(ExtentInDiskGroup, GroupsWithOtherNamesGetNoMembers) {
-    AssocHarness harness;
-    harness.AddExtent("v1", "Volume1");
-    DiskDatabaseMap databases{{"guid-1", GroupDatabase()}};
-    strata_col::ExtentInGroup builder;
-    EXPECT_TRUE(builder.Collect(harness.Namespace(), databases).empty());
-    harness.AddGroup(kGroup + " ");
-    EXPECT_TRUE(builder.Collect(harness.Namespace(), databases).empty());
-}

@@ -2,7 +2,6 @@
 // logical disks that present them.
 #include "assoc/DynamicExtentBasedOn.h"
 #include "assoc/DynamicVolumeBasedOnExtent.h"
-#include "assoc/ExtentBasedOnPartition.h"
 #include "tests/assoc/AssocHarness.h"
 #include "tests/support/DatabaseBuilder.h"
 #include "tests/support/SimBuilders.h"
@@ -68,17 +67,6 @@ TEST(DynamicExtentBasedOn, EveryPartitionOfADynamicVolumeIsTiedToItsExtent) {
     strata_col::DynamicExtentBasedOn builder;
     EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases)),
               (KeyPairs{{"p1", "v1"}, {"p2", "v1"}, {"p3", "v2"}, {"p4", "v2"}, {"p5", "v3"}}));
-}
-
-TEST(DynamicExtentBasedOn, OnlyPartitionsTypedDynamicAreConsidered) {
-    AssocHarness harness;
-    harness.AddExtent("v3", "Simple");
-    // The database knows p5, but the instance says it is a basic partition.
-    harness.Add("ORVA_DiskPartition", {{"DeviceID", "p5"}, {"PartitionType", "3"}});
-    strata_col::ExtentBasedOnPartition builder;
-    DiskDatabaseMap databases{{kGuidA, GroupDatabase()}};
-    EXPECT_TRUE(builder.MapDynamicPartitions(harness.Namespace()).empty());
-    EXPECT_TRUE(builder.Collect(harness.Namespace(), databases).empty());
 }
 
 TEST(DynamicVolumeBasedOnExtent, OneAssociationPerPresentedVolume) {

@@ -115,15 +115,18 @@ TEST(MediaPresent, VolumeOverTwoDynamicDisksPairsWithBoth) {
 TEST(MediaPresent, DiskOneNeverClaimsWhatDiskTenHolds) {
     AssocHarness harness;
     strata_sim::Machine machine;
+    machine.devices.push_back(FixedDisk(0));
     machine.devices.push_back(FixedDisk(1));
     machine.devices.push_back(FixedDisk(10));
     machine.volumes.push_back(VolumeOn("F:\\", {1}));
     machine.volumes.push_back(VolumeOn("G:\\", {10}));
+    machine.volumes.push_back(VolumeOn("H:\\", {0}));
     strata_sim::SetMachine(machine);
     harness.AddDiskDrive(1, "1");
     harness.AddDiskDrive(10, "10");
     harness.AddLogicalDisk("F:\\");
     harness.AddLogicalDisk("G:\\");
+    harness.AddLogicalDisk("H:\\");  // its drive, Disk 0, has no instance
     harness.AddBasicPartition("Disk 1", 1, "1");
     harness.AddBasicPartition("Disk 1", 2, "1");
     harness.AddBasicPartition("Disk 10", 1, "10");
