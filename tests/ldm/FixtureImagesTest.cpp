@@ -2,6 +2,7 @@
 #include "collect/TextConversions.h"
 #include "ldm/LDMDBParser.h"
 #include "platform/sim/SimMachine.h"
+#include "tests/ldm/ImpliedLayout.h"
 #include "tests/support/Fixtures.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 
@@ -22,30 +23,14 @@ const RecordMap* FindByName(const RecordTable& table, const std::string& name) {
     return nullptr;
 }
 
+using strata_test::ImpliedLayout;
+
 std::string Get(const RecordMap& record, const std::string& key) {
-    const auto it = record.find(key);
-    return it == record.end() ? std::string() : it->second;
+    return strata_test::RecordText(record, key);
 }
 
 std::uint64_t Number(const RecordMap& record, const std::string& key) {
-    return HexTextToNumber(Get(record, key));
-}
-
-// The layout name an independent reader gives, from the component type and
-// the child counts of the volume and its component.
-std::string ImpliedLayout(const LDMDataBase& database, const RecordMap& volume) {
-    const std::string id = Get(volume, "ObjectID");
-    for (const auto& component : database.components) {
-        if (Get(component.second, "ParentID") != id) continue;
-        const std::uint64_t type = Number(component.second, "ComponentType");
-        const std::uint64_t parts = Number(component.second, "NumberOfChildren");
-        if (Number(volume, "NumberOfChildren") >= 2) return "mirrored";
-        if (type == 1) return "striped";
-        if (type == 2) return parts >= 2 ? "spanned" : parts == 1 ? "simple" : "unknown";
-        if (type == 3) return "RAID5";
-        return "unknown";
-    }
-    return "no component";
+    return strata_test::RecordNumber(record, key);
 }
 
 DeviceMap FixtureDevices() {

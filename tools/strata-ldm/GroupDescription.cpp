@@ -22,10 +22,11 @@ std::uint64_t Number(const nlohmann::json& object, const char* key, std::uint64_
     if (!object.contains(key)) {
         return fallback;
     }
-    if (!object[key].is_number_unsigned()) {
+    const nlohmann::json& value = object[key];
+    if (!value.is_number_integer() || (!value.is_number_unsigned() && value.get<std::int64_t>() < 0)) {
         throw std::runtime_error(std::string("\"") + key + "\" must be a number of 0 or more");
     }
-    return object[key].get<std::uint64_t>();
+    return value.get<std::uint64_t>();
 }
 
 VolumeLayout ParseLayout(const std::string& text) {

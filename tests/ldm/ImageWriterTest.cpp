@@ -1,0 +1,188 @@
+// Images written by strata-ldm decode to the group they were described as.
+#include "collect/TextConversions.h"
+#include "ldm/LDMDBParser.h"
+#include "ldm/PrivateHeader.h"
+#include "tests/ldm/TempFolder.h"
+#include "tools/strata-ldm/DiskImageWriter.h"
+#include "tools/strata-ldm/ImageFileAccess.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace strata_col;
+using namespace strata_tools;
+using nlohmann::json;
+
+namespace {
+
+json FiveLayouts(int version, std::uint32_t sectorSize = 512) {
+    const std::uint64_t unit = sectorSize / 512;
+    json group = {
+        {"sectorSize", sectorSize},
+        {"diskSectors", 102400 / unit},
+        {"group", {{"name", "Test-Dg0"}, {"version", version},
+                   {"guid", "0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0"}}},
+        {"disks", json::array({{{"name", "Disk1"}, {"guid", "11111111-2222-3333-4444-555555555555"}},
+                               {{"name", "Disk2"}}, {{"name", "Disk3"}}})},
+        {"volumes", json::array()}};
+    auto part = [unit](const char* disk, std::uint64_t start, std::uint64_t size) {
+        return json{{"disk", disk}, {"start", start / unit}, {"size", size / unit}};
+    };
+    group["volumes"].push_back({{"name", "Simple"}, {"layout", "simple"}, {"hint", "E:"},
+                                {"partitions", {part("Disk1", 0, 8192)}}});
+    group["volumes"].push_back({{"name", "Spanned"}, {"layout", "spanned"},
+                                {"partitions", {part("Disk1", 8192, 4096), part("Disk2", 0, 2048)}}});
+    group["volumes"].push_back({{"name", "Striped"}, {"layout", "striped"}, {"stripeSize", 128},
+                                {"partitions", {part("Disk2", 2048, 4096), part("Disk3", 0, 4096)}}});
+    group["volumes"].push_back({{"name", "Mirror"}, {"layout", "mirror"}, {"hint", "H:"},
+                                {"partitions", {part("Disk1", 12288, 2048), part("Disk3", 4096, 2048)}}});
+    group["volumes"].push_back({{"name", "Raid"}, {"layout", "raid5"}, {"id2", "0999"},
+                                {"childSize", "1000"},
+                                {"partitions", {part("Disk1", 14336, 2048), part("Disk2", 6144, 2048),
+                                                part("Disk3", 6144, 2048)}}});
+    return group;
+}
+
+DiskDatabaseMap WriteAndRead(const json& description, const strata_test::TempFolder& folder) {
+    const GroupDescription group = ParseGroupDescription(description);
+    DiskImageWriter writer(group);
+    DeviceMap devices;
+    for (const DiskDescription& disk : group.disks) {
+        writer.Write(disk.name, folder.File(disk.image));
+        devices.insert({disk.name, folder.File(disk.image)});
+    }
+    ImageFileAccess access(group.sectorSize);
+    return LDMDBParser(access).ReadDatabases(devices);
+}
+
+const RecordMap& ByName(const RecordTable& table, const std::string& name) {
+    for (const auto& entry : table) {
+        if (entry.second.count("Name") && entry.second.at("Name") == name) return entry.second;
+    }
+    throw std::runtime_error("no record named " + name);
+}
+
+std::uint64_t Hex(const RecordMap& record, const char* key) {
+    return record.count(key) ? HexTextToNumber(record.at(key)) : 0;
+}
+
+void ExpectFiveLayouts(const DiskDatabaseMap& databases, int version) {
+    ASSERT_EQ(3u, databases.size());
+    ASSERT_EQ(1u, databases.count("11111111-2222-3333-4444-555555555555"));
+    for (const auto& entry : databases) {
+        const LDMDataBase& db = entry.second;
+        EXPECT_EQ(5u, db.volumes.size());
+        EXPECT_EQ(6u, db.components.size());  // the mirror has two
+        EXPECT_EQ(10u, db.partitions.size());
+        EXPECT_EQ(3u, db.disks.size());
+        ASSERT_EQ(1u, db.diskGroups.size());
+        EXPECT_EQ("Test-Dg0", db.diskGroups.begin()->second.at("Name"));
+        EXPECT_EQ(version == 4 ? "45" : "35", db.diskGroups.begin()->second.at("RecordType"));
+        EXPECT_EQ(8192u, Hex(ByName(db.volumes, "Simple"), "Size"));
+        EXPECT_EQ("E:", ByName(db.volumes, "Simple").at("DriveHint"));
+        EXPECT_EQ(6144u, Hex(ByName(db.volumes, "Spanned"), "Size"));
+        EXPECT_EQ(8192u, Hex(ByName(db.volumes, "Striped"), "Size"));
+        EXPECT_EQ(2u, Hex(ByName(db.volumes, "Mirror"), "NumberOfChildren"));
+        EXPECT_EQ(4096u, Hex(ByName(db.volumes, "Raid"), "Size"));
+        EXPECT_EQ("raid5", ByName(db.volumes, "Raid").at("VolumeType"));
+        EXPECT_EQ("0999", ByName(db.volumes, "Raid").at("ID2"));
+        EXPECT_EQ("1000", ByName(db.volumes, "Raid").at("ChildSize"));
+        EXPECT_EQ(1u, Hex(ByName(db.components, "Striped-01"), "ComponentType"));
+        EXPECT_EQ(3u, Hex(ByName(db.components, "Raid-01"), "ComponentType"));
+        EXPECT_EQ(2u, Hex(ByName(db.components, "Spanned-01"), "NumberOfChildren"));
+        const RecordMap& spannedTail = ByName(db.partitions, "Disk2-01");
+        EXPECT_EQ(0u, Hex(spannedTail, "Start"));
+        EXPECT_EQ(4096u, Hex(spannedTail, "VolumeOffset"));
+        EXPECT_EQ("Disk2", db.disks.at(spannedTail.at("DiskID")).at("Name"));
+        EXPECT_EQ(12288u, Hex(ByName(db.partitions, "Disk1-03"), "Start"));
+        // Every disk's partitions are found from its private-header GUID.
+        EXPECT_EQ(4u, GetDiskPartitions("11111111-2222-3333-4444-555555555555", db).size());
+    }
+}
+
+TEST(ImageWriter, VersionFourGroupDecodesAsDescribed) {
+    strata_test::TempFolder folder;
+    const DiskDatabaseMap databases = WriteAndRead(FiveLayouts(4), folder);
+    ExpectFiveLayouts(databases, 4);
+    const LDMDataBase& db = databases.begin()->second;
+    EXPECT_EQ("1111111122223333444455555555555500000000000000000000000000000000",
+              std::string(ByName(db.disks, "Disk1").at("DiskID")).erase(32, 1));
+}
+
+TEST(ImageWriter, VersionThreeGroupKeepsGuidTextsAndSurvivesLongNames) {
+    json description = FiveLayouts(3);
+    // A device name long enough to continue the disk record in a second block.
+    description["disks"][1]["alternateName"] =
+        "SCSI\\DISK&VEN_RED_HAT&PROD_VIRTIO&REV_0001\\4&1618751F&0&000200";
+    strata_test::TempFolder folder;
+    const DiskDatabaseMap databases = WriteAndRead(description, folder);
+    ExpectFiveLayouts(databases, 3);
+    const LDMDataBase& db = databases.begin()->second;
+    EXPECT_EQ("11111111-2222-3333-4444-555555555555", ByName(db.disks, "Disk1").at("DiskID"));
+    EXPECT_EQ(0u, ByName(db.disks, "Disk2").count("AlternateName"));
+    EXPECT_EQ(1u, ByName(db.disks, "Disk2").count("DiskID"));
+}
+
+TEST(ImageWriter, LargeSectorDisksDecodeWithTheirSectorSize) {
+    strata_test::TempFolder folder;
+    const DiskDatabaseMap databases = WriteAndRead(FiveLayouts(4, 4096), folder);
+    ASSERT_EQ(3u, databases.size());
+    const LDMDataBase& db = databases.begin()->second;
+    EXPECT_EQ(5u, db.volumes.size());
+    EXPECT_EQ(1024u, Hex(ByName(db.volumes, "Simple"), "Size"));
+
+    // Read with the wrong sector size, the private header is not found.
+    ImageFileAccess wrong(512);
+    EXPECT_EQ("", LDMDBParser(wrong).GetDiskGuid(folder.File("Disk1.img")));
+}
+
+TEST(ImageWriter, HeaderCarriesTheRegionsItDescribes) {
+    const GroupDescription group = ParseGroupDescription(FiveLayouts(4));
+    const DiskImageWriter writer(group);
+    PrivateHeader header;
+    ASSERT_TRUE(DecodePrivateHeader(writer.PrivateHeaderSector(group.disks[0]), header));
+    EXPECT_EQ("11111111-2222-3333-4444-555555555555", header.diskGuid);
+    EXPECT_EQ("Test-Dg0", header.groupName);
+    EXPECT_EQ(63u, header.logicalDiskStart);
+    EXPECT_EQ(102400u - 2048u, header.configStart);
+    EXPECT_EQ(2048u, header.configSize);
+    EXPECT_EQ(102400u - 2048u - 63u, header.logicalDiskSize);
+    const Bytes mbr = writer.MasterBootRecord(group.disks[0]);
+    EXPECT_EQ(0x42, mbr[446 + 4]);
+    EXPECT_EQ(0x55, mbr[510]);
+    EXPECT_EQ(0xAA, mbr[511]);
+}
+
+TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
+    const auto refused = [](json description, const std::string& reason) {
+        try {
+            ParseGroupDescription(description);
+            ADD_FAILURE() << "accepted: " << description.dump();
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string::npos, std::string(error.what()).find(reason)) << error.what();
+        }
+    };
+    json good = FiveLayouts(4);
+    refused(json::array(), "JSON object");
+    json noDisks = good;
+    noDisks.erase("disks");
+    refused(noDisks, "disks");
+    json unknownDisk = good;
+    unknownDisk["volumes"][0]["partitions"][0]["disk"] = "Disk7";
+    refused(unknownDisk, "unknown disk");
+    json tooBig = good;
+    tooBig["volumes"][0]["partitions"][0]["size"] = 200000;
+    refused(tooBig, "does not fit");
+    json badLayout = good;
+    badLayout["volumes"][0]["layout"] = "raid6";
+    refused(badLayout, "raid6");
+    json shortRaid = good;
+    shortRaid["volumes"][4]["partitions"].erase(2);
+    refused(shortRaid, "number of partitions");
+    json badVersion = good;
+    badVersion["group"]["version"] = 5;
+    refused(badVersion, "version");
+}
+
+}  // namespace
