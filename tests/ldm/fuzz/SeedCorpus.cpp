@@ -94,7 +94,8 @@ void WrittenSeeds(const std::string& outdir, int version, std::uint32_t sectorSi
                            {{"disk", "Disk3"}, {"start", 64 / unit}, {"size", 64 / unit}}}}}}}};
     const strata_tools::GroupDescription group = strata_tools::ParseGroupDescription(description);
     const strata_tools::DiskImageWriter writer(group);
-    const Bytes area = writer.DatabaseArea();
+    Bytes area = writer.DatabaseArea();
+    area.resize(kSeedAreaBytes);
     const std::string base = outdir + "/written-v" + std::to_string(version) + "-" + std::to_string(sectorSize);
     Save(base + "-drive", DriveSeed(writer.PrivateHeaderSector(group.disks[0]), area, sectorSize));
     Save(base + "-area", AreaSeed(area, 17 * 512));
