@@ -5,5 +5,6 @@ target_link_libraries(strata_fake_pi PRIVATE telvacore)
 add_library(strata_silent_pi MODULE ${CMAKE_CURRENT_SOURCE_DIR}/host/fake_plugin/SilentPlugin.cpp)
 set_target_properties(strata_silent_pi PROPERTIES PREFIX "" OUTPUT_NAME "silent.pi")
 if(TARGET test_host)
-  add_dependencies(test_host strata-host strata_fake_pi strata_silent_pi)
+  # The host program and the modules it loads, the real plug-in included.
+  add_dependencies(test_host strata-host strata_fake_pi strata_silent_pi strata_pi)
 endif()
