@@ -3,7 +3,6 @@
 #include "tests/support/SimBuilders.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 using NTELVA20::ContextMap;
@@ -19,10 +18,7 @@ std::string DiskInstanceId(unsigned number) {
 
 strata_sim::Volume RootVolume(const std::string& root) {
     // Each drive letter gets its own volume GUID.
-    char tail[16];
-    std::snprintf(tail, sizeof tail, "%012x", static_cast<unsigned>(root.at(0)));
-    strata_sim::Volume volume =
-        strata_test::NtfsVolume(std::string("5a5a5a5a-0000-4000-8000-") + tail, {root});
+    strata_sim::Volume volume = strata_test::NtfsVolume(static_cast<unsigned>(root.at(0)), {root});
     volume.length.reset();
     return volume;
 }

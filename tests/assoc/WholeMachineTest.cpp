@@ -68,9 +68,7 @@ strata_sim::PartitionEntry GptEntry(std::uint32_t number, const GUID& type, std:
 
 strata_sim::Volume VolumeAt(const std::string& root, std::vector<strata_sim::DiskExtentSpec> extents,
                             unsigned tag) {
-    char guid[40];
-    std::snprintf(guid, sizeof guid, "6b6b6b6b-0000-4000-8000-%012x", tag);
-    strata_sim::Volume volume = strata_test::NtfsVolume(guid, {root});
+    strata_sim::Volume volume = strata_test::NtfsVolume(tag, {root});
     volume.extents = extents;
     volume.length.reset();
     volume.totalBytes.reset();
