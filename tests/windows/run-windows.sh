@@ -30,7 +30,7 @@ fail() {
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix $WINEPREFIX"
-  timeout -k 10 300 wine wineboot -i >"$dir/wineboot.log" 2>&1 ||
+  timeout -k 10 300 wine wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 ||
     { echo "FAIL: wineboot could not set up the prefix (see $dir/wineboot.log)"; exit 1; }
 fi
 
@@ -69,7 +69,7 @@ fi
 # 1. The host program against the real (Wine) Win32 implementation.
 report="$dir/wine-report.json"
 echo "Running strata-host.exe --format json under Wine (limit ${limit}s)"
-timeout -k 10 "$limit" wine "$dir/bin/strata-host.exe" --format json >"$report" 2>"$dir/wine-report.log"
+timeout -k 10 "$limit" wine "$dir/bin/strata-host.exe" --format json </dev/null >"$report" 2>"$dir/wine-report.log"
 status=$?
 if [ $status -eq 124 ] || [ $status -eq 137 ]; then
   fail "strata-host.exe did not finish within ${limit}s (see $dir/wine-report.log)"
@@ -83,7 +83,7 @@ fi
 
 # 2. The tests built for Windows.
 echo "Running test_windows.exe under Wine (limit $((limit * 5))s)"
-(cd "$dir/bin" && timeout -k 10 $((limit * 5)) wine ./test_windows.exe --gtest_brief=1)
+(cd "$dir/bin" && timeout -k 10 $((limit * 5)) wine ./test_windows.exe --gtest_brief=1 </dev/null)
 status=$?
 if [ $status -eq 124 ] || [ $status -eq 137 ]; then
   fail "test_windows.exe did not finish within $((limit * 5))s"
