@@ -75,6 +75,8 @@ if [ $status -eq 124 ] || [ $status -eq 137 ]; then
   fail "strata-host.exe did not finish within ${limit}s (see $dir/wine-report.log)"
 elif [ $status -ne 0 ]; then
   fail "strata-host.exe exited with $status (see $dir/wine-report.log)"
+elif grep -q "registered .* callback objects" "$dir/wine-report.log"; then
+  fail "loading strata.pi.dll registered more than one callback object"
 elif ! python3 "$here/check_host_output.py" "$report"; then
   fail "the report $report is not what Wine should give"
 else
