@@ -1,0 +1,186 @@
+#include "disk/PartitionEnum.h"
+#include "disk/PartitionInformation.h"
+
+#include "tests/support/CapturedLog.h"
+#include "tests/support/DatabaseBuilder.h"
+#include "tests/support/PrivateHeaderImage.h"
+#include "tests/support/RecordValue.h"
+#include "tests/support/SimBuilders.h"
+
+#include <gtest/gtest.h>
+
+using namespace strata_col;
+using namespace strata_test;
+
+namespace {
+
+const std::string kGuid = "bfcb718c-3809-44b7-ae62-c94a3bd6b057";
+
+strata_sim::PartitionEntry Mbr(std::uint32_t number, std::uint8_t type, bool boot = false,
+                               bool recognized = true) {
+    strata_sim::PartitionEntry entry;
+    entry.number = number;
+    entry.mbrType = type;
+    entry.bootIndicator = boot;
+    entry.recognized = recognized;
+    entry.startingOffset = 1048576 * (number + 1);
+    entry.length = 1048576;
+    return entry;
+}
+
+strata_sim::Device MbrDisk(std::uint32_t number, std::vector<strata_sim::PartitionEntry> entries) {
+    strata_sim::Device disk = FixedDisk(number);
+    disk.layout = strata_sim::DriveLayout();
+    disk.layout->mbrSignature = 1234;
+    disk.layout->partitions = entries;
+    return disk;
+}
+
+// "type/subtype" of each record, with its identifier.
+std::vector<std::string> Summary(const std::vector<PropertyMap>& records) {
+    std::vector<std::string> summary;
+    for (const PropertyMap& record : records) {
+        summary.push_back(Value(record, "DeviceID") + " " + Value(record, "PartitionType") + "/" +
+                          Value(record, "PartitionSubType"));
+    }
+    return summary;
+}
+
+}  // namespace
+
+TEST(PartitionRecords, MbrPrimaryExtendedAndLogicalDrives) {
+    strata_sim::Machine machine;
+    // As Windows lists them: four primary slots, then four entries per
+    // extended boot record, the link entries among them.
+    machine.devices = {
+        MbrDisk(0, {Mbr(1, 0x07, true), Mbr(0, 0x05), Mbr(0, 0), Mbr(0, 0),
+                    Mbr(2, 0x07), Mbr(0, 0x05), Mbr(0, 0), Mbr(0, 0),
+                    Mbr(3, 0x87, false, false), Mbr(0, 0), Mbr(0, 0), Mbr(0, 0)}),
+        MbrDisk(1, {Mbr(1, 0x0F), Mbr(2, 0x0B)})};
+    strata_sim::SetMachine(machine);
+    DiskDatabaseMap databases;
+
+    const std::vector<PropertyMap> records = PartitionInformation().Collect(databases);
+    EXPECT_EQ(std::vector<std::string>({"Disk 0,Partition 1 1/7", "Disk 0,Partition 0 2/0",
+                                        "Disk 0,Partition 2 3/7", "Disk 0,Partition 3 0/135",
+                                        "Disk 1,Partition 1 2/0", "Disk 1,Partition 2 3/11"}),
+              Summary(records));
+    const PropertyMap& boot = records[0];
+    EXPECT_EQ("true", Value(boot, "Bootable"));
+    EXPECT_EQ("true", Value(boot, "Allocatable"));
+    EXPECT_EQ("true", Value(boot, "PrimaryPartition"));
+    EXPECT_EQ("false", Value(boot, "FaultTolerant"));
+    EXPECT_EQ("1048576", Value(boot, "Size"));
+    EXPECT_EQ("2097152", Value(boot, "StartingOffset"));
+    EXPECT_EQ("1234", Value(boot, "Signature"));
+    EXPECT_EQ("Disk 0,Partition 1", Value(boot, "Name"));
+    EXPECT_EQ("false", Value(records[2], "PrimaryPartition"));
+    EXPECT_EQ("true", Value(records[3], "FaultTolerant"));  // 0x87: NTFS in a fault-tolerant set
+    EXPECT_EQ("false", Value(records[3], "Allocatable"));
+}
+
+TEST(PartitionRecords, GptTypeCodes) {
+    strata_sim::Machine machine;
+    strata_sim::Device disk = FixedDisk(0);
+    disk.layout = strata_sim::DriveLayout();
+    disk.layout->style = PARTITION_STYLE_GPT;
+    const GUID types[] = {
+        {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}},
+        {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}},
+        {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}},
+        {0x0FC63DAF, 0x8483, 0x4772, {0x8E, 0x79, 0x3D, 0x69, 0xD8, 0x47, 0x7D, 0xE4}}};
+    std::uint32_t number = 1;
+    for (const GUID& type : types) {
+        strata_sim::PartitionEntry entry;
+        entry.number = number++;
+        entry.gptType = type;
+        disk.layout->partitions.push_back(entry);
+    }
+    disk.layout->partitions.push_back(strata_sim::PartitionEntry());  // unused
+    machine.devices = {disk};
+    strata_sim::SetMachine(machine);
+    DiskDatabaseMap databases;
+
+    const std::vector<PropertyMap> records = PartitionInformation().Collect(databases);
+    EXPECT_EQ(std::vector<std::string>({"Disk 0,Partition 1 6/65535", "Disk 0,Partition 2 8/65535",
+                                        "Disk 0,Partition 3 9/65535", "Disk 0,Partition 4 0/65535"}),
+              Summary(records));
+    EXPECT_EQ("0", Value(records[0], "Signature"));
+    EXPECT_EQ("false", Value(records[0], "Bootable"));
+}
+
+TEST(PartitionRecords, OpticalDiscAndEmptyDrive) {
+    strata_sim::Machine machine;
+    for (std::uint32_t number : {0u, 1u}) {
+        strata_sim::Device cdrom;
+        cdrom.interfaceClass = strata_sim::InterfaceClass::CdRom;
+        cdrom.instanceId = "IDE\\CDROMDRIVE\\" + std::to_string(number);
+        cdrom.deviceNumber = number;
+        cdrom.mediaPresent = number == 0;
+        cdrom.length = 1 << 20;
+        cdrom.layout = strata_sim::DriveLayout();
+        cdrom.layout->partitions = {Mbr(0, 0x07)};
+        machine.devices.push_back(cdrom);
+    }
+    strata_sim::SetMachine(machine);
+    DiskDatabaseMap databases;
+
+    EXPECT_EQ(std::vector<std::string>({"CD-ROM 0,Partition 0 3/7"}),
+              Summary(PartitionInformation().Collect(databases)));
+}
+
+// A dynamic disk with a simple and a mirrored volume, and a record whose
+// component is missing.
+class DynamicPartitions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DatabaseBuilder group;
+        group.Group("1", "Dg0").Disk("2", "Disk1", kGuid);
+        group.Volume("10", "Volume1", "01", "0100", "ACTIVE", "07").Component("11", "10", "02", "01");
+        group.Partition("12", "Disk1-01", "11", "2", "0000000000000000", "0100");
+        group.Volume("20", "Volume2", "02", "0100", "ACTIVE", "07").Component("21", "20", "02", "01");
+        group.Partition("22", "Disk1-02", "21", "2", "0000000000000100", "0080");
+        group.Partition("32", "Disk1-03", "99", "2", "0000000000000200", "0010");
+        databases[kGuid] = group.Get();
+        image = WritePrivateHeaderImage(folder.Path(), "dynamic.img", kGuid, "Dg0");
+        machine.devices = {FixedDisk(0, image)};
+        strata_sim::SetMachine(machine);
+    }
+
+    TempFolder folder;
+    std::string image;
+    strata_sim::Machine machine;
+    DiskDatabaseMap databases;
+};
+
+TEST_F(DynamicPartitions, RecordsFromTheDatabase) {
+    CapturedLog log;
+    const std::vector<PropertyMap> records = PartitionInformation().Collect(databases);
+    EXPECT_EQ(std::vector<std::string>({"12 4/07", "22 4/07"}), Summary(records));
+    EXPECT_EQ("false", Value(records[0], "FaultTolerant"));
+    EXPECT_EQ("true", Value(records[1], "FaultTolerant"));  // a mirror member
+    EXPECT_EQ("Disk1-02", Value(records[1], "Name"));
+    EXPECT_EQ("22", Value(records[1], "ElementName"));
+    EXPECT_EQ("65536", Value(records[1], "Size"));
+    EXPECT_EQ("131072", Value(records[1], "StartingOffset"));
+    EXPECT_EQ("<absent>", Value(records[1], "Signature"));
+    EXPECT_EQ(1, log.CountContaining("Partition record 32 "));
+}
+
+TEST_F(DynamicPartitions, UnknownSectorSizeLeavesOutTheByteFigures) {
+    // The first geometry request names the disk; the second, for the
+    // sector size, fails.
+    strata_sim::Failure failure = Fail("DeviceIoControl", "", ERROR_NOT_READY,
+                                       IOCTL_DISK_GET_DRIVE_GEOMETRY);
+    failure.nth = 2;
+    machine.failures = {failure};
+    strata_sim::SetMachine(machine);
+
+    PartitionEnum partitions;
+    const std::vector<PropertyMap> records = partitions.CollectPartitions(
+        {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}}, databases);
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("<absent>", Value(records[0], "Size"));
+    EXPECT_EQ("<absent>", Value(records[0], "StartingOffset"));
+    EXPECT_EQ("4", Value(records[0], "PartitionType"));
+}

@@ -1,0 +1,31 @@
+// Small disk images that carry a dynamic-disk private header and nothing
+// else, so that a drive reads as the dynamic disk with a given GUID.
+#ifndef STRATA_TESTS_SUPPORT_PRIVATEHEADERIMAGE_H
+#define STRATA_TESTS_SUPPORT_PRIVATEHEADERIMAGE_H
+
+#include <string>
+
+namespace strata_test {
+
+// A folder under the system's temporary folder, removed with its contents
+// when the object ends.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Writes folder/fileName: 8 sectors of 512 bytes, the private header in
+// sector 6 with the disk GUID text and the group name. Returns the path.
+std::string WritePrivateHeaderImage(const std::string& folder, const std::string& fileName,
+                                    const std::string& diskGuid, const std::string& groupName);
+
+}  // namespace strata_test
+
+#endif

@@ -1,0 +1,70 @@
+// Pieces of simulated machines: disks, volumes, extents, failures.
+#ifndef STRATA_TESTS_SUPPORT_SIMBUILDERS_H
+#define STRATA_TESTS_SUPPORT_SIMBUILDERS_H
+
+#include "platform/sim/SimMachine.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace strata_test {
+
+// A volume GUID name made from a number.
+inline std::string VolumeGuidName(unsigned number) {
+    char name[64];
+    std::snprintf(name, sizeof name, "\\\\?\\Volume{7465737d-0000-0000-0000-%012x}\\", number);
+    return name;
+}
+
+// A fixed NTFS volume with a label, serial number and space figures.
+inline strata_sim::Volume NtfsVolume(unsigned number, std::vector<std::string> roots,
+                                     std::vector<std::string> mountFolders = {}) {
+    strata_sim::Volume volume;
+    volume.guidName = VolumeGuidName(number);
+    volume.roots = roots;
+    volume.mountFolders = mountFolders;
+    volume.fileSystem = "NTFS";
+    volume.label = "Data";
+    volume.serialNumber = 305419896;
+    volume.freeBytes = 1000;
+    volume.totalBytes = 4096;
+    volume.totalFreeBytes = 2000;
+    volume.length = 8192;
+    return volume;
+}
+
+inline strata_sim::DiskExtentSpec Extent(std::uint32_t disk, std::int64_t offset,
+                                         std::int64_t length) {
+    strata_sim::DiskExtentSpec extent;
+    extent.diskNumber = disk;
+    extent.startingOffset = offset;
+    extent.length = length;
+    return extent;
+}
+
+// A fixed disk; backed by the image when one is given.
+inline strata_sim::Device FixedDisk(std::uint32_t number, const std::string& image = "") {
+    strata_sim::Device disk;
+    disk.interfaceClass = strata_sim::InterfaceClass::Disk;
+    disk.instanceId = "SCSI\\DISK&VEN_STRATA\\" + std::to_string(number);
+    disk.deviceNumber = number;
+    disk.image = image;
+    disk.geometry.mediaType = FixedMedia;
+    if (image.empty()) disk.length = 1 << 20;
+    return disk;
+}
+
+inline strata_sim::Failure Fail(const std::string& call, const std::string& target,
+                                std::uint32_t error, std::uint32_t controlCode = 0) {
+    strata_sim::Failure failure;
+    failure.call = call;
+    failure.target = target;
+    failure.error = error;
+    failure.controlCode = controlCode;
+    return failure;
+}
+
+}  // namespace strata_test
+
+#endif

@@ -1,0 +1,144 @@
+#include "volume/StorageVolEnum.h"
+
+#include "tests/support/CapturedLog.h"
+#include "tests/support/RecordValue.h"
+#include "tests/support/SimBuilders.h"
+
+#include <gtest/gtest.h>
+
+using namespace strata_col;
+using namespace strata_test;
+
+namespace {
+
+PropertyMap Build(const std::string& path) {
+    StorageVolEnum volumes;
+    DiskDatabaseMap databases;
+    return volumes.BuildLogicalDisk(path, databases);
+}
+
+}  // namespace
+
+TEST(LogicalDisk, FixedVolumeOnABasicDisk) {
+    strata_sim::Machine machine;
+    machine.devices = {FixedDisk(0)};
+    strata_sim::Volume c = NtfsVolume(1, {"C:\\"});
+    c.extents = {Extent(0, 32256, 8192)};
+    c.quotaState = DISKQUOTA_STATE_ENFORCE;
+    machine.volumes = {c};
+    strata_sim::SetMachine(machine);
+    CapturedLog log;
+
+    const PropertyMap record = Build("C:\\");
+    EXPECT_EQ("3", Value(record, "DriveType"));
+    EXPECT_EQ("C:\\", Value(record, "DeviceID"));
+    EXPECT_EQ("C:\\", Value(record, "ElementName"));
+    // System and Windows directories on one volume: only the system marker.
+    EXPECT_EQ("Data (System),", Value(record, "OtherIdentifyingInfo"));
+    EXPECT_EQ("NTFS", Value(record, "FileSystemName"));
+    EXPECT_EQ("305419896", Value(record, "SerialNumber"));
+    EXPECT_EQ("1000", Value(record, "UserDiskFreeSpace"));
+    EXPECT_EQ("2000", Value(record, "FreeSpace"));
+    EXPECT_EQ("4096", Value(record, "UserDiskQuota"));
+    EXPECT_EQ("8192", Value(record, "TotalSpace"));  // the length, larger than the total
+    EXPECT_EQ(1u, record.count("TotalSpace"));
+    EXPECT_EQ("2", Value(record, "DiskQuotaStatus"));
+    EXPECT_EQ("Unknown", Value(record, "VolumeLayout"));
+    EXPECT_EQ("Unknown", Value(record, "VolumeState"));
+    EXPECT_TRUE(log.Has("Volume layout and state information for \\\\.\\C: not found", 3));
+    EXPECT_EQ(0, strata_sim::ComBalance());
+    EXPECT_EQ(0, strata_sim::LiveQuotaObjects());
+    EXPECT_EQ(0, strata_sim::OpenHandleCount());
+}
+
+TEST(LogicalDisk, SystemAndBootMarkers) {
+    strata_sim::Machine machine;
+    machine.systemDirectory = "C:\\WINDOWS\\system32";
+    machine.windowsDirectory = "D:\\WINDOWS";
+    strata_sim::Volume c = NtfsVolume(1, {"C:\\"});
+    c.label = "";
+    strata_sim::Volume d = NtfsVolume(2, {"D:\\"});
+    strata_sim::Volume e = NtfsVolume(3, {"E:\\"});
+    e.label = "";
+    machine.volumes = {c, d, e};
+    strata_sim::SetMachine(machine);
+
+    EXPECT_EQ(" (System),", Value(Build("C:\\"), "OtherIdentifyingInfo"));
+    EXPECT_EQ("Data (Boot),", Value(Build("D:\\"), "OtherIdentifyingInfo"));
+    EXPECT_EQ(" ,", Value(Build("E:\\"), "OtherIdentifyingInfo"));
+}
+
+TEST(LogicalDisk, OpticalDriveWithoutDisc) {
+    strata_sim::Machine machine;
+    strata_sim::Device cdrom;
+    cdrom.interfaceClass = strata_sim::InterfaceClass::CdRom;
+    cdrom.instanceId = "IDE\\CDROM\\0";
+    cdrom.mediaPresent = false;
+    machine.devices = {cdrom};
+    strata_sim::Volume d = NtfsVolume(1, {"D:\\"});
+    d.driveType = DRIVE_CDROM;
+    d.mediaPresent = false;
+    machine.volumes = {d};
+    strata_sim::SetMachine(machine);
+    CapturedLog log;
+
+    const PropertyMap record = Build("D:\\");
+    EXPECT_EQ("5", Value(record, "DriveType"));
+    EXPECT_EQ("D:\\ (CD-Rom) ", Value(record, "DeviceID"));
+    EXPECT_EQ("D:\\", Value(record, "ElementName"));
+    EXPECT_EQ("Unknown", Value(record, "VolumeLayout"));
+    EXPECT_EQ("Unknown", Value(record, "VolumeState"));
+    EXPECT_EQ(5u, record.size());  // nothing about file system, space or quota
+    EXPECT_TRUE(log.Has("Unable to determine volume information.", 3));
+}
+
+TEST(LogicalDisk, MountFolderHasFreeSpaceButNoQuotaOrLength) {
+    strata_sim::Machine machine;
+    machine.volumes = {NtfsVolume(1, {"C:\\"}), NtfsVolume(2, {}, {"C:\\data\\"})};
+    strata_sim::SetMachine(machine);
+    CapturedLog log;
+
+    const PropertyMap record = Build("C:\\data\\");
+    EXPECT_EQ("1000", Value(record, "UserDiskFreeSpace"));
+    EXPECT_EQ("<absent>", Value(record, "DiskQuotaStatus"));
+    EXPECT_EQ("<absent>", Value(record, "TotalSpace"));
+    EXPECT_TRUE(log.Has("Invalid handle, unable to determine the length of this volume.", 3));
+}
+
+TEST(LogicalDisk, TotalSpaceIsTheLargerOfLengthAndTotal) {
+    strata_sim::Machine machine;
+    strata_sim::Volume c = NtfsVolume(1, {"C:\\"});
+    c.length = 1024;
+    c.totalBytes = 4096;
+    machine.volumes = {c};
+    strata_sim::SetMachine(machine);
+    EXPECT_EQ("4096", Value(Build("C:\\"), "TotalSpace"));
+
+    // Without free space the total counts as 0 and the length is reported.
+    machine.failures = {Fail("GetDiskFreeSpaceExA", "", ERROR_ACCESS_DENIED)};
+    strata_sim::SetMachine(machine);
+    const PropertyMap record = Build("C:\\");
+    EXPECT_EQ("1024", Value(record, "TotalSpace"));
+    EXPECT_EQ("<absent>", Value(record, "FreeSpace"));
+}
+
+TEST(DiskNamesForVolume, OneDiskByExtentsSeveralDisksByTheProbe) {
+    strata_sim::Machine machine;
+    machine.devices = {FixedDisk(0), FixedDisk(1)};
+    strata_sim::Volume c = NtfsVolume(1, {"C:\\"});
+    c.extents = {Extent(1, 32256, 4096)};
+    strata_sim::Volume e = NtfsVolume(2, {"E:\\"});
+    e.extents = {Extent(0, 32256, 4096), Extent(1, 65536, 4096)};
+    machine.volumes = {c, e};
+    strata_sim::SetMachine(machine);
+    CapturedLog log;
+
+    StorageVolEnum volumes;
+    EXPECT_EQ(std::vector<std::string>({"Disk 1"}), volumes.DiskNamesForVolume("C:\\"));
+    EXPECT_TRUE(log.Has("Retrieved disk extent information.", 4));
+
+    EXPECT_LE(volumes.DiskNamesForVolume("E:\\").size(), 1u);
+    EXPECT_TRUE(log.Has("Unable to determine the disk extents for this volume.", 3));
+    EXPECT_TRUE(log.Has("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS failed.", 3));
+    EXPECT_EQ(0, strata_sim::OpenHandleCount());
+}
