@@ -48,10 +48,15 @@ Resolution Resolve(const PreparedMachine& machine, const std::string& path) {
     }
     // A path into a volume's file system.
     const std::string inVolume = deviceNamespace && IsDriveRoot(name.substr(0, name.find('\\') + 1)) ? name : path;
-    if (machine.VolumeMountedAt(inVolume)) {
-        r.error = ERROR_ACCESS_DENIED;  // a folder, which opens only with backup semantics
-    } else if (!machine.VolumeHolding(inVolume)) {
+    const std::optional<std::size_t> holder = machine.VolumeHolding(inVolume);
+    if (!holder) {
         r.error = ERROR_PATH_NOT_FOUND;
+    } else if (machine.VolumeMountedAt(inVolume)) {
+        r.error = ERROR_ACCESS_DENIED;  // a folder, which opens only with backup semantics
+    } else if (!machine.Spec().volumes[*holder].mediaPresent.value_or(true)) {
+        r.error = ERROR_NOT_READY;
+    } else if (machine.Spec().volumes[*holder].fileSystem.empty()) {
+        r.error = ERROR_UNRECOGNIZED_VOLUME;
     } else {
         r.error = MissingFileError(machine, inVolume);
     }

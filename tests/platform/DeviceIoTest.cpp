@@ -8,20 +8,11 @@
 
 using namespace strata_sim;
 using simtest::InstalledMachine;
+using simtest::I64At;
 using simtest::OpenForProbe;
+using simtest::U32At;
 
 namespace {
-
-std::uint32_t U32At(const std::vector<unsigned char>& b, std::size_t at) {
-    std::uint32_t v = 0;
-    std::memcpy(&v, &b.at(at + 3) - 3, sizeof(v));
-    return v;
-}
-std::int64_t I64At(const std::vector<unsigned char>& b, std::size_t at) {
-    std::int64_t v = 0;
-    std::memcpy(&v, &b.at(at + 7) - 7, sizeof(v));
-    return v;
-}
 
 struct Answer {
     BOOL result;

@@ -21,16 +21,8 @@ const std::size_t kEntry = 144;
 
 struct Layout {
     std::vector<unsigned char> bytes;
-    std::uint32_t U32(std::size_t at) const {
-        std::uint32_t v = 0;
-        std::memcpy(&v, &bytes.at(at + 3) - 3, 4);
-        return v;
-    }
-    std::int64_t I64(std::size_t at) const {
-        std::int64_t v = 0;
-        std::memcpy(&v, &bytes.at(at + 7) - 7, 8);
-        return v;
-    }
+    std::uint32_t U32(std::size_t at) const { return simtest::U32At(bytes, at); }
+    std::int64_t I64(std::size_t at) const { return simtest::I64At(bytes, at); }
     GUID Guid(std::size_t at) const {
         GUID g;
         std::memcpy(&g, &bytes.at(at + 15) - 15, 16);

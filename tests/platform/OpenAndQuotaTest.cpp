@@ -89,6 +89,8 @@ TEST(OpenDevice, VolumesOpenByDriveAndNameButFoldersDoNot) {
     EXPECT_EQ(OpenError("\\\\.\\C:\\no\\such"), DWORD(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(OpenError("\\\\.\\Q:\\data"), DWORD(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(OpenError("C:\\"), DWORD(ERROR_ACCESS_DENIED));  // a folder
+    EXPECT_EQ(OpenError("\\\\.\\D:\\ (CD-Rom)"), DWORD(ERROR_NOT_READY));  // a file on a drive without a disc
+    EXPECT_EQ(OpenError("\\\\.\\R:\\x"), DWORD(ERROR_UNRECOGNIZED_VOLUME));
     EXPECT_EQ(OpenHandleCount(), 0);
 }
 

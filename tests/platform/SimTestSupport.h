@@ -128,6 +128,16 @@ private:
     std::uint32_t sector_;
 };
 
+// Little-endian fields of a control-code reply, read with bounds checks.
+inline std::uint32_t U32At(const std::vector<unsigned char>& bytes, std::size_t at) {
+    if (at + 4 > bytes.size()) throw std::out_of_range("reply read past its end");
+    return boost::endian::load_little_u32(bytes.data() + at);
+}
+inline std::int64_t I64At(const std::vector<unsigned char>& bytes, std::size_t at) {
+    if (at + 8 > bytes.size()) throw std::out_of_range("reply read past its end");
+    return boost::endian::load_little_s64(bytes.data() + at);
+}
+
 // Installs a machine for the life of the object; an empty one afterwards.
 class InstalledMachine {
 public:
