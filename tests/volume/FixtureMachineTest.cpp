@@ -93,6 +93,8 @@ TEST_F(FixtureMachine, LogicalDisksCarryTheDatabaseLayout) {
         EXPECT_EQ("ACTIVE", Value(record, "VolumeState"));
         EXPECT_EQ(std::to_string(volume["size"].get<std::uint64_t>() * 512), Value(record, "TotalSpace"));
     }
+    EXPECT_EQ(0, strata_sim::OpenHandleCount());
+    EXPECT_EQ(0, strata_sim::ComBalance());
 }
 
 TEST_F(FixtureMachine, DynamicDisksPartitionsAndTheGroup) {
@@ -114,4 +116,9 @@ TEST_F(FixtureMachine, DynamicDisksPartitionsAndTheGroup) {
     ASSERT_EQ(1u, groups.size());
     EXPECT_EQ("Red-nzv8x6obywgDg0", Value(groups[0], "CollectionID"));
     EXPECT_EQ("Red-nzv8x6obywgDg0", Value(groups[0], "ElementName"));
+
+    // Every drive, volume and raw file was closed; dialogs are back on.
+    EXPECT_EQ(0, strata_sim::OpenHandleCount());
+    EXPECT_EQ(0, strata_sim::OpenRawFileCount());
+    EXPECT_EQ(0u, strata_sim::CurrentErrorMode());
 }
