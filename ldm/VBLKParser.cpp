@@ -2,7 +2,6 @@
 
 #include "ldm/LdmLayout.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace strata_col {
@@ -41,13 +40,14 @@ LDMDataBase VBLKParser::Parse(const unsigned char* database, std::uint32_t vmdbO
             position += kVblkSearchStep;
             continue;
         }
-        std::fill(block_.begin(), block_.end(), 0);
         const std::uint64_t start = position + static_cast<std::uint64_t>(found);
         // A block is decoded only when at least one byte of the area follows
         // it; a block that ends exactly at the area's end ends the scan.
         if (start + kVblkSize >= end) {
             break;
         }
+        // The whole block is copied over the buffer, so no stale byte of an
+        // earlier block can be read.
         std::memcpy(block_.data(), database + start, kVblkSize);
         position = start + kVblkSearchStep;
         File(decoder_.Decode(block_.data(), block_.size()));
