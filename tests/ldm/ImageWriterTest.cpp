@@ -1,7 +1,6 @@
 // Images written by strata-ldm decode to the group they were described as.
 #include "collect/TextConversions.h"
 #include "ldm/LDMDBParser.h"
-#include "ldm/PrivateHeader.h"
 #include "tests/ldm/TempFolder.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
@@ -135,23 +134,6 @@ TEST(ImageWriter, LargeSectorDisksDecodeWithTheirSectorSize) {
     // Read with the wrong sector size, the private header is not found.
     ImageFileAccess wrong(512);
     EXPECT_EQ("", LDMDBParser(wrong).GetDiskGuid(folder.File("Disk1.img")));
-}
-
-TEST(ImageWriter, HeaderCarriesTheRegionsItDescribes) {
-    const GroupDescription group = ParseGroupDescription(FiveLayouts(4));
-    const DiskImageWriter writer(group);
-    PrivateHeader header;
-    ASSERT_TRUE(DecodePrivateHeader(writer.PrivateHeaderSector(group.disks[0]), header));
-    EXPECT_EQ("11111111-2222-3333-4444-555555555555", header.diskGuid);
-    EXPECT_EQ("Test-Dg0", header.groupName);
-    EXPECT_EQ(63u, header.logicalDiskStart);
-    EXPECT_EQ(102400u - 2048u, header.configStart);
-    EXPECT_EQ(2048u, header.configSize);
-    EXPECT_EQ(102400u - 2048u - 63u, header.logicalDiskSize);
-    const Bytes mbr = writer.MasterBootRecord(group.disks[0]);
-    EXPECT_EQ(0x42, mbr[446 + 4]);
-    EXPECT_EQ(0x55, mbr[510]);
-    EXPECT_EQ(0xAA, mbr[511]);
 }
 
 TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {

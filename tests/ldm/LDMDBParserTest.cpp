@@ -88,14 +88,6 @@ TEST(PrivateHeaderDecoding, MagicMustEndAtAZeroByte) {
     EXPECT_FALSE(DecodePrivateHeader(header, fields));
 }
 
-TEST(PrivateHeaderDecoding, AGuidFillingItsWholeFieldIsTakenWhole) {
-    std::vector<unsigned char> header = Header("", 1, 1);
-    std::memset(header.data() + ldm_layout::kDiskGuidOffset, 'a', 64);
-    PrivateHeader fields;
-    ASSERT_TRUE(DecodePrivateHeader(header, fields));
-    EXPECT_EQ(std::string(64, 'a'), fields.diskGuid);
-}
-
 TEST(DatabaseReader, ReadsTheDatabaseAndIndexesPartitionsByDisk) {
     MemoryDiskAccess access;
     access.drives["\\\\.\\PhysicalDrive1"] = Drive(512, kGuid1);
@@ -114,6 +106,8 @@ TEST(DatabaseReader, ReadsTheDatabaseAndIndexesPartitionsByDisk) {
     EXPECT_EQ(kGuid1, parser.GetDiskGuid("\\\\.\\PhysicalDrive1"));
 }
 
+// The test drive puts the VMDB at unit 17, byte 8704 of the area, which is
+// inside the area's third 4096-byte sector: found only if the unit stays 512.
 TEST(DatabaseReader, LargeSectorsMoveHeaderAndTocButNotTheVmdbUnit) {
     MemoryDiskAccess access;
     access.drives["d"] = Drive(4096, kGuid1, 17);
@@ -126,13 +120,6 @@ TEST(DatabaseReader, LargeSectorsMoveHeaderAndTocButNotTheVmdbUnit) {
     EXPECT_EQ(4096u, access.reads[0].count);
     EXPECT_EQ(64u * 4096u, access.reads[1].offset);
     EXPECT_EQ(64u * 1024u, access.reads[1].count);
-
-    // VMDB at unit 17 is byte 8704 of the area on every sector size.
-    MemoryDiskAccess moved;
-    moved.drives["d"] = Drive(4096, kGuid1, 17);
-    std::vector<unsigned char>& bytes = moved.drives["d"].bytes;
-    const std::size_t area = 64 * 4096;
-    EXPECT_EQ(0, std::memcmp(bytes.data() + area + 8704 + 512, "VBLK", 4));
 }
 
 TEST(DatabaseReader, DrivesWithoutADatabaseContributeNothing) {
