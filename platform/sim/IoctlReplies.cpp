@@ -64,7 +64,7 @@ DISK_GEOMETRY GeometryOf(const Device& device) {
     geometry.MediaType = static_cast<MEDIA_TYPE>(g.mediaType.value_or(FixedMedia));
     geometry.TracksPerCylinder = g.tracksPerCylinder.value_or(0);
     geometry.SectorsPerTrack = g.sectorsPerTrack.value_or(0);
-    geometry.BytesPerSector = g.bytesPerSector;
+    geometry.BytesPerSector = g.bytesPerSector.value_or(512);
     return geometry;
 }
 

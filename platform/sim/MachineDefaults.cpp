@@ -19,6 +19,9 @@ namespace strata_sim {
 namespace {
 
 const std::int64_t kFloppyLength = 1474560;  // 3.5" 1.44 MB
+const std::uint32_t kMinSectorSize = 128;
+const std::uint32_t kMaxSectorSize = 65536;
+const std::uint32_t kMaxGeometryCount = 65535;
 
 struct ClassDefaults {
     InterfaceClass cls;
@@ -85,11 +88,18 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
     if (!device.deviceType) device.deviceType = defaults.deviceType;
 
     Geometry& g = device.geometry;
-    if (g.bytesPerSector == 0) throw Bad(label + ": bytesPerSector is 0");
+    if (!g.bytesPerSector) g.bytesPerSector = defaults.bytesPerSector;
+    const std::uint32_t sectorSize = *g.bytesPerSector;
+    if (sectorSize < kMinSectorSize || sectorSize > kMaxSectorSize || (sectorSize & (sectorSize - 1)) != 0) {
+        throw Bad(label + ": bytesPerSector must be a power of two from 128 to 65536");
+    }
     if (!g.mediaType) g.mediaType = defaults.mediaType;
     if (!g.tracksPerCylinder) g.tracksPerCylinder = defaults.tracksPerCylinder;
     if (!g.sectorsPerTrack) g.sectorsPerTrack = defaults.sectorsPerTrack;
-    if (*g.tracksPerCylinder == 0 || *g.sectorsPerTrack == 0) throw Bad(label + ": empty geometry");
+    if (*g.tracksPerCylinder == 0 || *g.sectorsPerTrack == 0 || *g.tracksPerCylinder > kMaxGeometryCount ||
+        *g.sectorsPerTrack > kMaxGeometryCount) {
+        throw Bad(label + ": tracksPerCylinder and sectorsPerTrack must be from 1 to 65535");
+    }
 
     ImageFile image;
     if (!device.image.empty()) {
@@ -111,7 +121,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
     if (*device.length < 0) throw Bad(label + ": negative length");
     if (!g.cylinders) {
         const std::int64_t cylinderBytes =
-            static_cast<std::int64_t>(*g.tracksPerCylinder) * *g.sectorsPerTrack * g.bytesPerSector;
+            static_cast<std::int64_t>(*g.tracksPerCylinder) * *g.sectorsPerTrack * sectorSize;
         g.cylinders = *device.length / cylinderBytes;
     }
 
@@ -127,7 +137,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
         SectorSource source;
         source.image = image.IsOpen() ? &image : nullptr;
         source.length = readable ? *device.length : 0;
-        source.bytesPerSector = g.bytesPerSector;
+        source.bytesPerSector = sectorSize;
         std::vector<std::string> notes;
         device.layout = DecodeLayout(source, notes);
         for (const std::string& note : notes) notes_.push_back(label + ": " + note);
@@ -135,7 +145,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
     for (PartitionEntry& entry : device.layout->partitions) {
         if (!entry.recognized) entry.recognized = IsRecognizedMbrType(entry.mbrType);
         if (!entry.hiddenSectors) {
-            entry.hiddenSectors = static_cast<std::uint32_t>(entry.startingOffset / g.bytesPerSector);
+            entry.hiddenSectors = static_cast<std::uint32_t>(entry.startingOffset / sectorSize);
         }
     }
 }

@@ -124,7 +124,7 @@ DriveLayout ReadLayout(JsonObject o) {
 Geometry ReadGeometry(JsonObject o) {
     Geometry g;
     Assign(g.mediaType, o.Unsigned("mediaType", kMaxU32));
-    g.bytesPerSector = static_cast<std::uint32_t>(o.Unsigned("bytesPerSector", kMaxU32).value_or(512));
+    Assign(g.bytesPerSector, o.Unsigned("bytesPerSector", kMaxU32));
     if (const std::optional<std::int64_t> cylinders = o.Signed("cylinders", 0)) g.cylinders = *cylinders;
     Assign(g.tracksPerCylinder, o.Unsigned("tracksPerCylinder", kMaxU32));
     Assign(g.sectorsPerTrack, o.Unsigned("sectorsPerTrack", kMaxU32));

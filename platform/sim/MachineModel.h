@@ -20,7 +20,7 @@ enum class InterfaceClass { Disk, CdRom, Tape, Floppy };
 
 struct Geometry {
     std::optional<std::uint32_t> mediaType;  // MEDIA_TYPE value
-    std::uint32_t bytesPerSector = 512;
+    std::optional<std::uint32_t> bytesPerSector;  // 512; 2048 for optical drives
     std::optional<std::int64_t> cylinders;
     std::optional<std::uint32_t> tracksPerCylinder;
     std::optional<std::uint32_t> sectorsPerTrack;

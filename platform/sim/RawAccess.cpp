@@ -153,7 +153,7 @@ STRATA_SIM_API int _read(int fd, void* buffer, unsigned int count) {
     if (!device.mediaPresent) return CrtFail(ERROR_NOT_READY, -1);
     if (count == 0 || (file.textMode && file.atCtrlZ)) return 0;
     // A raw drive reads whole sectors only.
-    const std::uint32_t sector = device.geometry.bytesPerSector;
+    const std::uint32_t sector = device.geometry.bytesPerSector.value_or(512);
     if (file.position % sector != 0 || count % sector != 0) return CrtFail(ERROR_INVALID_PARAMETER, -1);
     const std::int64_t length = device.length.value_or(0);
     if (file.position >= length) return 0;

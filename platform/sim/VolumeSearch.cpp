@@ -75,11 +75,7 @@ STRATA_SIM_API HANDLE FindFirstVolumeMountPointA(LPCSTR rootPath, LPSTR mountPoi
     const std::optional<std::size_t> volume = machine.VolumeMountedAt(root);
     NameSearch search;
     search.machine = state.machine;
-    search.subjects = {root};
-    if (volume) {
-        const std::vector<std::string> names = machine.VolumeNames(*volume);
-        search.subjects.insert(search.subjects.end(), names.begin(), names.end());
-    }
+    search.subjects = machine.PathNames(root, volume);
     DWORD error = 0;
     if (Injected({"FindFirstVolumeMountPointA", search.subjects}, error)) {
         return FailWith(error, INVALID_HANDLE_VALUE);
