@@ -19,13 +19,18 @@ namespace {
 const char kUsage[] =
     "usage:\n"
     "  strata-ldm dump [--sector-size N] IMAGE...\n"
-    "      print the dynamic-disk database of each image (or device) as JSON,\n"
-    "      keyed by the disk GUID of its private header\n"
+    "      print the dynamic-disk database of each image as JSON, keyed by the\n"
+    "      disk GUID of its private header; Windows device paths (\\\\.\\PhysicalDrive1)\n"
+    "      are read with the drive's own sector size\n"
     "  strata-ldm write DESCRIPTION.json OUT.img [DISK-NAME]\n"
     "      write the image of one disk of the described group (the first disk\n"
     "      when no name is given)\n"
     "  strata-ldm write-all DESCRIPTION.json FOLDER\n"
     "      write the image of every disk into FOLDER, named by each disk's \"image\"\n";
+
+bool IsDevicePath(const std::string& path) {
+    return path.rfind("\\\\.\\", 0) == 0 || path.rfind("\\\\?\\", 0) == 0;
+}
 
 int Dump(const std::vector<std::string>& args) {
     std::uint32_t sectorSize = 512;
@@ -49,15 +54,29 @@ int Dump(const std::vector<std::string>& args) {
         return 2;
     }
     for (const auto& device : devices) {
+        if (IsDevicePath(device.second)) {
+            continue;
+        }
         std::ifstream probe(device.second, std::ios::binary);
         if (!probe.is_open()) {
             std::cerr << "strata-ldm: cannot read " << device.second << "\n";
             return 1;
         }
     }
+    // Windows device paths (\\.\PhysicalDrive1) are read the way the plug-in
+    // reads them, with the drive's own sector size; files as images.
+    strata_col::DeviceMap drives;
+    strata_col::DeviceMap images;
+    for (const auto& device : devices) {
+        (IsDevicePath(device.second) ? drives : images).insert(device);
+    }
+    strata_col::DiskDatabaseMap databases = strata_col::LDMDBParser().ReadDatabases(drives);
     strata_tools::ImageFileAccess access(sectorSize);
-    strata_col::LDMDBParser parser(access);
-    std::cout << strata_tools::DatabasesToJson(parser.ReadDatabases(devices)).dump(2) << "\n";
+    const strata_col::DiskDatabaseMap fromImages = strata_col::LDMDBParser(access).ReadDatabases(images);
+    for (const auto& entry : fromImages) {
+        databases[entry.first] = entry.second;
+    }
+    std::cout << strata_tools::DatabasesToJson(databases).dump(2) << "\n";
     return 0;
 }
 
