@@ -87,7 +87,7 @@ DWORD DeviceControl(const Device& device, DWORD code, Output& out) {
 }
 
 DWORD VolumeControl(const PreparedMachine& machine, std::size_t index, DWORD code, Output& out) {
-    const Volume& volume = machine.Spec().volumes[index];
+    const Volume& volume = machine.Description().volumes[index];
     const bool spansDisks = machine.VolumeDisks(index).size() > 1;
     switch (code) {
         case IOCTL_STORAGE_GET_DEVICE_NUMBER: {
@@ -105,7 +105,7 @@ DWORD VolumeControl(const PreparedMachine& machine, std::size_t index, DWORD cod
             // Passed down to the one device under the volume.
             const std::optional<std::size_t> device = spansDisks ? std::nullopt : machine.DeviceOfVolume(index);
             if (!device) return ERROR_INVALID_FUNCTION;
-            return DeviceControl(machine.Spec().devices[*device], code, out);
+            return DeviceControl(machine.Description().devices[*device], code, out);
         }
         case IOCTL_DISK_GET_LENGTH_INFO: {
             if (!volume.mediaPresent.value_or(true)) return ERROR_NOT_READY;
@@ -144,7 +144,7 @@ STRATA_SIM_API BOOL DeviceIoControl(HANDLE handle, DWORD controlCode, LPVOID inB
     if (Injected({"DeviceIoControl", subjects, controlCode}, error)) return FailWith(error, FALSE);
 
     Output out{static_cast<unsigned char*>(outBuffer), outBufferSize};
-    error = isDevice ? DeviceControl(machine.Spec().devices[object->index], controlCode, out)
+    error = isDevice ? DeviceControl(machine.Description().devices[object->index], controlCode, out)
                      : VolumeControl(machine, object->index, controlCode, out);
     if (bytesReturned != nullptr) *bytesReturned = out.written;
     if (error != ERROR_SUCCESS) return FailWith(error, FALSE);

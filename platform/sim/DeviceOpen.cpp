@@ -28,7 +28,7 @@ struct Resolution {
 Resolution Resolve(const PreparedMachine& machine, const std::string& path) {
     Resolution r;
     if (const std::optional<std::size_t> device = machine.DeviceByName(path)) {
-        if (!machine.Spec().devices[*device].present) return r;
+        if (!machine.Description().devices[*device].present) return r;
         r.found = true;
         r.index = *device;
         return r;
@@ -53,9 +53,9 @@ Resolution Resolve(const PreparedMachine& machine, const std::string& path) {
         r.error = ERROR_PATH_NOT_FOUND;
     } else if (machine.VolumeMountedAt(inVolume)) {
         r.error = ERROR_ACCESS_DENIED;  // a folder, which opens only with backup semantics
-    } else if (!machine.Spec().volumes[*holder].mediaPresent.value_or(true)) {
+    } else if (!machine.Description().volumes[*holder].mediaPresent.value_or(true)) {
         r.error = ERROR_NOT_READY;
-    } else if (machine.Spec().volumes[*holder].fileSystem.empty()) {
+    } else if (machine.Description().volumes[*holder].fileSystem.empty()) {
         r.error = ERROR_UNRECOGNIZED_VOLUME;
     } else {
         r.error = MissingFileError(machine, inVolume);

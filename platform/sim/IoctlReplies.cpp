@@ -122,12 +122,12 @@ std::vector<unsigned char> ExtentsReply(const Volume& volume) {
     std::vector<unsigned char> reply(kExtentsHeaderSize, 0);
     const DWORD count = static_cast<DWORD>(volume.extents.size());
     std::memcpy(reply.data(), &count, sizeof(count));
-    for (const DiskExtentSpec& spec : volume.extents) {
+    for (const DiskExtentSpec& described : volume.extents) {
         DISK_EXTENT extent;
         std::memset(&extent, 0, sizeof(extent));
-        extent.DiskNumber = spec.diskNumber;
-        extent.StartingOffset.QuadPart = spec.startingOffset;
-        extent.ExtentLength.QuadPart = spec.length;
+        extent.DiskNumber = described.diskNumber;
+        extent.StartingOffset.QuadPart = described.startingOffset;
+        extent.ExtentLength.QuadPart = described.length;
         Append(reply, extent);
     }
     return reply;

@@ -14,7 +14,7 @@ void SetMachine(const Machine& machine) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.machine = prepared;
-    state.failures.Install(prepared->Spec().failures);
+    state.failures.Install(prepared->Description().failures);
     state.diagnostics = prepared->Notes();
 }
 
@@ -22,12 +22,12 @@ void ResetMachine() { SetMachine(Machine()); }
 
 Machine CurrentMachine() {
     std::lock_guard<std::mutex> lock(State().mutex);
-    return State().machine->Spec();
+    return State().machine->Description();
 }
 
 std::string MachineName() {
     std::lock_guard<std::mutex> lock(State().mutex);
-    return State().machine->Spec().name;
+    return State().machine->Description().name;
 }
 
 unsigned CurrentErrorMode() { return State().errorMode.load(); }

@@ -18,7 +18,7 @@ public:
     // Throws std::runtime_error naming the faulty device or volume.
     explicit PreparedMachine(const Machine& machine);
 
-    const Machine& Spec() const { return machine_; }
+    const Machine& Description() const { return machine_; }
     const std::vector<std::string>& Notes() const { return notes_; }
 
     // A device by interface path (\\?\ or \\.\ prefix, any case), or by

@@ -73,7 +73,7 @@ public:
             return ToHresult(error);
         }
         if (!volume) return ToHresult(ERROR_PATH_NOT_FOUND);
-        const Volume& v = state.machine->Spec().volumes[*volume];
+        const Volume& v = state.machine->Description().volumes[*volume];
         if (!v.mediaPresent.value_or(true)) return ToHresult(ERROR_NOT_READY);
         if (v.fileSystem.empty()) return ToHresult(ERROR_UNRECOGNIZED_VOLUME);
         machine_ = state.machine;
@@ -90,7 +90,7 @@ public:
         if (Injected({"IDiskQuotaControl::GetQuotaState", machine_->VolumeNames(volume_)}, error)) {
             return ToHresult(error);
         }
-        *quotaState = machine_->Spec().volumes[volume_].quotaState;
+        *quotaState = machine_->Description().volumes[volume_].quotaState;
         return S_OK;
     }
 

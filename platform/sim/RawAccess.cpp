@@ -51,7 +51,7 @@ int FreeDescriptor(const std::map<int, RawFile>& files) {
     return fd;
 }
 
-const Device& DeviceOf(const RawFile& file) { return file.machine->Spec().devices[file.device]; }
+const Device& DeviceOf(const RawFile& file) { return file.machine->Description().devices[file.device]; }
 
 bool InjectedOn(const char* call, const RawFile& file, DWORD& error) {
     return Injected({call, file.machine->DeviceNames(file.device)}, error);
@@ -111,13 +111,13 @@ STRATA_SIM_API int _open(const char* path, int flags, ...) {
     if (Injected({"_open", subjects}, error)) return CrtFail(error, -1);
     // Drives are only ever read.
     if (flags & kWriteFlags) return CrtFail(ERROR_ACCESS_DENIED, -1);
-    if (!device || !machine.Spec().devices[*device].present) return CrtFail(ERROR_FILE_NOT_FOUND, -1);
+    if (!device || !machine.Description().devices[*device].present) return CrtFail(ERROR_FILE_NOT_FOUND, -1);
 
     RawFile file;
     file.machine = state.machine;
     file.device = *device;
     file.textMode = (flags & _O_BINARY) == 0;
-    const Device& d = machine.Spec().devices[*device];
+    const Device& d = machine.Description().devices[*device];
     if (!d.image.empty()) {
         file.image = std::make_shared<ImageFile>();
         if (!file.image->Open(d.image)) {

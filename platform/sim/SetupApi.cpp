@@ -18,13 +18,13 @@ const DWORD kDetailPathOffset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, Devi
 ULONG_PTR DeviceToken(std::size_t device) { return static_cast<ULONG_PTR>(device) + 1; }
 
 bool DeviceFromToken(const DeviceInfoSet& set, ULONG_PTR token, std::size_t& device) {
-    if (token == 0 || token > set.machine->Spec().devices.size()) return false;
+    if (token == 0 || token > set.machine->Description().devices.size()) return false;
     device = static_cast<std::size_t>(token - 1);
     return true;
 }
 
 void FillDeviceData(const DeviceInfoSet& set, std::size_t device, SP_DEVINFO_DATA& data) {
-    data.ClassGuid = SetupClassGuid(set.machine->Spec().devices[device].interfaceClass);
+    data.ClassGuid = SetupClassGuid(set.machine->Description().devices[device].interfaceClass);
     data.DevInst = static_cast<DWORD>(device) + 1;
     data.Reserved = DeviceToken(device);
 }
@@ -58,7 +58,7 @@ STRATA_SIM_API HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumer
     // Only interface classes are known to this machine; a setup-class query
     // (without DIGCF_DEVICEINTERFACE) finds nothing.
     const bool byInterface = (flags & DIGCF_DEVICEINTERFACE) != 0;
-    const std::vector<Device>& devices = set.machine->Spec().devices;
+    const std::vector<Device>& devices = set.machine->Description().devices;
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const Device& d = devices[i];
         if ((flags & DIGCF_PRESENT) && !d.present) continue;
@@ -104,7 +104,7 @@ STRATA_SIM_API BOOL SetupDiEnumDeviceInterfaces(HDEVINFO handle, PSP_DEVINFO_DAT
     const bool knownClass = InterfaceClassFromGuid(*interfaceGuid, cls);
     for (std::size_t index : set->interfaces) {
         if (device != nullptr && index != only) continue;
-        if (knownClass && set->machine->Spec().devices[index].interfaceClass == cls) members.push_back(index);
+        if (knownClass && set->machine->Description().devices[index].interfaceClass == cls) members.push_back(index);
     }
     std::vector<std::string> subjects;
     if (memberIndex < members.size()) subjects = SetSubjects(*set, members[memberIndex]);
@@ -130,7 +130,7 @@ STRATA_SIM_API BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO handle, PSP_DEVINFO_DAT
     if (buffer == nullptr && bufferSize != 0) return FailWith(ERROR_INVALID_USER_BUFFER, FALSE);
     DWORD error = 0;
     if (Injected({"SetupDiGetDeviceInstanceIdA", SetSubjects(*set, index)}, error)) return FailWith(error, FALSE);
-    const std::string& id = set->machine->Spec().devices[index].instanceId;
+    const std::string& id = set->machine->Description().devices[index].instanceId;
     const DWORD needed = static_cast<DWORD>(id.size() + 1);
     if (requiredSize != nullptr) *requiredSize = needed;
     if (bufferSize < needed) return FailWith(ERROR_INSUFFICIENT_BUFFER, FALSE);
@@ -157,7 +157,7 @@ STRATA_SIM_API BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE
     if (device != nullptr && device->cbSize != sizeof(SP_DEVINFO_DATA)) return FailWith(ERROR_INVALID_USER_BUFFER, FALSE);
     DWORD error = 0;
     if (Injected({"SetupDiGetDeviceInterfaceDetailA", SetSubjects(*set, index)}, error)) return FailWith(error, FALSE);
-    const std::string& path = set->machine->Spec().devices[index].devicePath;
+    const std::string& path = set->machine->Description().devices[index].devicePath;
     const DWORD needed = kDetailPathOffset + static_cast<DWORD>(path.size() + 1);
     if (requiredSize != nullptr) *requiredSize = needed;
     if (device != nullptr) FillDeviceData(*set, index, *device);

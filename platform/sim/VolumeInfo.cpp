@@ -12,7 +12,7 @@ namespace {
 std::string PathOrCurrent(const PreparedMachine& machine, LPCSTR path) {
     if (path != nullptr) return path;
     std::string mountPath;
-    machine.VolumeHolding(machine.Spec().systemDirectory, &mountPath);
+    machine.VolumeHolding(machine.Description().systemDirectory, &mountPath);
     return mountPath;
 }
 
@@ -48,7 +48,7 @@ STRATA_SIM_API BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWO
     if (!volume) {
         return FailWith(machine.VolumeHolding(root) ? DWORD(ERROR_DIR_NOT_ROOT) : DWORD(ERROR_PATH_NOT_FOUND), FALSE);
     }
-    const Volume& v = machine.Spec().volumes[*volume];
+    const Volume& v = machine.Description().volumes[*volume];
     error = FileSystemError(v);
     if (error != ERROR_SUCCESS) return FailWith(error, FALSE);
     if (volumeName != nullptr && !CopyText(v.label, volumeName, volumeNameSize)) {
@@ -74,7 +74,7 @@ STRATA_SIM_API BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeBy
     DWORD error = 0;
     if (Injected({"GetDiskFreeSpaceExA", machine.PathNames(path, volume)}, error)) return FailWith(error, FALSE);
     if (!volume) return FailWith(ERROR_PATH_NOT_FOUND, FALSE);
-    const Volume& v = machine.Spec().volumes[*volume];
+    const Volume& v = machine.Description().volumes[*volume];
     error = FileSystemError(v);
     if (error != ERROR_SUCCESS) return FailWith(error, FALSE);
     if (freeBytesAvailable != nullptr) freeBytesAvailable->QuadPart = v.freeBytes;
@@ -101,11 +101,11 @@ STRATA_SIM_API BOOL GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD 
 STRATA_SIM_API UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
-    return DirectoryAnswer("GetSystemDirectoryA", state.machine->Spec().systemDirectory, buffer, size);
+    return DirectoryAnswer("GetSystemDirectoryA", state.machine->Description().systemDirectory, buffer, size);
 }
 
 STRATA_SIM_API UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
-    return DirectoryAnswer("GetWindowsDirectoryA", state.machine->Spec().windowsDirectory, buffer, size);
+    return DirectoryAnswer("GetWindowsDirectoryA", state.machine->Description().windowsDirectory, buffer, size);
 }

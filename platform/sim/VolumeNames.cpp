@@ -34,7 +34,7 @@ STRATA_SIM_API BOOL GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR v
         return FailWith(machine.VolumeHolding(path) ? DWORD(ERROR_NOT_A_REPARSE_POINT) : DWORD(ERROR_FILE_NOT_FOUND),
                         FALSE);
     }
-    if (!CopyText(machine.Spec().volumes[*volume].guidName, volumeName, length)) {
+    if (!CopyText(machine.Description().volumes[*volume].guidName, volumeName, length)) {
         return FailWith(ERROR_FILENAME_EXCED_RANGE, FALSE);
     }
     return TRUE;
@@ -46,7 +46,7 @@ STRATA_SIM_API DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) {
     DWORD error = 0;
     if (Injected({"GetLogicalDriveStringsA", {}}, error)) return FailWith(error, DWORD(0));
     std::vector<std::string> roots;
-    for (const Volume& volume : state.machine->Spec().volumes) {
+    for (const Volume& volume : state.machine->Description().volumes) {
         roots.insert(roots.end(), volume.roots.begin(), volume.roots.end());
     }
     std::sort(roots.begin(), roots.end(), RootOrder);
@@ -73,7 +73,7 @@ STRATA_SIM_API UINT GetDriveTypeA(LPCSTR rootPath) {
     std::string path;
     if (rootPath == nullptr) {
         std::string mountPath;
-        volume = machine.VolumeHolding(machine.Spec().systemDirectory, &mountPath);
+        volume = machine.VolumeHolding(machine.Description().systemDirectory, &mountPath);
         path = mountPath;
     } else {
         path = rootPath;
@@ -82,5 +82,5 @@ STRATA_SIM_API UINT GetDriveTypeA(LPCSTR rootPath) {
     DWORD error = 0;
     if (Injected({"GetDriveTypeA", machine.PathNames(path, volume)}, error)) return FailWith(error, UINT(DRIVE_UNKNOWN));
     if (!volume) return DRIVE_NO_ROOT_DIR;
-    return machine.Spec().volumes[*volume].driveType;
+    return machine.Description().volumes[*volume].driveType;
 }

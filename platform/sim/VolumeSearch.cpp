@@ -35,7 +35,7 @@ STRATA_SIM_API HANDLE FindFirstVolumeA(LPSTR volumeName, DWORD length) {
     std::lock_guard<std::mutex> lock(state.mutex);
     NameSearch search;
     search.machine = state.machine;
-    for (const Volume& volume : search.machine->Spec().volumes) search.names.push_back(volume.guidName);
+    for (const Volume& volume : search.machine->Description().volumes) search.names.push_back(volume.guidName);
     DWORD error = 0;
     const std::vector<std::string> subjects =
         search.names.empty() ? std::vector<std::string>() : state.machine->VolumeNames(0);
@@ -82,7 +82,7 @@ STRATA_SIM_API HANDLE FindFirstVolumeMountPointA(LPCSTR rootPath, LPSTR mountPoi
     }
     if (root.empty() || root.back() != '\\') return FailWith(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
     if (!volume) return FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-    const Volume& v = machine.Spec().volumes[*volume];
+    const Volume& v = machine.Description().volumes[*volume];
     if (!v.mediaPresent.value_or(true)) return FailWith(ERROR_NOT_READY, INVALID_HANDLE_VALUE);
     if (v.fileSystem.empty()) return FailWith(ERROR_UNRECOGNIZED_VOLUME, INVALID_HANDLE_VALUE);
     search.names = machine.MountFoldersOn(*volume);
