@@ -3,6 +3,7 @@
 #include "ldm/LdmLayout.h"
 
 #include <cstring>
+#include <utility>
 
 namespace strata_col {
 
@@ -55,7 +56,7 @@ LDMDataBase VBLKParser::Parse(const unsigned char* database, std::uint32_t vmdbO
     return database_;
 }
 
-void VBLKParser::File(const DecodedRecord& record) {
+void VBLKParser::File(DecodedRecord&& record) {
     RecordTable* table = nullptr;
     switch (record.kind) {
     case VBLKRecordKind::Volume: table = &database_.volumes; break;
@@ -69,13 +70,17 @@ void VBLKParser::File(const DecodedRecord& record) {
     if (id == record.fields.end()) {
         return;  // its identifier did not fit in the block
     }
-    // The first record with an ObjectID stays; later ones are dropped.
-    table->insert(RecordTable::value_type(id->second, record.fields));
     if (record.kind == VBLKRecordKind::Disk) {
         const RecordMap::const_iterator name = record.fields.find("Name");
         if (name != record.fields.end() && !record.nameIndexGuid.empty()) {
+            // An existing name keeps its first GUID.
             database_.diskGuidByName.insert(std::make_pair(name->second, record.nameIndexGuid));
         }
+    }
+    // The first record with an ObjectID stays; later ones are dropped.
+    if (table->find(id->second) == table->end()) {
+        std::string key = id->second;
+        table->emplace(std::move(key), std::move(record.fields));
     }
 }
 

@@ -21,7 +21,7 @@ public:
     LDMDataBase Parse(const unsigned char* database, std::uint32_t vmdbOffset, std::size_t size);
 
 private:
-    void File(const DecodedRecord& record);
+    void File(DecodedRecord&& record);
 
     LDMDataBase database_;
     std::vector<unsigned char> block_;
