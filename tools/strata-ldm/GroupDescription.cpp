@@ -39,8 +39,15 @@ VolumeLayout ParseLayout(const std::string& text) {
                              "\" (simple, spanned, striped, mirror, raid5)");
 }
 
-// A GUID text made from a name, so that descriptions may leave GUIDs out
-// and still give every object a stable identity.
+// Spreads every input bit over the whole word (the splitmix64 finaliser).
+std::uint64_t Mix(std::uint64_t value) {
+    value = (value ^ (value >> 30)) * 0xbf58476d1ce4e5b9ull;
+    value = (value ^ (value >> 27)) * 0x94d049bb133111ebull;
+    return value ^ (value >> 31);
+}
+
+// A version-4-style GUID text made from a name, so that descriptions may
+// leave GUIDs out and still give every object a stable identity.
 std::string GuidFromName(const std::string& name) {
     std::uint64_t a = 1469598103934665603ull;
     std::uint64_t b = 7809847782465536322ull;
@@ -48,6 +55,8 @@ std::string GuidFromName(const std::string& name) {
         a = (a ^ c) * 1099511628211ull;
         b = (b ^ c) * 6364136223846793005ull + 1442695040888963407ull;
     }
+    a = Mix(a);
+    b = Mix(b ^ a);
     char text[40];
     std::snprintf(text, sizeof(text), "%08x-%04x-4%03x-8%03x-%012llx",
                   static_cast<unsigned>(a >> 32), static_cast<unsigned>((a >> 16) & 0xFFFF),
