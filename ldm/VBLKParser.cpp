@@ -2,6 +2,7 @@
 
 #include "ldm/LdmLayout.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -12,17 +13,27 @@ using namespace ldm_layout;
 namespace {
 
 // Offset within [position, position + window) of the first "VBLK" whose four
-// bytes lie in the area, or -1.
+// bytes lie in the area, or -1. memchr finds the candidate first bytes.
 long FindMagic(const unsigned char* area, std::uint64_t size, std::uint64_t position,
                std::size_t window) {
-    for (std::size_t d = 0; d < window; ++d) {
-        const std::uint64_t at = position + d;
-        if (at + kVblkMagicSize > size) {
-            break;
+    if (position >= size || size - position < kVblkMagicSize) {
+        return -1;
+    }
+    // Starts at which all four bytes still lie in the area.
+    const std::uint64_t lastStart = size - kVblkMagicSize;
+    const std::uint64_t end = std::min<std::uint64_t>(position + window - 1, lastStart);
+    const unsigned char* at = area + position;
+    const unsigned char* const stop = area + end + 1;
+    while (at < stop) {
+        const void* hit = std::memchr(at, kVblkMagic[0], static_cast<std::size_t>(stop - at));
+        if (hit == nullptr) {
+            return -1;
         }
-        if (std::memcmp(area + at, kVblkMagic, kVblkMagicSize) == 0) {
-            return static_cast<long>(d);
+        at = static_cast<const unsigned char*>(hit);
+        if (std::memcmp(at, kVblkMagic, kVblkMagicSize) == 0) {
+            return static_cast<long>(at - (area + position));
         }
+        ++at;
     }
     return -1;
 }
