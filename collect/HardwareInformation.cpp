@@ -67,59 +67,36 @@ void HardwareInformation::AddKeyProperties(PropertyMap& record) {
     record.insert(std::make_pair("SystemName", systemName));
 }
 
-void HardwareInformation::AddKeyPropertiesToAll(std::vector<PropertyMap>& records) {
+std::vector<PropertyMap> HardwareInformation::WithKeyProperties(std::vector<PropertyMap> records) {
     for (PropertyMap& record : records) AddKeyProperties(record);
+    return records;
 }
 
 std::vector<PropertyMap> HardwareInformation::GatherLogicalDisks() {
     log->WriteLevel3("Logical disk information..");
-    std::vector<PropertyMap> records;
-    {
-        LogicalDiskInformation collector;
-        records = collector.Collect(diskDatabases);
-    }
-    AddKeyPropertiesToAll(records);
-    return records;
+    return WithKeyProperties(LogicalDiskInformation().Collect(diskDatabases));
 }
 
 std::vector<PropertyMap> HardwareInformation::GatherDynamicExtents() {
     log->WriteLevel3("Dynamic Extent information..");
-    std::vector<PropertyMap> records;
-    {
-        DynamicExtentInformation collector;
-        records = collector.Collect(diskDatabases);
-    }
-    AddKeyPropertiesToAll(records);
-    return records;
+    return WithKeyProperties(DynamicExtentInformation().Collect(diskDatabases));
 }
 
 std::vector<PropertyMap> HardwareInformation::GatherPartitions() {
     log->WriteLevel3("Partition information..");
-    std::vector<PropertyMap> records;
-    {
-        PartitionInformation collector;
-        records = collector.Collect(diskDatabases);
-    }
-    AddKeyPropertiesToAll(records);
-    return records;
+    return WithKeyProperties(PartitionInformation().Collect(diskDatabases));
 }
 
 std::vector<PropertyMap> HardwareInformation::GatherDrives() {
     log->WriteLevel3("Physical disk information.. " + currentClassName);
-    std::vector<PropertyMap> records;
-    {
-        PhysDiskInformation collector;
-        records = collector.Collect(currentClassName, diskDatabases);
-    }
+    std::vector<PropertyMap> records = PhysDiskInformation().Collect(currentClassName, diskDatabases);
     // The drive collector knows no disk groups; the groups themselves come
     // from the databases.
     if (currentClassName == kDiskGroupClass) {
-        DiskGroupInformation groups;
-        std::vector<PropertyMap> groupRecords = groups.Collect(diskDatabases);
+        std::vector<PropertyMap> groupRecords = DiskGroupInformation().Collect(diskDatabases);
         records.insert(records.end(), groupRecords.begin(), groupRecords.end());
     }
-    AddKeyPropertiesToAll(records);
-    return records;
+    return WithKeyProperties(records);
 }
 
 }  // namespace strata_col

@@ -31,7 +31,7 @@ private:
     std::vector<PropertyMap> GatherDynamicExtents();
     std::vector<PropertyMap> GatherPartitions();
     std::vector<PropertyMap> GatherDrives();
-    void AddKeyPropertiesToAll(std::vector<PropertyMap>& records);
+    std::vector<PropertyMap> WithKeyProperties(std::vector<PropertyMap> records);
 
     ClassTable classTable;
     DiskDatabaseMap diskDatabases;

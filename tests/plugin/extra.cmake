@@ -1,6 +1,3 @@
-# The plug-in module must exist before its tests load it.
-add_dependencies(test_plugin strata_pi)
-
 # The entry point and callback object compiled into a test program of their
 # own: their load-time registration runs in that process.
 file(GLOB strata_spine_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/spine/*.cpp)
