@@ -24,16 +24,18 @@ ReportFormat ParseFormat(const std::string& text) {
     if (text == "text") return ReportFormat::kText;
     if (text == "json") return ReportFormat::kJson;
     if (text == "mof") return ReportFormat::kMof;
-    throw UsageError("unknown format '" + text + "' (text, json or mof)");
+    if (text == "dot") return ReportFormat::kDot;
+    throw UsageError("unknown format '" + text + "' (text, json, mof or dot)");
 }
 
-int ParseLogLevel(const std::string& text) {
+int ParseNumber(const std::string& option, const std::string& text, long lowest, long highest) {
     char* end = nullptr;
-    const long level = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || level < -1 || level > 1000) {
-        throw UsageError("--log-level needs a number from -1 to 1000, not '" + text + "'");
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || number < lowest || number > highest) {
+        throw UsageError(option + " needs a number from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest) + ", not '" + text + "'");
     }
-    return static_cast<int>(level);
+    return static_cast<int>(number);
 }
 
 }  // namespace
@@ -79,7 +81,7 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         if (name != "--plugin" && name != "--machine" && name != "--classes" &&
-            name != "--format" && name != "--log-level") {
+            name != "--format" && name != "--log-level" && name != "--width") {
             throw UsageError("unknown argument '" + arguments[i] + "'");
         }
         if (!hasValue) {
@@ -90,14 +92,15 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         if (name == "--machine") options.machineFile = value;
         if (name == "--classes") options.classes = SplitClassList(value);
         if (name == "--format") options.format = ParseFormat(value);
-        if (name == "--log-level") options.logLevel = ParseLogLevel(value);
+        if (name == "--log-level") options.logLevel = ParseNumber(name, value, -1, 1000);
+        if (name == "--width") options.width = ParseNumber(name, value, 0, 100000);
     }
     return options;
 }
 
 const char* UsageText() {
     return "usage: strata-host [--plugin PATH] [--machine FILE] [--classes A,B,...]\n"
-           "                   [--format text|json|mof] [--log-level N]\n"
+           "                   [--format text|json|mof|dot] [--log-level N] [--width N]\n"
            "\n"
            "Loads the Strata plug-in, asks it once for the classes (all of them by\n"
            "default, information classes first) and prints what it answered.\n"
@@ -105,9 +108,12 @@ const char* UsageText() {
            "  --plugin PATH    the plug-in module (default: strata.pi beside this program)\n"
            "  --machine FILE   the simulated machine to inventory (JSON description)\n"
            "  --classes LIST   exactly these classes, in this order (comma-separated)\n"
-           "  --format F       text tables (default), json or mof\n"
+           "  --format F       text tables (default), json, mof, or dot (the storage\n"
+           "                   topology as a Graphviz graph)\n"
            "  --log-level N    show log lines of level N and below on stderr\n"
-           "                   (default 3; -1 shows none)\n";
+           "                   (default 3; -1 shows none)\n"
+           "  --width N        wrap text tables at N columns (0: never; default: the\n"
+           "                   terminal's width, no wrapping when not a terminal)\n";
 }
 
 }  // namespace telva_host

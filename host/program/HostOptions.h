@@ -8,7 +8,7 @@
 
 namespace telva_host {
 
-enum class ReportFormat { kText, kJson, kMof };
+enum class ReportFormat { kText, kJson, kMof, kDot };
 
 struct HostOptions {
     std::string pluginPath;  // empty: the default module beside the program
@@ -16,6 +16,7 @@ struct HostOptions {
     std::vector<std::string> classes;  // every class, in serving order, unless --classes
     ReportFormat format = ReportFormat::kText;
     int logLevel = 3;  // log lines at or below go to stderr; -1 shows none
+    int width = -1;    // text tables wrap at this many columns; 0: never; -1: the terminal's
     bool help = false;
 };
 

@@ -1,4 +1,4 @@
-// What one run of the host produced, and the three ways of printing it.
+// What one run of the host produced, and the ways of printing it.
 #ifndef STRATA_HOST_PROGRAM_HOSTREPORT_H
 #define STRATA_HOST_PROGRAM_HOSTREPORT_H
 
@@ -31,9 +31,12 @@ struct HostReport {
 HostReport CollectReport(const HostSession& session, const PluginInfo& plugin,
                          const std::vector<std::string>& classNames);
 
-void WriteTextReport(std::ostream& out, const HostReport& report);
+// Tables wrap at `width` characters; 0 never wraps.
+void WriteTextReport(std::ostream& out, const HostReport& report, std::size_t width = 0);
 void WriteJsonReport(std::ostream& out, const HostReport& report);
 void WriteMofReport(std::ostream& out, const HostReport& report);
+// The storage topology as a Graphviz graph.
+void WriteDotReport(std::ostream& out, const HostReport& report);
 
 }  // namespace telva_host
 

@@ -1,5 +1,5 @@
-// The report as one JSON object: plugin, instances (class to list of
-// property objects, typed values) and log.
+// The report as one JSON object: plugin, system, instances (class to list
+// of property objects, typed values) and log.
 #include "host/program/HostReport.h"
 
 #include <nlohmann/json.hpp>
@@ -51,6 +51,7 @@ void WriteJsonReport(std::ostream& out, const HostReport& report) {
                       {"version", report.plugin.version},
                       {"secondaryVersion", report.plugin.secondaryVersion},
                       {"status", report.plugin.status}};
+    root["system"] = report.systemName;
     nlohmann::ordered_json instances = nlohmann::ordered_json::object();
     for (const ClassResult& result : report.classes) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();

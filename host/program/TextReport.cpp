@@ -1,24 +1,25 @@
-// Readable tables: one per class, one row per instance; associations as
-// pairs of the instances they join.
+// Readable tables: one per class, one row per instance, the columns a
+// person looks for first; associations as "A → B" pairs of the device IDs
+// of the instances they join.
 #include "host/program/HostReport.h"
 
+#include "host/program/CellText.h"
+#include "host/program/ColumnPlan.h"
+#include "host/program/TextTable.h"
+
 #include <algorithm>
-#include <set>
+#include <map>
 
 namespace telva_host {
 
 namespace {
 
-// The same for every instance and shown once in the header.
-bool IsSystemKey(const std::string& name) {
-    return name == "SystemCreationClassName" || name == "SystemName" || name == "CreationClassName";
-}
+const char kArrow[] = " \u2192 ";
 
 // A referenced instance by its identifying key.
 std::string ReferenceLabel(const NTELVA20::TCIMValue& value) {
-    if (value.IsNull() || value.GetType().GetKind() != NTELVA20::TCIMValue::TCIMType::kReference) {
-        return value.IsNull() ? "(none)" : value.ToString();
-    }
+    if (value.IsNull()) return "(none)";
+    if (!value.IsReference()) return value.ToString();
     const auto& keys = value.GetReference().GetKeys();
     for (const char* key : {"DeviceID", "CollectionID"}) {
         auto found = keys.find(key);
@@ -27,71 +28,87 @@ std::string ReferenceLabel(const NTELVA20::TCIMValue& value) {
     return value.ToString();
 }
 
-void WriteAssociations(std::ostream& out, const ClassResult& result) {
+std::string JoinRoles(const InstanceRecord& instance) {
+    std::string roles;
+    for (const auto& property : instance.properties) roles += (roles.empty() ? "" : kArrow) + property.first;
+    return roles;
+}
+
+// Pairs line up at their arrows; when that makes a line wider than the
+// page, each pair takes two lines instead.
+void WriteAssociations(std::ostream& out, const ClassResult& result, std::size_t width) {
+    std::vector<std::vector<std::string> > rows;
+    std::size_t firstWidth = 0;
+    std::size_t widest = 0;
     for (const InstanceRecord& instance : result.instances) {
         std::vector<std::string> labels;
         for (const auto& property : instance.properties) labels.push_back(ReferenceLabel(property.second));
-        out << "  ";
-        for (std::size_t i = 0; i < labels.size(); ++i) out << (i != 0 ? " \u2192 " : "") << labels[i];
-        out << "\n";
+        if (labels.empty()) continue;
+        firstWidth = std::max(firstWidth, TextTable::DisplayWidth(labels[0]));
+        std::size_t rest = 0;
+        for (std::size_t i = 1; i < labels.size(); ++i) rest += 3 + TextTable::DisplayWidth(labels[i]);
+        widest = std::max(widest, rest);
+        rows.push_back(labels);
+    }
+    const bool aligned = width == 0 || 2 + firstWidth + widest <= width;
+    for (const auto& labels : rows) {
+        std::string line = "  " + labels[0];
+        if (aligned) line += std::string(firstWidth - TextTable::DisplayWidth(labels[0]), ' ');
+        for (std::size_t i = 1; i < labels.size(); ++i) {
+            line += aligned ? kArrow + labels[i] : "\n   " + std::string(kArrow) + labels[i];
+        }
+        out << line << "\n";
     }
 }
 
-void WriteTable(std::ostream& out, const ClassResult& result) {
-    // Columns: every property set in some instance, in schema order.
-    std::vector<std::string> columns;
+void WriteInformationTable(std::ostream& out, const ClassResult& result, std::size_t width) {
+    const ColumnPlan plan = PlanColumns(result.className, result.instances);
+    TextTable table(plan.columns);
     for (const InstanceRecord& instance : result.instances) {
-        for (const auto& property : instance.properties) {
-            if (IsSystemKey(property.first)) continue;
-            if (std::find(columns.begin(), columns.end(), property.first) == columns.end()) {
-                columns.push_back(property.first);
-            }
+        std::vector<std::string> cells;
+        for (const std::string& column : plan.columns) {
+            cells.push_back(CellText(result.className, column, instance));
         }
+        table.AddRow(cells);
     }
-    std::vector<std::vector<std::string> > rows(1, columns);
-    for (const InstanceRecord& instance : result.instances) {
-        std::vector<std::string> row;
-        for (const std::string& column : columns) row.push_back(instance.Text(column));
-        rows.push_back(row);
+    table.Write(out, width);
+    for (const std::string& name : plan.sameAsDeviceId) out << "  (" << name << " is the DeviceID)\n";
+}
+
+void WriteLogSummary(std::ostream& out, const std::vector<LogLine>& log) {
+    std::map<unsigned, std::size_t> perLevel;
+    for (const LogLine& line : log) ++perLevel[line.level];
+    out << "\nLog: " << log.size() << (log.size() == 1 ? " line" : " lines");
+    std::string levels;
+    for (const auto& level : perLevel) {
+        levels += (levels.empty() ? "" : ", ") + std::to_string(level.second) + " at level " +
+                  std::to_string(level.first);
     }
-    std::vector<std::size_t> widths(columns.size(), 0);
-    for (const auto& row : rows) {
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
-    }
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        std::string line = " ";
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            line += " " + rows[r][i];
-            if (i + 1 < columns.size()) line += std::string(widths[i] - rows[r][i].size() + 1, ' ');
-        }
-        out << line << "\n";
-        if (r == 0) {
-            std::string rule = " ";
-            for (std::size_t i = 0; i < columns.size(); ++i) rule += " " + std::string(widths[i], '-') + " ";
-            while (!rule.empty() && rule.back() == ' ') rule.pop_back();
-            out << rule << "\n";
-        }
-    }
+    if (!levels.empty()) out << " (" << levels << "); --log-level N shows them on stderr";
+    out << "\n";
 }
 
 }  // namespace
 
-void WriteTextReport(std::ostream& out, const HostReport& report) {
+void WriteTextReport(std::ostream& out, const HostReport& report, std::size_t width) {
     out << report.plugin.name << " " << report.plugin.version << " (" << report.plugin.secondaryVersion
         << "), status " << report.plugin.status << "\n";
     out << "System: " << report.systemName << "\n";
     for (const ClassResult& result : report.classes) {
-        out << "\n" << result.className << "\n";
+        out << "\n" << result.className;
+        if (result.isAssociation && !result.instances.empty()) out << ": " << JoinRoles(result.instances[0]);
+        out << "\n";
         if (!result.instances.empty()) {
             if (result.isAssociation) {
-                WriteAssociations(out, result);
+                WriteAssociations(out, result, width);
             } else {
-                WriteTable(out, result);
+                WriteInformationTable(out, result, width);
             }
         }
         const std::size_t count = result.instances.size();
         out << "  " << count << (count == 1 ? " instance" : " instances") << "\n";
     }
+    WriteLogSummary(out, report.log);
 }
 
 }  // namespace telva_host

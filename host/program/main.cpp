@@ -5,6 +5,7 @@
 #include "host/PluginRegistry.h"
 #include "host/program/HostOptions.h"
 #include "host/program/HostReport.h"
+#include "host/program/TerminalWidth.h"
 
 #include <iostream>
 
@@ -37,7 +38,13 @@ void WriteReport(const telva_host::HostOptions& options, const telva_host::HostR
     switch (options.format) {
     case telva_host::ReportFormat::kJson: telva_host::WriteJsonReport(std::cout, report); break;
     case telva_host::ReportFormat::kMof: telva_host::WriteMofReport(std::cout, report); break;
-    default: telva_host::WriteTextReport(std::cout, report); break;
+    case telva_host::ReportFormat::kDot: telva_host::WriteDotReport(std::cout, report); break;
+    default: {
+        const std::size_t width = options.width >= 0 ? static_cast<std::size_t>(options.width)
+                                                     : telva_host::StandardOutputWidth();
+        telva_host::WriteTextReport(std::cout, report, width);
+        break;
+    }
     }
 }
 

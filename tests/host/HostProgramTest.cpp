@@ -127,10 +127,11 @@ TEST_F(HostProgramTest, TextShowsTablesCountsAndPairs) {
     RunResult result = RunHost(kFakePlugin + " --log-level -1");
     ASSERT_EQ(0, result.exitCode) << result.err;
     EXPECT_TRUE(Contains(result.out, "Fake Collector 2.5 (2.6), status 7\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "\nORVA_DiskDrive\n  DeviceID   Name    Size\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "  PCI\\DISK0  Disk 0  18446744073709551615\n  1 instance\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "\nORVA_DiskDrive\n  Name    Size                             DeviceID\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "  Disk 0  16.0 EiB (18446744073709551615)  PCI\\DISK0\n  1 instance\n")) << result.out;
     EXPECT_TRUE(Contains(result.out, "\nORVA_TapeDrive\n  0 instances\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "\nORVA_MediaPresent\n  PCI\\DISK0 \u2192 C:\\\n  1 instance\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "\nORVA_MediaPresent: Antecedent \u2192 Dependent\n  PCI\\DISK0 \u2192 C:\\\n  1 instance\n"))
+        << result.out;
     EXPECT_FALSE(Contains(result.out, "SystemCreationClassName"));
 }
 

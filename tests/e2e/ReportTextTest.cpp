@@ -1,0 +1,143 @@
+// The readable report: human sizes, tables that wrap to the page, the lab
+// machine's tables and association pairs, and the options that choose it.
+#include "host/program/HostOptions.h"
+#include "host/program/HumanUnits.h"
+#include "host/program/TextTable.h"
+#include "tests/e2e/LabSession.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace telva_host;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(ReportUnits, SizesKeepThreeDigitsAndCarryIntoTheNextUnit) {
+    EXPECT_EQ("0 B", HumanBytes(0));
+    EXPECT_EQ("1023 B", HumanBytes(1023));
+    EXPECT_EQ("1.00 KiB", HumanBytes(1024));
+    EXPECT_EQ("1.50 KiB", HumanBytes(1536));
+    EXPECT_EQ("14.9 GiB", HumanBytes(16008609792ull));
+    EXPECT_EQ("120 GiB", HumanBytes(128849018880ull));
+    EXPECT_EQ("1.00 MiB", HumanBytes(1048575));  // 1023.999 KiB rounds up into MiB
+    EXPECT_EQ("16.0 EiB", HumanBytes(UINT64_MAX));
+    EXPECT_EQ("512 B", BytesWithHuman(512));
+    EXPECT_EQ("4.00 GiB (4294967296)", BytesWithHuman(4294967296ull));
+}
+
+TEST(ReportTable, WideTablesWrapIntoBlocksThatRepeatTheFirstColumn) {
+    TextTable table({"Name", "Size", "DeviceID"});
+    table.AddRow({"Disk 0", "256 GiB", "SCSI\\DISK&VEN_ATA\\0"});
+    table.AddRow({"Disk 10", "1.00 TiB"});  // a missing cell is blank
+
+    std::ostringstream whole;
+    table.Write(whole, 0);
+    EXPECT_EQ("  Name     Size      DeviceID\n"
+              "  -------  --------  -------------------\n"
+              "  Disk 0   256 GiB   SCSI\\DISK&VEN_ATA\\0\n"
+              "  Disk 10  1.00 TiB\n",
+              whole.str());
+
+    std::ostringstream wrapped;
+    table.Write(wrapped, 24);
+    EXPECT_EQ("  Name     Size\n"
+              "  -------  --------\n"
+              "  Disk 0   256 GiB\n"
+              "  Disk 10  1.00 TiB\n"
+              "\n"
+              "  Name     DeviceID\n"
+              "  -------  -------------------\n"
+              "  Disk 0   SCSI\\DISK&VEN_ATA\\0\n"
+              "  Disk 10\n",
+              wrapped.str());
+}
+
+TEST(ReportTable, MultiByteCharactersTakeOneColumn) {
+    EXPECT_EQ(3u, TextTable::DisplayWidth("a\u2192b"));
+    TextTable table({"Label", "X"});
+    table.AddRow({"\u00c9t\u00e9", "1"});
+    std::ostringstream out;
+    table.Write(out, 0);
+    EXPECT_TRUE(Contains(out.str(), "  \u00c9t\u00e9    1\n")) << out.str();
+}
+
+TEST(ReportOptions, DotFormatAndWidthAreAccepted) {
+    const HostOptions options = ParseHostOptions({"--format", "dot", "--width=72"});
+    EXPECT_EQ(ReportFormat::kDot, options.format);
+    EXPECT_EQ(72, options.width);
+    EXPECT_EQ(-1, ParseHostOptions({}).width);  // the terminal decides
+    EXPECT_THROW(ParseHostOptions({"--width", "-3"}), UsageError);
+    EXPECT_THROW(ParseHostOptions({"--width", "wide"}), UsageError);
+    EXPECT_THROW(ParseHostOptions({"--format", "svg"}), UsageError);
+}
+
+class LabText : public ::testing::Test {
+protected:
+    void SetUp() override { STRATA_REQUIRE_LAB_REPORT(); }
+
+    static std::string Text(std::size_t width) {
+        std::ostringstream out;
+        WriteTextReport(out, *strata_test::LabReport(), width);
+        return out.str();
+    }
+};
+
+TEST_F(LabText, TablesLeadWithWhatAPersonLooksFor) {
+    const std::string text = Text(0);
+    EXPECT_TRUE(Contains(text, "System: STRATA-LAB\n"));
+    EXPECT_TRUE(Contains(text, "\nORVA_DiskDrive\n  Name    Size                      DiskType     DiskStatus")) << text;
+    EXPECT_TRUE(Contains(text, "  Disk 0  256 GiB (274877906944)    basic (1)    1")) << text;
+    EXPECT_TRUE(Contains(text, "  Disk 2  16.0 GiB (17179869184)    dynamic (2)  3")) << text;
+    EXPECT_TRUE(Contains(text, "\n  7 instances\n"));
+    EXPECT_TRUE(Contains(text, "  (ElementName is the DeviceID)\n"));
+    EXPECT_FALSE(Contains(text, "SystemCreationClassName"));
+
+    EXPECT_TRUE(Contains(text, "\nORVA_LogicalDisk\n  DeviceID       OtherIdentifyingInfo  FileSystemName  TotalSpace"))
+        << text;
+    EXPECT_TRUE(Contains(text, "Mirror        ACTIVE       fixed (3)")) << text;
+    EXPECT_TRUE(Contains(text, "removable (2)  enforcing (2)")) << text;
+    EXPECT_TRUE(Contains(text, "  0413                  Disk3-02              3.00 GiB (3221225472)     dynamic (4)"))
+        << text;
+    EXPECT_TRUE(Contains(text, "4.00 GiB (8388608 sectors)")) << text;
+}
+
+TEST_F(LabText, AssociationsArePairsOfDeviceIdsWithAlignedArrows) {
+    const std::string text = Text(0);
+    EXPECT_TRUE(Contains(text, "\nORVA_DynamicExtentBasedOn: Antecedent \u2192 Dependent\n")) << text;
+    EXPECT_TRUE(Contains(text, "\nORVA_DriveInDynamicDiskGroup: Collection \u2192 Member\n"
+                               "  STRATA-LABDg0 \u2192 SCSI\\DISK&VEN_ATA&PROD_LAB_DISK\\4&215468A5&0&000200\n"))
+        << text;
+    EXPECT_TRUE(Contains(text, "  Disk 0,Partition 1 \u2192 C:\\\n")) << text;
+    EXPECT_TRUE(Contains(text, "  0408               \u2192 G:\\\n")) << text;  // padded to the widest left side
+    EXPECT_TRUE(Contains(text, "\nORVA_LogicalDiskBasedOnExtent\n  0 instances\n")) << text;
+}
+
+TEST_F(LabText, EveryLineFitsTheWidthItWasGiven) {
+    std::size_t widest = 0;
+    for (const std::string& line : Lines(Text(0))) widest = std::max(widest, TextTable::DisplayWidth(line));
+    ASSERT_GT(widest, 100u);  // unwrapped, the tables are wider than that
+    for (const std::string& line : Lines(Text(100))) EXPECT_LE(TextTable::DisplayWidth(line), 100u) << line;
+
+    // Too narrow for aligned pairs: each pair takes two lines.
+    const std::string narrow = Text(24);
+    EXPECT_TRUE(Contains(narrow, "  Disk 0,Partition 1\n    \u2192 C:\\\n")) << narrow;
+}
+
+TEST_F(LabText, TheLogIsSummedUpAtTheEnd) {
+    const std::string text = Text(0);
+    const std::size_t at = text.rfind("\nLog: ");
+    ASSERT_NE(std::string::npos, at);
+    EXPECT_TRUE(Contains(text.substr(at), "--log-level N shows them on stderr\n")) << text.substr(at);
+}
+
+}  // namespace
