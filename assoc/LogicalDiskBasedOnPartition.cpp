@@ -54,12 +54,12 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
         for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
             if (extent.first.empty()) continue;
-            const std::string diskGuid = parser.GetDiskGuid(extent.first);
-            if (diskGuid.empty()) {
+            const PrivateHeader disk = parser.GetPrivateHeader(extent.first);
+            if (disk.diskGuid.empty()) {
                 logicalDisks.insert(std::make_pair(GetPartitionDeviceID(deviceId), logicalDisk));
                 continue;
             }
-            const PartitionMatch match = MatchExtentOnDisk(diskGuid, extent.second, databases);
+            const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, databases);
             if (match.Found()) logicalDisks.insert(std::make_pair(match.partitionId, logicalDisk));
         }
     }

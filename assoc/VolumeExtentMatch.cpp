@@ -9,18 +9,19 @@ PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent&
                                  const DiskDatabaseMap& databases) {
     if (drivePath.empty()) return PartitionMatch();
     LDMDBParser parser;
-    return MatchExtentOnDisk(parser.GetDiskGuid(drivePath), extent, databases);
+    return MatchExtentOnDisk(parser.GetPrivateHeader(drivePath), extent, databases);
 }
 
-PartitionMatch MatchExtentOnDisk(const std::string& diskGuid, const DiskExtent& extent,
+PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases) {
     PartitionMatch match;
-    if (diskGuid.empty()) return match;
-    DiskDatabaseMap::const_iterator database = databases.find(diskGuid);
+    if (disk.diskGuid.empty()) return match;
+    DiskDatabaseMap::const_iterator database = databases.find(disk.diskGuid);
     if (database == databases.end()) return match;
 
-    for (const auto& partition : GetDiskPartitions(diskGuid, database->second)) {
-        if (ExtentMatchesPartition(extent, RecordField(partition.second, "Start"),
+    for (const auto& partition : GetDiskPartitions(disk.diskGuid, database->second)) {
+        if (ExtentMatchesPartition(extent, disk.logicalDiskStart,
+                                   RecordField(partition.second, "Start"),
                                    RecordField(partition.second, "Size"))) {
             match.database = &database->second;
             match.partitionId = partition.first;

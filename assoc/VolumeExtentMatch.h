@@ -4,6 +4,7 @@
 #define STRATA_ASSOC_VOLUMEEXTENTMATCH_H
 
 #include "ldm/LDMDataBase.h"
+#include "ldm/PrivateHeader.h"
 #include "volume/DiskExtent.h"
 
 #include <string>
@@ -25,8 +26,10 @@ struct PartitionMatch {
 PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases);
 
-// The same for a drive whose disk GUID is already known.
-PartitionMatch MatchExtentOnDisk(const std::string& diskGuid, const DiskExtent& extent,
+// The same for a drive whose private header is already read: its disk GUID
+// picks the database, its data-region start is where partition starts count
+// from.
+PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases);
 
 // The device path of a logical disk's volume: its DeviceID without the last

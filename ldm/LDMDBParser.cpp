@@ -1,8 +1,9 @@
 #include "ldm/LDMDBParser.h"
 
 #include "ldm/BigEndian.h"
+#include "ldm/GptFormat.h"
+#include "ldm/GptPartitionReader.h"
 #include "ldm/LdmLayout.h"
-#include "ldm/PrivateHeader.h"
 #include "ldm/VBLKParser.h"
 
 #include <algorithm>
@@ -21,21 +22,40 @@ std::uint32_t LDMDBParser::GetBytesPerSector(const std::string& devicePath) {
 }
 
 bool LDMDBParser::ReadPrivateHeader(int file, std::vector<unsigned char>& header,
-                                    std::uint32_t sectorSize) {
+                                    std::uint32_t sectorSize, std::uint64_t driveLength) {
     header.assign(kPrivHeadSize, 0);
     if (file < 0 || sectorSize == 0) {
         return false;
     }
-    std::vector<unsigned char> sector(sectorSize, 0);
-    if (!access_.Seek(file, static_cast<std::uint64_t>(kPrivHeadSector) * sectorSize)) {
+    if (ReadHeaderSector(file, kPrivHeadSector, header, sectorSize)) {
+        return true;
+    }
+    // Windows puts a GPT disk's header at the end of its metadata partition.
+    if (driveLength == 0) {
+        driveLength = access_.EndOf(file);
+    }
+    SectorRange metadata;
+    return GptPartitionReader(access_).FindPartition(file, sectorSize, driveLength,
+                                                     gpt_layout::kLdmMetadataType, metadata) &&
+           ReadHeaderSector(file, metadata.last, header, sectorSize);
+}
+
+bool LDMDBParser::ReadHeaderSector(int file, std::uint64_t sector,
+                                   std::vector<unsigned char>& header, std::uint32_t sectorSize) {
+    if (sector > std::numeric_limits<std::uint64_t>::max() / sectorSize) {
         return false;
     }
-    const long got = access_.Read(file, sector.data(), sectorSize);
+    std::vector<unsigned char> bytes(sectorSize, 0);
+    if (!access_.Seek(file, sector * sectorSize)) {
+        return false;
+    }
+    const long got = access_.Read(file, bytes.data(), sectorSize);
     if (got <= 0) {
         return false;
     }
-    const std::size_t kept = std::min<std::size_t>(kPrivHeadSize, sector.size());
-    std::copy(sector.begin(), sector.begin() + kept, header.begin());
+    const std::size_t kept = std::min<std::size_t>(kPrivHeadSize, bytes.size());
+    header.assign(kPrivHeadSize, 0);
+    std::copy(bytes.begin(), bytes.begin() + kept, header.begin());
     return IsPrivateHeader(header);
 }
 
@@ -121,7 +141,8 @@ DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
             continue;
         }
         const DriveSize drive = access_.QueryDrive(path);
-        if (drive.bytesPerSector == 0 || !ReadPrivateHeader(file, header, drive.bytesPerSector)) {
+        if (drive.bytesPerSector == 0 ||
+            !ReadPrivateHeader(file, header, drive.bytesPerSector, drive.length)) {
             access_.Close(file);
             continue;  // no sector size, or a basic disk
         }
@@ -136,18 +157,23 @@ DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
 }
 
 std::string LDMDBParser::GetDiskGuid(const std::string& devicePath) {
-    const std::uint32_t sectorSize = GetBytesPerSector(devicePath);
+    return GetPrivateHeader(devicePath).diskGuid;
+}
+
+PrivateHeader LDMDBParser::GetPrivateHeader(const std::string& devicePath) {
+    const DriveSize drive = access_.QueryDrive(devicePath);
+    PrivateHeader fields;
     const int file = access_.Open(devicePath);
     if (file < 0) {
-        return std::string();
+        return fields;
     }
     std::vector<unsigned char> header(kPrivHeadSize, 0);
-    PrivateHeader fields;
-    if (sectorSize != 0 && ReadPrivateHeader(file, header, sectorSize)) {
+    if (drive.bytesPerSector != 0 &&
+        ReadPrivateHeader(file, header, drive.bytesPerSector, drive.length)) {
         DecodePrivateHeader(header, fields);
     }
     access_.Close(file);
-    return fields.diskGuid;
+    return fields;
 }
 
 }  // namespace strata_col

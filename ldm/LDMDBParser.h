@@ -5,6 +5,7 @@
 #include "disk/DeviceMap.h"
 #include "ldm/LDMDataBase.h"
 #include "ldm/PlatformDiskAccess.h"
+#include "ldm/PrivateHeader.h"
 
 #include <cstdint>
 #include <string>
@@ -31,11 +32,20 @@ public:
     // disk or a drive that cannot be read.
     std::string GetDiskGuid(const std::string& devicePath);
 
+    // The drive's decoded private header, from one open and one header
+    // search: the disk GUID (empty when there is none) and the start of its
+    // data region, from which its partition records count.
+    PrivateHeader GetPrivateHeader(const std::string& devicePath);
+
     // The drive's sector size from its geometry; 0 when not available.
     std::uint32_t GetBytesPerSector(const std::string& devicePath);
 
     // Reads the private header into the 512-byte buffer; true when found.
-    bool ReadPrivateHeader(int file, std::vector<unsigned char>& header, std::uint32_t sectorSize);
+    // It is sought at sector 6 and then, on a GPT disk, in the last sector of
+    // the LDM metadata partition. The drive is `driveLength` bytes long, or
+    // the file's length when 0.
+    bool ReadPrivateHeader(int file, std::vector<unsigned char>& header, std::uint32_t sectorSize,
+                           std::uint64_t driveLength = 0);
 
     // The database of the drive whose header is given. The area must lie
     // within the drive: `driveLength` bytes, or the file's length when 0.
@@ -51,6 +61,11 @@ public:
     static void IndexPartitionsByDisk(LDMDataBase& database);
 
 private:
+    // Keeps the first 512 bytes of the sector in `header`; true when they
+    // are a private header.
+    bool ReadHeaderSector(int file, std::uint64_t sector, std::vector<unsigned char>& header,
+                          std::uint32_t sectorSize);
+
     PlatformDiskAccess platform_;
     RawDiskAccess& access_;
 };

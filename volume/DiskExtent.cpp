@@ -2,23 +2,46 @@
 
 #include "collect/TextConversions.h"
 
+#include <limits>
+
 namespace strata_col {
+
+namespace {
+
+// Origins beyond this lie past any disk; keeping below it keeps the byte
+// arithmetic inside 64 bits.
+const std::uint64_t kLargestOrigin =
+    static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() / kDynamicSectorBytes / 2);
+// What an extent that cannot lie in the data region counts as.
+const std::int64_t kBeforeDataRegion = -1;
+
+}  // namespace
 
 std::string PhysicalDrivePath(std::uint32_t diskNumber) {
     return "\\\\.\\PHYSICALDRIVE" + ToDecimalText(diskNumber);
 }
 
-std::int64_t ExtentStartSector(const DiskExtent& extent) {
-    return (extent.startingOffset - kDataRegionStartBytes) / kDynamicSectorBytes;
+std::uint64_t DataRegionStart(std::uint64_t headerDataRegionStart) {
+    return headerDataRegionStart == 0 ? kClassicDataRegionStart : headerDataRegionStart;
+}
+
+std::int64_t ExtentStartSector(const DiskExtent& extent, std::uint64_t headerDataRegionStart) {
+    const std::uint64_t origin = DataRegionStart(headerDataRegionStart);
+    if (origin > kLargestOrigin) return kBeforeDataRegion;
+    const std::int64_t originBytes = static_cast<std::int64_t>(origin) * kDynamicSectorBytes;
+    if (extent.startingOffset < std::numeric_limits<std::int64_t>::min() + originBytes) {
+        return kBeforeDataRegion;
+    }
+    return (extent.startingOffset - originBytes) / kDynamicSectorBytes;
 }
 
 std::int64_t ExtentSectorCount(const DiskExtent& extent) {
     return extent.extentLength / kDynamicSectorBytes;
 }
 
-bool ExtentMatchesPartition(const DiskExtent& extent, const std::string& startText,
-                            const std::string& sizeText) {
-    const std::int64_t start = ExtentStartSector(extent);
+bool ExtentMatchesPartition(const DiskExtent& extent, std::uint64_t headerDataRegionStart,
+                            const std::string& startText, const std::string& sizeText) {
+    const std::int64_t start = ExtentStartSector(extent, headerDataRegionStart);
     const std::int64_t count = ExtentSectorCount(extent);
     if (start < 0 || count < 0) return false;
     return HexTextToNumber(startText) == static_cast<std::uint64_t>(start) &&

@@ -23,20 +23,27 @@ typedef std::map<std::string, DiskExtent> ExtentMap;
 // "\\.\PHYSICALDRIVE" followed by the decimal disk number.
 std::string PhysicalDrivePath(std::uint32_t diskNumber);
 
-// Dynamic-disk partition starts count in 512-byte sectors from sector 63 of
-// the disk, where the data region of an MBR dynamic disk begins. The start
-// is negative for an extent that begins before the data region; quotients
-// truncate toward zero.
-const std::int64_t kDataRegionStartBytes = 63 * 512;
+// Dynamic-disk partition starts count in 512-byte sectors from the start of
+// the disk's data region. Its private header says where that is; a header
+// that gives 0 leaves the classic origin, sector 63, where the data region
+// of an MBR dynamic disk written before Windows Vista begins.
+const std::uint64_t kClassicDataRegionStart = 63;
 const std::int64_t kDynamicSectorBytes = 512;
 
-std::int64_t ExtentStartSector(const DiskExtent& extent);
+// The data region's first sector: the header's value, or 63 for 0.
+std::uint64_t DataRegionStart(std::uint64_t headerDataRegionStart);
+
+// The extent's first sector counted from the data region (`headerDataRegionStart`
+// as the private header gives it). Negative for an extent that begins
+// before the data region; quotients truncate toward zero.
+std::int64_t ExtentStartSector(const DiskExtent& extent, std::uint64_t headerDataRegionStart);
 std::int64_t ExtentSectorCount(const DiskExtent& extent);
 
 // True when the partition record's Start and Size (hex sector texts) are the
-// extent's start sector and sector count.
-bool ExtentMatchesPartition(const DiskExtent& extent, const std::string& startText,
-                            const std::string& sizeText);
+// extent's start sector and sector count on a disk whose private header
+// gives this data-region start.
+bool ExtentMatchesPartition(const DiskExtent& extent, std::uint64_t headerDataRegionStart,
+                            const std::string& startText, const std::string& sizeText);
 
 }  // namespace strata_col
 

@@ -116,14 +116,14 @@ RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
                                              const DiskDatabaseMap& databases) {
     RecordMap result;
     LDMDBParser parser;
-    const std::string diskGuid = parser.GetDiskGuid(drivePath);
-    if (diskGuid.empty()) return result;
-    DiskDatabaseMap::const_iterator database = databases.find(diskGuid);
+    const PrivateHeader disk = parser.GetPrivateHeader(drivePath);
+    if (disk.diskGuid.empty()) return result;
+    DiskDatabaseMap::const_iterator database = databases.find(disk.diskGuid);
     if (database == databases.end()) return result;
 
     const LDMDataBase& records = database->second;
-    for (const auto& partition : GetDiskPartitions(diskGuid, records)) {
-        if (!ExtentMatchesPartition(extent, Field(partition.second, "Start"),
+    for (const auto& partition : GetDiskPartitions(disk.diskGuid, records)) {
+        if (!ExtentMatchesPartition(extent, disk.logicalDiskStart, Field(partition.second, "Start"),
                                     Field(partition.second, "Size"))) {
             continue;
         }
