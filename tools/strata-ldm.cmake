@@ -5,6 +5,8 @@ add_library(strata_ldm_tool STATIC
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseJson.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseRecords.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DiskImageWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DiskPlan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/GptTableWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/GroupDescription.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/ImageFileAccess.cpp)
 target_link_libraries(strata_ldm_tool PUBLIC strata_core nlohmann_json::nlohmann_json)

@@ -39,6 +39,15 @@ void PutBigEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint
     }
 }
 
+void PutLittleEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value) {
+    if (bytes.size() < offset + width) {
+        bytes.resize(offset + width, 0);
+    }
+    for (std::size_t i = 0; i < width; ++i) {
+        bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+    }
+}
+
 void PutText(Bytes& bytes, std::size_t offset, std::size_t width, const std::string& text) {
     if (bytes.size() < offset + width) {
         bytes.resize(offset + width, 0);

@@ -14,6 +14,8 @@ typedef std::vector<unsigned char> Bytes;
 
 // Puts `value` big-endian in `width` bytes at `offset`; the buffer grows to fit.
 void PutBigEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value);
+// Puts `value` little-endian in `width` bytes at `offset`; the buffer grows to fit.
+void PutLittleEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value);
 // Puts the text's characters at `offset`, at most `width` of them.
 void PutText(Bytes& bytes, std::size_t offset, std::size_t width, const std::string& text);
 

@@ -1,6 +1,8 @@
 #include "tools/strata-ldm/DiskImageWriter.h"
 
+#include "ldm/GptFormat.h"
 #include "ldm/LdmLayout.h"
+#include "tools/strata-ldm/GptTableWriter.h"
 
 #include <algorithm>
 #include <fstream>
@@ -9,6 +11,7 @@
 namespace strata_tools {
 
 using namespace strata_col::ldm_layout;
+using strata_col::gpt_layout::kPrimaryHeaderLba;
 
 namespace {
 
@@ -41,11 +44,11 @@ const std::size_t kMbrEntryStartOffset = 8;
 const std::size_t kMbrEntrySizeOffset = 12;
 const std::size_t kMbrSignatureOffset = 510;
 const unsigned char kPartitionTypeLdm = 0x42;
+const std::uint64_t kMaxMbrSectors = 0xFFFFFFFFu;
 
-void PutLittleEndian32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-    }
+void PutAt(std::ostream& out, std::uint64_t offset, const Bytes& bytes) {
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The byte sum of a header with its checksum field taken as zero.
@@ -113,19 +116,16 @@ Bytes TocBlock(const AreaPlan& plan, std::uint32_t sectorSize) {
 DiskImageWriter::DiskImageWriter(const GroupDescription& group)
     : group_(group), records_(EncodeDatabaseRecords(group)) {}
 
-std::uint64_t DiskImageWriter::ConfigStart(const DiskDescription& disk) const {
-    return disk.sectors - group_.configSectors;
-}
-
 Bytes DiskImageWriter::MasterBootRecord(const DiskDescription& disk) const {
+    const DiskPlan plan = PlanDisk(group_, disk);
     Bytes mbr(group_.sectorSize, 0);
-    PutLittleEndian32(mbr, kMbrDiskSignatureOffset, DiskSignature(disk.guid));
+    PutLittleEndian(mbr, kMbrDiskSignatureOffset, 4, DiskSignature(disk.guid));
     const std::size_t entry = kMbrPartitionTableOffset;
     mbr[entry + kMbrEntryTypeOffset] = kPartitionTypeLdm;
-    const std::uint64_t dataSize = ConfigStart(disk) - disk.dataStart;
-    PutLittleEndian32(mbr, entry + kMbrEntryStartOffset, static_cast<std::uint32_t>(disk.dataStart));
-    PutLittleEndian32(mbr, entry + kMbrEntrySizeOffset,
-                      static_cast<std::uint32_t>(std::min<std::uint64_t>(dataSize, 0xFFFFFFFFu)));
+    PutLittleEndian(mbr, entry + kMbrEntryStartOffset, 4,
+                    std::min<std::uint64_t>(plan.dataStart, kMaxMbrSectors));
+    PutLittleEndian(mbr, entry + kMbrEntrySizeOffset, 4,
+                    std::min<std::uint64_t>(plan.dataSectors, kMaxMbrSectors));
     mbr[kMbrSignatureOffset] = 0x55;
     mbr[kMbrSignatureOffset + 1] = 0xAA;
     return mbr;
@@ -133,6 +133,7 @@ Bytes DiskImageWriter::MasterBootRecord(const DiskDescription& disk) const {
 
 Bytes DiskImageWriter::PrivateHeaderSector(const DiskDescription& disk) const {
     const AreaPlan plan = PlanArea(group_);
+    const DiskPlan placed = PlanDisk(group_, disk);
     Bytes header(group_.sectorSize, 0);
     PutText(header, kPrivHeadMagicOffset, kPrivHeadMagicSize, kPrivHeadMagic);
     PutBigEndian(header, kPrivHeadVersionMajorOffset, 2, kPrivHeadVersionMajor);
@@ -146,9 +147,9 @@ Bytes DiskImageWriter::PrivateHeaderSector(const DiskDescription& disk) const {
     PutText(header, kHostGuidOffset, kHostGuidSize - 1, group_.guid);
     PutText(header, kGroupGuidOffset, kGroupGuidSize - 1, group_.guid);
     PutText(header, kGroupNameOffset, kGroupNameSize - 1, group_.name);
-    PutBigEndian(header, kLogicalDiskStartOffset, 8, disk.dataStart);
-    PutBigEndian(header, kLogicalDiskSizeOffset, 8, ConfigStart(disk) - disk.dataStart);
-    PutBigEndian(header, kConfigStartOffset, 8, ConfigStart(disk));
+    PutBigEndian(header, kLogicalDiskStartOffset, 8, placed.dataStart);
+    PutBigEndian(header, kLogicalDiskSizeOffset, 8, placed.dataSectors);
+    PutBigEndian(header, kConfigStartOffset, 8, placed.configStart);
     PutBigEndian(header, kConfigSizeOffset, 8, group_.configSectors);
     PutBigEndian(header, kTocCountOffset, 8, 1);
     PutBigEndian(header, kTocSizeOffset, 8, group_.configSectors - 2);
@@ -232,6 +233,21 @@ Bytes DiskImageWriter::DatabaseArea() const {
     return area;
 }
 
+void DiskImageWriter::WriteMbrTable(std::ostream& out, const DiskDescription& disk) const {
+    PutAt(out, 0, MasterBootRecord(disk));
+}
+
+void DiskImageWriter::WriteGptTable(std::ostream& out, const DiskDescription& disk) const {
+    const std::uint64_t sector = group_.sectorSize;
+    const GptTableWriter table(group_, disk);
+    const Bytes entries = table.EntryArray();
+    PutAt(out, 0, table.ProtectiveMbr());
+    PutAt(out, kPrimaryHeaderLba * sector, table.Header(true, entries));
+    PutAt(out, (kPrimaryHeaderLba + 1) * sector, entries);
+    PutAt(out, table.BackupEntriesLba() * sector, entries);
+    PutAt(out, table.BackupHeaderLba() * sector, table.Header(false, entries));
+}
+
 void DiskImageWriter::Write(const std::string& diskName, const std::string& path) const {
     const DiskDescription* disk = group_.FindDisk(diskName);
     if (disk == nullptr) {
@@ -242,23 +258,24 @@ void DiskImageWriter::Write(const std::string& diskName, const std::string& path
         throw std::runtime_error("cannot write " + path);
     }
     const std::uint64_t sector = group_.sectorSize;
-    auto put = [&](std::uint64_t at, const Bytes& bytes) {
-        out.seekp(static_cast<std::streamoff>(at));
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    };
+    const DiskPlan plan = PlanDisk(group_, *disk);
     const Bytes header = PrivateHeaderSector(*disk);
-    const std::uint64_t configStart = ConfigStart(*disk);
     // The full size first, without writing the data region.
-    out.seekp(static_cast<std::streamoff>(disk->sectors * sector - 1));
+    out.seekp(static_cast<std::streamoff>(plan.sectors * sector - 1));
     out.put('\0');
-    put(0, MasterBootRecord(*disk));
-    put(kPrivHeadSector * sector, header);
-    put(configStart * sector, DatabaseArea());
-    put((configStart + group_.configSectors - 1) * sector, header);
+    if (plan.style == PartitionStyle::Gpt) {
+        WriteGptTable(out, *disk);
+    } else {
+        WriteMbrTable(out, *disk);
+        PutAt(out, plan.headerSector * sector, header);
+    }
+    // The area ends with a header copy; on a GPT disk that copy, the last
+    // sector of the metadata partition, is the one the reader looks for.
+    PutAt(out, plan.configStart * sector, DatabaseArea());
+    PutAt(out, (plan.configStart + plan.configSectors - 1) * sector, header);
     const std::uint64_t copy = PlanArea(group_).headerCopySector;
     if (copy != 0) {
-        put((configStart + copy) * sector, header);
+        PutAt(out, (plan.configStart + copy) * sector, header);
     }
     out.close();
     if (!out) {

@@ -1,6 +1,8 @@
-// Writes the image of one disk of a described dynamic disk group: an MBR
-// with the dynamic-disk partition, the private header at sector 6 and the
-// database area (TOCBLOCKs, VMDB and VBLK records) at the end of the disk.
+// Writes the image of one disk of a described dynamic disk group: the
+// database area (TOCBLOCKs, VMDB and VBLK records) and the private header,
+// with either an MBR whose dynamic-disk partition covers the data region
+// (header at sector 6, area at the end of the disk) or a GPT whose LDM
+// metadata partition is the area (header in its last sector).
 #ifndef STRATA_TOOLS_DISKIMAGEWRITER_H
 #define STRATA_TOOLS_DISKIMAGEWRITER_H
 
@@ -8,6 +10,7 @@
 #include "tools/strata-ldm/DatabaseRecords.h"
 #include "tools/strata-ldm/GroupDescription.h"
 
+#include <ostream>
 #include <string>
 
 namespace strata_tools {
@@ -27,7 +30,8 @@ public:
     Bytes DatabaseArea() const;
 
 private:
-    std::uint64_t ConfigStart(const DiskDescription& disk) const;
+    void WriteMbrTable(std::ostream& out, const DiskDescription& disk) const;
+    void WriteGptTable(std::ostream& out, const DiskDescription& disk) const;
 
     const GroupDescription& group_;
     DatabaseRecords records_;

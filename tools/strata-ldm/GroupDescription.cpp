@@ -1,5 +1,7 @@
 #include "tools/strata-ldm/GroupDescription.h"
 
+#include "tools/strata-ldm/DiskPlan.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -46,8 +48,14 @@ std::uint64_t Mix(std::uint64_t value) {
     return value ^ (value >> 31);
 }
 
-// A version-4-style GUID text made from a name, so that descriptions may
-// leave GUIDs out and still give every object a stable identity.
+PartitionStyle ParseStyle(const std::string& text) {
+    if (text == "mbr") return PartitionStyle::Mbr;
+    if (text == "gpt") return PartitionStyle::Gpt;
+    throw std::runtime_error("unknown partition style \"" + text + "\" (mbr, gpt)");
+}
+
+}  // namespace
+
 std::string GuidFromName(const std::string& name) {
     std::uint64_t a = 1469598103934665603ull;
     std::uint64_t b = 7809847782465536322ull;
@@ -64,8 +72,6 @@ std::string GuidFromName(const std::string& name) {
                   static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
     return text;
 }
-
-}  // namespace
 
 const DiskDescription* GroupDescription::FindDisk(const std::string& diskName) const {
     for (const DiskDescription& disk : disks) {
@@ -106,6 +112,8 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
     const std::uint64_t mib = (1u << 20) / group.sectorSize;
     group.configSectors = Number(json, "configSectors", std::max<std::uint64_t>(mib, 64));
     const std::uint64_t diskSectors = Number(json, "diskSectors", 50 * mib);
+    const std::string style = Text(json, "style", "mbr");
+    const std::uint64_t reservedSectors = Number(json, "reservedSectors", mib);
 
     const nlohmann::json groupJson = json.value("group", nlohmann::json::object());
     group.name = Text(groupJson, "name", "Strata-Dg0");
@@ -125,14 +133,14 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
         disk.guid = Text(diskJson, "guid", GuidFromName("disk:" + group.name + disk.name));
         disk.alternateName = Text(diskJson, "alternateName", "");
         disk.image = Text(diskJson, "image", disk.name + ".img");
+        disk.style = ParseStyle(Text(diskJson, "style", style));
         disk.sectors = Number(diskJson, "sectors", diskSectors);
-        disk.dataStart = Number(diskJson, "dataStart", group.sectorSize == 512 ? 63 : mib);
+        disk.reservedSectors = Number(diskJson, "reservedSectors", reservedSectors);
+        disk.dataStart = Number(diskJson, "dataStart", DefaultDataStart(group, disk));
         if (group.FindDisk(disk.name) != nullptr) {
             throw std::runtime_error("disk \"" + disk.name + "\" is described twice");
         }
-        if (disk.sectors < disk.dataStart + group.configSectors + 1) {
-            throw std::runtime_error("disk \"" + disk.name + "\" is too small for its database");
-        }
+        PlanDisk(group, disk);  // throws when the pieces do not fit
         group.disks.push_back(disk);
     }
 
@@ -164,7 +172,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
             }
             partition.start = Number(partJson, "start", 0);
             partition.size = Number(partJson, "size", 0);
-            const std::uint64_t dataSize = disk->sectors - group.configSectors - disk->dataStart;
+            const std::uint64_t dataSize = PlanDisk(group, *disk).dataSectors;
             if (partition.size == 0 || partition.start + partition.size > dataSize) {
                 throw std::runtime_error("a partition of volume \"" + volume.name +
                                          "\" does not fit the data region of " + disk->name);

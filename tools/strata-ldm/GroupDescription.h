@@ -33,13 +33,20 @@ struct VolumeDescription {
     std::vector<PartitionDescription> partitions;
 };
 
+// How a disk is partitioned: an MBR with one container partition of type
+// 0x42, or a GPT with LDM metadata, Microsoft reserved and LDM data
+// partitions.
+enum class PartitionStyle { Mbr, Gpt };
+
 struct DiskDescription {
     std::string name;
     std::string guid;
     std::string alternateName;  // version-3 records only
     std::string image;          // file name used by write-all
+    PartitionStyle style = PartitionStyle::Mbr;
     std::uint64_t sectors = 0;  // whole drive
     std::uint64_t dataStart = 0;
+    std::uint64_t reservedSectors = 0;  // GPT: the Microsoft reserved partition
 };
 
 struct GroupDescription {
@@ -60,6 +67,10 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json);
 
 // The size in sectors a volume of this layout has over these partitions.
 std::uint64_t LayoutVolumeSize(const VolumeDescription& volume);
+
+// A version-4-style GUID text made from a name, so that descriptions may
+// leave GUIDs out and still give every object a stable identity.
+std::string GuidFromName(const std::string& name);
 
 }  // namespace strata_tools
 
