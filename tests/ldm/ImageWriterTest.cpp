@@ -165,6 +165,23 @@ TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
     json badVersion = good;
     badVersion["group"]["version"] = 5;
     refused(badVersion, "version");
+    json badStyle = good;
+    badStyle["disks"][0]["style"] = "apm";
+    refused(badStyle, "apm");
+    json overHeader = good;
+    overHeader["disks"][0]["dataStart"] = 6;
+    refused(overHeader, "over its private header");
+    json gpt = good;
+    gpt["disks"][0]["style"] = "gpt";
+    json overReserved = gpt;
+    overReserved["disks"][0]["dataStart"] = 4000;  // the reserved partition ends at 4129
+    refused(overReserved, "before the end of its reserved partition");
+    json smallGpt = gpt;
+    smallGpt["disks"][0]["sectors"] = 6144 + 33;  // no room after the data start for the backup
+    refused(smallGpt, "too small for its GPT partitions");
+    json gptTooBig = gpt;
+    gptTooBig["volumes"][0]["partitions"][0]["size"] = 102400 - 6144 - 32;  // one more than fits
+    refused(gptTooBig, "does not fit");
 }
 
 }  // namespace

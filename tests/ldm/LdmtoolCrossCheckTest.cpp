@@ -1,8 +1,10 @@
 // Images written by strata-ldm, decoded by ldmtool (an independent reader)
 // and by strata-ldm dump, describe the same group.
+#include "ldm/LDMDBParser.h"
 #include "ldm/LDMDataBase.h"
 #include "tests/ldm/ImpliedLayout.h"
 #include "tests/ldm/TempFolder.h"
+#include "tools/strata-ldm/ImageFileAccess.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -35,12 +37,30 @@ json RunJson(const std::string& command) {
     return parsed;
 }
 
-json Description(int version) {
+struct CrossCheckCase {
+    const char* name;
+    int version;
+    // Classic: four MBR disks with the data region at sector 63. Modern: one
+    // such disk, one MBR disk aligned to 1 MiB and two GPT disks.
+    bool modern;
+};
+
+json Disks(bool modern) {
+    if (!modern) {
+        return json::array({{{"name", "Disk1"}}, {{"name", "Disk2"}}, {{"name", "Disk3"}},
+                            {{"name", "Disk4"}}});
+    }
+    return json::array({{{"name", "Disk1"}},
+                        {{"name", "Disk2"}, {"dataStart", 2048}},
+                        {{"name", "Disk3"}, {"style", "gpt"}},
+                        {{"name", "Disk4"}, {"style", "gpt"}, {"reservedSectors", 65536}}});
+}
+
+json Description(const CrossCheckCase& variant) {
     return json{
-        {"group", {{"name", "Cross-Dg0"}, {"version", version}}},
-        {"diskSectors", 102400},
-        {"disks", json::array({{{"name", "Disk1"}}, {{"name", "Disk2"}}, {{"name", "Disk3"}},
-                               {{"name", "Disk4"}}})},
+        {"group", {{"name", "Cross-Dg0"}, {"version", variant.version}}},
+        {"diskSectors", 204800},
+        {"disks", Disks(variant.modern)},
         {"volumes", json::array({
             {{"name", "Volume1"}, {"layout", "simple"}, {"hint", "E:"},
              {"partitions", {{{"disk", "Disk1"}, {"start", 0}, {"size", 20480}}}}},
@@ -79,7 +99,7 @@ strata_col::LDMDataBase Database(const json& dumped) {
     return database;
 }
 
-class LdmtoolCrossCheck : public ::testing::TestWithParam<int> {};
+class LdmtoolCrossCheck : public ::testing::TestWithParam<CrossCheckCase> {};
 
 TEST_P(LdmtoolCrossCheck, BothReadersSeeTheSameGroup) {
     if (!std::ifstream(kLdmtool).good()) {
@@ -97,6 +117,7 @@ TEST_P(LdmtoolCrossCheck, BothReadersSeeTheSameGroup) {
         devices += " -d " + folder.File(std::string(disk) + ".img");
     }
     const json dump = RunJson(tool + " dump" + images);
+    std::set<std::uint64_t> dataStarts;
     const json scan = RunJson(std::string(kLdmtool) + " scan" + images);
     ASSERT_EQ(4u, dump.size());
     ASSERT_EQ(1u, scan.size());
@@ -108,8 +129,11 @@ TEST_P(LdmtoolCrossCheck, BothReadersSeeTheSameGroup) {
     ASSERT_EQ(1u, ours["diskGroups"].size());
     EXPECT_EQ(group["name"], ours["diskGroups"].begin().value()["Name"]);
 
-    // Disks: names, GUIDs, and each image's private-header GUID.
+    // Disks: names, GUIDs, each image's private-header GUID, and where the
+    // private header puts the data region and the database area.
     std::set<std::string> theirDisks;
+    strata_tools::ImageFileAccess access;
+    strata_col::LDMDBParser parser(access);
     for (const json& name : group["disks"]) {
         theirDisks.insert(name);
         const json disk = RunJson(show + "disk " + groupGuid + " " + name.get<std::string>());
@@ -118,8 +142,20 @@ TEST_P(LdmtoolCrossCheck, BothReadersSeeTheSameGroup) {
         EXPECT_EQ(NormalizedGuid(disk["guid"]),
                   NormalizedGuid((*record)["DiskID"].get<std::string>()).substr(0, 32)) << name;
         EXPECT_TRUE(dump.contains(disk["guid"].get<std::string>())) << disk.dump();
+        const strata_col::PrivateHeader header =
+            parser.GetPrivateHeader(folder.File(name.get<std::string>() + ".img"));
+        EXPECT_EQ(disk["guid"], header.diskGuid) << name;
+        EXPECT_EQ(disk["data-start"].get<std::uint64_t>(), header.logicalDiskStart) << name;
+        EXPECT_EQ(disk["metadata-start"].get<std::uint64_t>(), header.configStart) << name;
+        dataStarts.insert(header.logicalDiskStart);
     }
     EXPECT_EQ(theirDisks.size(), ours["disks"].size());
+    if (GetParam().modern) {
+        // Every disk counts its partitions from its own origin.
+        EXPECT_EQ(4u, dataStarts.size());
+        EXPECT_EQ(1u, dataStarts.count(63));
+        EXPECT_EQ(1u, dataStarts.count(2048));
+    }
 
     // Volumes: layout and size; partitions: start, size and disk.
     const strata_col::LDMDataBase components = Database(ours);
@@ -146,9 +182,12 @@ TEST_P(LdmtoolCrossCheck, BothReadersSeeTheSameGroup) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RecordVersions, LdmtoolCrossCheck, ::testing::Values(3, 4),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return "Version" + std::to_string(info.param);
+INSTANTIATE_TEST_SUITE_P(Layouts, LdmtoolCrossCheck,
+                         ::testing::Values(CrossCheckCase{"ClassicVersion3", 3, false},
+                                           CrossCheckCase{"ClassicVersion4", 4, false},
+                                           CrossCheckCase{"GptAndAlignedVersion4", 4, true}),
+                         [](const ::testing::TestParamInfo<CrossCheckCase>& info) {
+                             return std::string(info.param.name);
                          });
 
 }  // namespace
