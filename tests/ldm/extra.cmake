@@ -37,3 +37,9 @@ endif()
 add_executable(ldm_fuzz_seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz/SeedCorpus.cpp)
 target_link_libraries(ldm_fuzz_seeds PRIVATE strata_ldm_tool)
 set_target_properties(ldm_fuzz_seeds PROPERTIES EXCLUDE_FROM_ALL ON)
+
+# The end-to-end test of modern dynamic disks writes its images with the
+# writer of strata-ldm.
+if(TARGET test_e2e)
+  target_link_libraries(test_e2e PRIVATE strata_ldm_tool)
+endif()
