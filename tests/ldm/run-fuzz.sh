@@ -13,7 +13,9 @@ case "$build" in /*) ;; *) build=$top/$build ;; esac
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-if ! cmake --build "$build" --target help | grep -qE '(^|\.\.\. )ldm_fuzz(:|$)'; then
+# The whole target list first: grep -q stopping early would break the pipe.
+targets=$(cmake --build "$build" --target help)
+if ! grep -qE '(^|\.\.\. )ldm_fuzz(:|$)' <<<"$targets"; then
   echo "run-fuzz: no clang++ with libFuzzer in this build tree; skipped"
   exit 0
 fi

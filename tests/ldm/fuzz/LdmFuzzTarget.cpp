@@ -2,7 +2,8 @@
 //
 // The first byte picks what the rest is:
 //   bit 0 clear: a drive image (sector size 512, or 4096 when bit 1 is set)
-//                read through the whole reader: private header at sector 6,
+//                read through the whole reader: private header at sector 6
+//                or at the end of a GPT disk's LDM metadata partition,
 //                database area where the header says;
 //   bit 0 set:   a database area for the block scan alone, after a 32-bit
 //                big-endian VMDB offset.
@@ -40,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& entry : databases) {
         strata_col::GetDiskPartitions(entry.first, entry.second);
     }
-    parser.GetDiskGuid("drive");
+    parser.GetPrivateHeader("drive");
     return 0;
 }

@@ -1,10 +1,12 @@
 // Writes the fuzzer's seed corpus: the databases of the given drive images
-// (for instance the Windows-written fixtures) moved into small drives, and
-// databases written by strata-ldm for a few groups.
+// (for instance the Windows-written fixtures) moved into small drives,
+// databases written by strata-ldm for a few groups, and a small GPT dynamic
+// disk.
 //   ldm_fuzz_seeds OUTDIR [IMAGE...]
 #include "ldm/LdmLayout.h"
 #include "ldm/PrivateHeader.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
+#include "tools/strata-ldm/DiskPlan.h"
 
 #include <cstdio>
 #include <fstream>
@@ -101,6 +103,32 @@ void WrittenSeeds(const std::string& outdir, int version, std::uint32_t sectorSi
     Save(base + "-area", AreaSeed(area, 17 * 512));
 }
 
+// A GPT dynamic disk cut short after its metadata partition, so that it
+// fits the fuzzer's input size: protective MBR, primary GPT, and the
+// database area whose last sector holds the private header.
+void GptSeed(const std::string& outdir) {
+    const std::uint64_t areaSectors = 28;
+    const nlohmann::json description = {
+        {"configSectors", areaSectors}, {"diskSectors", 128}, {"reservedSectors", 0},
+        {"group", {{"name", "Seed-Dg0"}}},
+        {"disks", {{{"name", "Disk1"}, {"style", "gpt"}, {"dataStart", 62}}}},
+        {"volumes", {{{"name", "Simple"}, {"layout", "simple"},
+                      {"partitions", {{{"disk", "Disk1"}, {"start", 0}, {"size", 16}}}}}}}};
+    const strata_tools::GroupDescription group = strata_tools::ParseGroupDescription(description);
+    const std::string image = outdir + "/gpt.img.tmp";
+    strata_tools::DiskImageWriter(group).Write("Disk1", image);
+    const strata_tools::DiskPlan plan = strata_tools::PlanDisk(group, group.disks[0]);
+    Bytes drive((plan.configStart + areaSectors) * 512, 0);
+    {
+        std::ifstream in(image, std::ios::binary);
+        in.read(reinterpret_cast<char*>(drive.data()), static_cast<std::streamsize>(drive.size()));
+    }
+    std::remove(image.c_str());
+    Bytes seed(1, 0);
+    seed.insert(seed.end(), drive.begin(), drive.end());
+    Save(outdir + "/written-gpt-drive", seed);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,6 +144,7 @@ int main(int argc, char** argv) {
         WrittenSeeds(outdir, 3, 512);
         WrittenSeeds(outdir, 4, 512);
         WrittenSeeds(outdir, 4, 4096);
+        GptSeed(outdir);
     } catch (const std::exception& error) {
         std::cerr << "ldm_fuzz_seeds: " << error.what() << "\n";
         return 1;
