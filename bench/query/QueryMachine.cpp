@@ -1,0 +1,111 @@
+// Runs the whole query of a simulated machine in-process, through the
+// plug-in module as strata-host does; or, for comparison, only what the
+// query cannot avoid: reading every dynamic disk's database twice (once
+// for each of its two collectors), both sets held at once as in the query.
+//   bench_query MACHINE.json [ROUNDS]           the query
+//   bench_query --reads MACHINE.json [ROUNDS]   the two database reads
+// Prints one line of name=value pairs: medians of the rounds in
+// milliseconds, and the peak resident memory the work added, in MiB.
+#include "disk/InterfaceClasses.h"
+#include "disk/PhysDiskEnum.h"
+#include "host/HostSession.h"
+#include "host/PluginModule.h"
+#include "host/program/HostOptions.h"
+#include "ldm/LDMDBParser.h"
+#include "platform/sim/SimMachine.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Milliseconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Resident memory now, from /proc, in KiB.
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.compare(0, 6, "VmRSS:") == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return 0;
+}
+
+double PeakAddedMiB(long beforeKiB) {
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_maxrss - beforeKiB) / 1024.0;
+}
+
+void RunQueries(int rounds) {
+    telva_host::HostSession session;
+    session.LoadPlugin(telva_host::ProgramFolder() + telva_host::DefaultPluginFileName());
+    const long before = ResidentKiB();
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        session.Reset();
+        times.push_back(Milliseconds([&] { session.Query(telva_host::AllClasses()); }));
+    }
+    std::printf("drives=%zu volumes=%zu extents=%zu instances=%zu query_ms=%.1f query_mib=%.1f\n",
+                session.Instances("ORVA_DiskDrive").size(), session.Instances("ORVA_LogicalDisk").size(),
+                session.Instances("ORVA_DynamicExtent").size(), session.InstanceCount(), Median(times),
+                PeakAddedMiB(before));
+}
+
+void RunReads(int rounds) {
+    const long before = ResidentKiB();
+    std::vector<double> times;
+    std::size_t databases = 0;
+    for (int round = 0; round < rounds; ++round) {
+        times.push_back(Milliseconds([&] {
+            strata_col::PhysDiskEnum disks;
+            strata_col::LDMDBParser reader;
+            const strata_col::DiskDatabaseMap first = reader.ReadDatabases(disks.EnumerateDevices(strata_col::kDiskInterface));
+            const strata_col::DiskDatabaseMap second = reader.ReadDatabases(disks.EnumerateDevices(strata_col::kDiskInterface));
+            databases = first.size() + second.size();
+        }));
+    }
+    std::printf("databases_read=%zu reads_ms=%.1f reads_mib=%.1f\n", databases, Median(times), PeakAddedMiB(before));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool reads = argc > 1 && std::strcmp(argv[1], "--reads") == 0;
+    const int first = reads ? 2 : 1;
+    if (argc <= first) {
+        std::cerr << "usage: bench_query [--reads] MACHINE.json [ROUNDS]\n";
+        return 2;
+    }
+    const int rounds = argc > first + 1 ? std::max(1, std::atoi(argv[first + 1])) : 3;
+    try {
+        strata_sim::LoadMachineFile(argv[first]);
+        if (reads) {
+            RunReads(rounds);
+        } else {
+            RunQueries(rounds);
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "bench_query: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
