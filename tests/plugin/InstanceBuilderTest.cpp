@@ -68,7 +68,9 @@ TEST_F(InstanceBuilding, EmptyArrayTextGivesAnArrayOfNoElements) {
     PropertyMap record = LogicalDisk("D:\\");
     record.insert({"OtherIdentifyingInfo", ""});
     BuildInstance(session.ClassFor("ORVA_LogicalDisk"), record);
-    const NTELVA20::TCIMValue* info = session.Instances("ORVA_LogicalDisk")[0].Find("OtherIdentifyingInfo");
+    std::vector<telva_host::InstanceRecord> disks = session.Instances("ORVA_LogicalDisk");
+    ASSERT_EQ(1u, disks.size());
+    const NTELVA20::TCIMValue* info = disks[0].Find("OtherIdentifyingInfo");
     ASSERT_NE(nullptr, info);
     EXPECT_TRUE(info->GetElements().empty());
 }
