@@ -1,7 +1,6 @@
 #include "host/program/TopologyGraph.h"
 
-#include "host/program/CellText.h"
-#include "host/program/HumanUnits.h"
+#include "host/program/NodeLabels.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,8 +9,6 @@
 namespace telva_host {
 
 namespace {
-
-const std::uint64_t kSectorBytes = 512;
 
 bool KindOfClass(const std::string& className, NodeKind& kind) {
     static const std::map<std::string, NodeKind> kinds = {
@@ -45,12 +42,6 @@ std::string KeyOf(const InstanceRecord& instance) {
 
 std::uint64_t Number(const InstanceRecord& instance, const std::string& property) {
     return std::strtoull(instance.Text(property).c_str(), nullptr, 10);
-}
-
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 class TopologyBuilder {
@@ -109,97 +100,26 @@ private:
         case NodeKind::kDrive: DescribeDrive(node, className, instance); break;
         case NodeKind::kPartition: DescribePartition(node, instance); break;
         case NodeKind::kLogicalDisk: DescribeLogicalDisk(node, instance); break;
-        case NodeKind::kExtent: node.title = instance.Text("Name"); node.dynamic = true; break;
-        case NodeKind::kGroup: break;
+        case NodeKind::kExtent:
+        case NodeKind::kGroup: break;  // extents once their logical disks are known
         }
     }
 
-    void DescribeDrive(TopologyNode& node, const std::string& className, const InstanceRecord& drive) {
-        if (drive.Find("Name") != nullptr) node.title = drive.Text("Name");
-        std::string what;
-        if (className == "ORVA_DiskDrive") {
-            node.dynamic = drive.Text("DiskType") == "2";
-            what = node.dynamic ? "dynamic disk" : drive.Text("MediaType") == "11" ? "removable disk" : "basic disk";
-        } else if (className == "ORVA_CDROMDrive" || className == "ORVA_DVDDrive") {
-            what = "optical drive";
-        } else if (className == "ORVA_TapeDrive") {
-            what = "tape drive";
-        } else {
-            what = "floppy drive";
-        }
-        if (drive.Find("Size") != nullptr) {
-            what += ", " + HumanBytes(Number(drive, "Size"));
-        } else if (className != "ORVA_TapeDrive") {
-            what += ", no medium";
-            node.empty = true;
-        }
-        node.details.push_back(what);
-    }
-
-    void DescribePartition(TopologyNode& node, const InstanceRecord& partition) {
-        const std::string type = partition.Text("PartitionType");
-        node.dynamic = type == "4";
-        const std::size_t comma = node.title.find(',');
-        if (node.dynamic && partition.Find("Name") != nullptr) {
-            node.title = partition.Text("Name");
-        } else if (comma != std::string::npos) {
-            node.title = node.title.substr(comma + 1);
-        }
-        node.start = Number(partition, "StartingOffset");
-        std::string what = HumanBytes(Number(partition, "Size"));
-        const std::string meaning = CodeMeaning("ORVA_DiskPartition", "PartitionType", type);
-        if (!node.dynamic && !meaning.empty() && type != "3" && type != "9") what += ", " + meaning;
-        if (partition.Text("FaultTolerant") == "true") what += ", fault tolerant";
-        node.details.push_back(what);
-    }
-
-    void DescribeLogicalDisk(TopologyNode& node, const InstanceRecord& disk) {
-        node.title = Trimmed(node.title);
-        const NTELVA20::TCIMValue* info = disk.Find("OtherIdentifyingInfo");
-        if (info != nullptr) {
-            const std::string label = Trimmed(info->IsArray() && !info->GetElements().empty()
-                                                  ? info->GetElements()[0].ToString()
-                                                  : info->IsArray() ? std::string() : info->ToString());
-            if (!label.empty()) node.details.push_back(label);
-        }
-        const std::string fileSystem = disk.Text("FileSystemName");
-        if (fileSystem.empty()) {
-            const std::string driveType = disk.Text("DriveType");
-            node.empty = driveType == "2" || driveType == "5";
-            node.details.push_back(node.empty ? "no medium" : "no file system");
-        } else {
-            std::string what = fileSystem;
-            if (disk.Find("TotalSpace") != nullptr) what += ", " + HumanBytes(Number(disk, "TotalSpace"));
-            node.details.push_back(what);
-        }
-        const std::string layout = disk.Text("VolumeLayout");
-        node.dynamic = !layout.empty() && layout != "Unknown";
-        const std::string quota = disk.Text("DiskQuotaStatus");
-        if (quota == "1") node.details.push_back("quota tracked");
-        if (quota == "2") node.details.push_back("quota enforced");
-    }
-
-    // An extent reads as its volume's layout and size.
+    // An extent reads as its volume's layout (from the logical disk it
+    // presents) and size.
     void DescribeExtents() {
         for (TopologyNode& node : graph_.nodes) {
             if (node.kind != NodeKind::kExtent) continue;
-            std::string what;
+            const InstanceRecord* disk = nullptr;
             for (const TopologyEdge& edge : graph_.edges) {
-                if (edge.kind != EdgeKind::kPresents || edge.from != node.id) continue;
-                auto disk = records_.find(edge.to);
-                if (disk != records_.end() && disk->second.Find("VolumeLayout") != nullptr) {
-                    what = disk->second.Text("VolumeLayout");
+                auto presented = records_.find(edge.to);
+                if (edge.kind == EdgeKind::kPresents && edge.from == node.id && presented != records_.end()) {
+                    disk = &presented->second;
                     break;
                 }
             }
             auto extent = records_.find(node.id);
-            if (extent != records_.end() && extent->second.Find("Size") != nullptr) {
-                const std::uint64_t sectors = Number(extent->second, "Size");
-                if (sectors <= UINT64_MAX / kSectorBytes) {
-                    what += (what.empty() ? "" : ", ") + HumanBytes(sectors * kSectorBytes);
-                }
-            }
-            if (!what.empty()) node.details.push_back(what);
+            if (extent != records_.end()) DescribeExtent(node, extent->second, disk);
         }
     }
 
