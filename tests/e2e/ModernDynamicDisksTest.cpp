@@ -27,6 +27,10 @@ typedef std::vector<std::pair<std::string, std::string> > LabelPairs;
 const char kGroupName[] = "Modern-Dg0";
 const std::int64_t kSector = 512;
 
+json Part(const char* disk, std::uint64_t start, std::uint64_t size, const char* name) {
+    return {{"disk", disk}, {"start", start}, {"size", size}, {"name", name}};
+}
+
 // Disk n of the group is the machine's disk n; disk 0 is the basic system disk.
 json GroupDescription() {
     return {
@@ -38,21 +42,20 @@ json GroupDescription() {
                    {{"name", "Disk4"}, {"style", "gpt"}, {"reservedSectors", 65536}}}},
         {"volumes",
          {{{"name", "Simple1"}, {"layout", "simple"}, {"hint", "E:"},
-           {"partitions", {{{"disk", "Disk3"}, {"start", 0}, {"size", 20480}}}}},
+           {"partitions", {Part("Disk3", 0, 20480, "Simple1-3")}}},
           {{"name", "Span1"}, {"layout", "spanned"}, {"hint", "F:"},
-           {"partitions", {{{"disk", "Disk1"}, {"start", 0}, {"size", 8192}},
-                           {{"disk", "Disk2"}, {"start", 0}, {"size", 8192}},
-                           {{"disk", "Disk3"}, {"start", 20480}, {"size", 8192}}}}},
+           {"partitions", {Part("Disk1", 0, 8192, "Span1-1"), Part("Disk2", 0, 8192, "Span1-2"),
+                           Part("Disk3", 20480, 8192, "Span1-3")}}},
           {{"name", "Stripe1"}, {"layout", "striped"}, {"hint", "G:"},
-           {"partitions", {{{"disk", "Disk2"}, {"start", 8192}, {"size", 16384}},
-                           {{"disk", "Disk4"}, {"start", 0}, {"size", 16384}}}}},
+           {"partitions", {Part("Disk2", 8192, 16384, "Stripe1-2"),
+                           Part("Disk4", 0, 16384, "Stripe1-4")}}},
           {{"name", "Mirror1"}, {"layout", "mirror"}, {"hint", "H:"},
-           {"partitions", {{{"disk", "Disk1"}, {"start", 8192}, {"size", 12288}},
-                           {{"disk", "Disk4"}, {"start", 16384}, {"size", 12288}}}}},
+           {"partitions", {Part("Disk1", 8192, 12288, "Mirror1-1"),
+                           Part("Disk4", 16384, 12288, "Mirror1-4")}}},
           {{"name", "Raid1"}, {"layout", "raid5"}, {"hint", "I:"},
-           {"partitions", {{{"disk", "Disk2"}, {"start", 24576}, {"size", 8192}},
-                           {{"disk", "Disk3"}, {"start", 28672}, {"size", 8192}},
-                           {{"disk", "Disk4"}, {"start", 28672}, {"size", 8192}}}}}}}};
+           {"partitions", {Part("Disk2", 24576, 8192, "Raid1-2"),
+                           Part("Disk3", 28672, 8192, "Raid1-3"),
+                           Part("Disk4", 28672, 8192, "Raid1-4")}}}}}};
 }
 
 const std::map<std::string, std::string> kLayoutOfVolume = {
@@ -71,27 +74,6 @@ std::uint32_t DiskNumber(const std::string& diskName) {
 }
 
 std::string DriveName(const std::string& diskName) { return "Disk " + diskName.substr(4); }
-
-// Partition record names as the writer gives them: <disk>-NN, per disk in
-// description order.
-std::vector<std::string> PartitionNames(const strata_tools::GroupDescription& group,
-                                        const strata_tools::VolumeDescription& volume) {
-    std::vector<std::string> names;
-    for (const strata_tools::PartitionDescription& partition : volume.partitions) {
-        int number = 0;
-        for (const strata_tools::VolumeDescription& other : group.volumes) {
-            for (const strata_tools::PartitionDescription& part : other.partitions) {
-                if (part.disk == partition.disk) ++number;
-                if (&part == &partition) goto counted;
-            }
-        }
-    counted:
-        char name[32];
-        std::snprintf(name, sizeof name, "%s-%02d", partition.disk.c_str(), number);
-        names.push_back(name);
-    }
-    return names;
-}
 
 class ModernDynamicDisks : public ::testing::Test {
 protected:
@@ -116,7 +98,8 @@ protected:
 
         for (const strata_tools::DiskDescription& disk : group_.disks) {
             writer.Write(disk.name, folder_.File(disk.image));
-            machine.devices.push_back(strata_test::FixedDisk(DiskNumber(disk.name), folder_.File(disk.image)));
+            machine.devices.push_back(
+                strata_test::FixedDisk(DiskNumber(disk.name), folder_.File(disk.image)));
         }
         // Each volume at its drive-letter hint, with the extents Windows
         // reports: byte offsets from the start of each disk.
@@ -124,7 +107,8 @@ protected:
         for (const strata_tools::VolumeDescription& volume : group_.volumes) {
             strata_sim::Volume mounted = strata_test::NtfsVolume(++tag, {volume.hint + "\\"});
             for (const strata_tools::PartitionDescription& partition : volume.partitions) {
-                const strata_tools::DiskPlan plan = strata_tools::PlanDisk(group_, *group_.FindDisk(partition.disk));
+                const strata_tools::DiskPlan plan =
+                    strata_tools::PlanDisk(group_, *group_.FindDisk(partition.disk));
                 mounted.extents.push_back(strata_test::Extent(
                     DiskNumber(partition.disk),
                     static_cast<std::int64_t>(plan.dataStart + partition.start) * kSector,
@@ -162,7 +146,8 @@ protected:
         return labels;
     }
 
-    LabelPairs Pairs(const std::string& cls, const std::string& first, const std::string& second) const {
+    LabelPairs Pairs(const std::string& cls, const std::string& first,
+                     const std::string& second) const {
         const std::map<std::string, std::string> labels = Labels();
         LabelPairs pairs;
         for (const InstanceRecord& association : session_.Instances(cls)) {
@@ -192,9 +177,8 @@ protected:
     LabelPairs Expected(MakePair pair, LabelPairs extra = {}) const {
         LabelPairs expected = extra;
         for (const strata_tools::VolumeDescription& volume : group_.volumes) {
-            const std::vector<std::string> names = PartitionNames(group_, volume);
-            for (std::size_t i = 0; i < names.size(); ++i) {
-                expected.push_back(pair(volume, volume.partitions[i], names[i]));
+            for (const strata_tools::PartitionDescription& partition : volume.partitions) {
+                expected.push_back(pair(volume, partition));
             }
         }
         std::sort(expected.begin(), expected.end());
@@ -214,7 +198,8 @@ TEST_F(ModernDynamicDisks, EveryDiskIsDynamicAndEveryPartitionComesFromTheDataba
         diskTypes[drive.Text("Name")] = drive.Text("DiskType");
     }
     EXPECT_EQ((std::map<std::string, std::string>{
-                  {"Disk 0", "1"}, {"Disk 1", "2"}, {"Disk 2", "2"}, {"Disk 3", "2"}, {"Disk 4", "2"}}),
+                  {"Disk 0", "1"}, {"Disk 1", "2"}, {"Disk 2", "2"}, {"Disk 3", "2"},
+                  {"Disk 4", "2"}}),
               diskTypes);
 
     std::vector<std::string> dynamic;
@@ -223,7 +208,9 @@ TEST_F(ModernDynamicDisks, EveryDiskIsDynamicAndEveryPartitionComesFromTheDataba
     }
     std::vector<std::string> expected;
     for (const strata_tools::VolumeDescription& volume : group_.volumes) {
-        for (const std::string& name : PartitionNames(group_, volume)) expected.push_back(name);
+        for (const strata_tools::PartitionDescription& part : volume.partitions) {
+            expected.push_back(part.name);
+        }
     }
     std::sort(dynamic.begin(), dynamic.end());
     std::sort(expected.begin(), expected.end());
@@ -233,7 +220,9 @@ TEST_F(ModernDynamicDisks, EveryDiskIsDynamicAndEveryPartitionComesFromTheDataba
 TEST_F(ModernDynamicDisks, EveryVolumeHasItsLayoutStateAndSize) {
     std::map<std::string, const InstanceRecord*> byRoot;
     const std::vector<InstanceRecord> logicalDisks = session_.Instances("ORVA_LogicalDisk");
-    for (const InstanceRecord& logicalDisk : logicalDisks) byRoot[logicalDisk.Text("DeviceID")] = &logicalDisk;
+    for (const InstanceRecord& logicalDisk : logicalDisks) {
+        byRoot[logicalDisk.Text("DeviceID")] = &logicalDisk;
+    }
     for (const strata_tools::VolumeDescription& volume : group_.volumes) {
         const std::string root = volume.hint + "\\";
         ASSERT_EQ(1u, byRoot.count(root)) << root;
@@ -241,8 +230,8 @@ TEST_F(ModernDynamicDisks, EveryVolumeHasItsLayoutStateAndSize) {
         EXPECT_EQ(kLayoutOfVolume.at(volume.name), logicalDisk.Text("VolumeLayout")) << root;
         EXPECT_EQ("ACTIVE", logicalDisk.Text("VolumeState")) << root;
         EXPECT_EQ(std::to_string(volume.size * kSector), logicalDisk.Text("TotalSpace")) << root;
-        EXPECT_FALSE(log_->Has("Volume layout and state information for \\\\.\\" + volume.hint + " not found"))
-            << root;
+        EXPECT_FALSE(log_->Has("Volume layout and state information for \\\\.\\" + volume.hint +
+                               " not found")) << root;
     }
     EXPECT_EQ("Unknown", byRoot["C:\\"]->Text("VolumeLayout"));
 }
@@ -250,23 +239,22 @@ TEST_F(ModernDynamicDisks, EveryVolumeHasItsLayoutStateAndSize) {
 TEST_F(ModernDynamicDisks, DrivesPartitionsAndVolumesArePaired) {
     using strata_tools::PartitionDescription;
     using strata_tools::VolumeDescription;
-    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription& p, const std::string&) {
+    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription& p) {
                   return std::make_pair(DriveName(p.disk), v.hint + "\\");
               }, {{"Disk 0", "C:\\"}}),
               Pairs("ORVA_MediaPresent", "Antecedent", "Dependent"));
     // A GPT disk has no MBR signature, and a dynamic disk without one gets
     // no PartitionPresent, with a log line each.
     LabelPairs onMbrDisks;
-    for (const auto& pair : Expected([](const VolumeDescription&, const PartitionDescription& p,
-                                        const std::string& name) {
-             return std::make_pair(DriveName(p.disk), name);
+    for (const auto& pair : Expected([](const VolumeDescription&, const PartitionDescription& p) {
+             return std::make_pair(DriveName(p.disk), p.name);
          }, {{"Disk 0", "Disk 0,Partition 1"}})) {
         if (pair.first != "Disk 3" && pair.first != "Disk 4") onMbrDisks.push_back(pair);
     }
     EXPECT_EQ(onMbrDisks, Pairs("ORVA_PartitionPresent", "Antecedent", "Dependent"));
     EXPECT_EQ(2, log_->CountContaining("CIM value is null, not assigning value to string."));
-    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription&, const std::string& name) {
-                  return std::make_pair(name, v.hint + "\\");
+    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription& p) {
+                  return std::make_pair(p.name, v.hint + "\\");
               }, {{"Disk 0,Partition 1", "C:\\"}}),
               Pairs("ORVA_LogicalDiskBasedOnPartition", "Antecedent", "Dependent"));
 }
@@ -274,19 +262,19 @@ TEST_F(ModernDynamicDisks, DrivesPartitionsAndVolumesArePaired) {
 TEST_F(ModernDynamicDisks, DynamicVolumesExtentsAndTheGroupArePaired) {
     using strata_tools::PartitionDescription;
     using strata_tools::VolumeDescription;
-    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription&, const std::string&) {
+    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription&) {
                   return std::make_pair(v.name, v.hint + "\\");
               }),
               Pairs("ORVA_DynamicVolumeBasedOnExtent", "Antecedent", "Dependent"));
-    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription&, const std::string& name) {
-                  return std::make_pair(name, v.name);
+    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription& p) {
+                  return std::make_pair(p.name, v.name);
               }),
               Pairs("ORVA_DynamicExtentBasedOn", "Antecedent", "Dependent"));
-    EXPECT_EQ(Expected([](const VolumeDescription&, const PartitionDescription& p, const std::string&) {
+    EXPECT_EQ(Expected([](const VolumeDescription&, const PartitionDescription& p) {
                   return std::make_pair(std::string(kGroupName), DriveName(p.disk));
               }),
               Pairs("ORVA_DriveInDynamicDiskGroup", "Collection", "Member"));
-    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription&, const std::string&) {
+    EXPECT_EQ(Expected([](const VolumeDescription& v, const PartitionDescription&) {
                   return std::make_pair(std::string(kGroupName), v.name);
               }),
               Pairs("ORVA_DynamicExtentInDiskGroup", "Collection", "Member"));

@@ -48,7 +48,8 @@ const std::uint64_t kMaxMbrSectors = 0xFFFFFFFFu;
 
 void PutAt(std::ostream& out, std::uint64_t offset, const Bytes& bytes) {
     out.seekp(static_cast<std::streamoff>(offset));
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // The byte sum of a header with its checksum field taken as zero.

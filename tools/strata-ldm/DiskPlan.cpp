@@ -31,7 +31,8 @@ DiskPlan PlanMbrDisk(const GroupDescription& group, const DiskDescription& disk)
     plan.configSectors = group.configSectors;
     plan.headerSector = strata_col::ldm_layout::kPrivHeadSector;
     if (disk.dataStart <= plan.headerSector) {
-        throw std::runtime_error("disk \"" + disk.name + "\" has its data region over its private header");
+        throw std::runtime_error("disk \"" + disk.name +
+                                 "\" has its data region over its private header");
     }
     if (disk.sectors < disk.dataStart + group.configSectors + 1) {
         throw DoesNotFit(disk, "its database");

@@ -27,14 +27,16 @@ void PutGuid(Bytes& bytes, std::size_t offset, const GUID& guid) {
     PutLittleEndian(bytes, offset, 4, guid.Data1);
     PutLittleEndian(bytes, offset + kGuidData2Offset, 2, guid.Data2);
     PutLittleEndian(bytes, offset + kGuidData3Offset, 2, guid.Data3);
-    std::copy(guid.Data4, guid.Data4 + sizeof(guid.Data4), bytes.begin() + offset + kGuidData4Offset);
+    std::copy(guid.Data4, guid.Data4 + sizeof(guid.Data4),
+              bytes.begin() + offset + kGuidData4Offset);
 }
 
 // A GUID text (in its usual order) as the fields it names.
 GUID GuidOfText(const std::string& text) {
     const Bytes bytes = GuidTextBytes(text);
     GUID guid;
-    guid.Data1 = (static_cast<std::uint32_t>(bytes[0]) << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
+    guid.Data1 = (static_cast<std::uint32_t>(bytes[0]) << 24) | (bytes[1] << 16) |
+                 (bytes[2] << 8) | bytes[3];
     guid.Data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
     guid.Data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
     std::copy(bytes.begin() + 8, bytes.end(), guid.Data4);
@@ -49,7 +51,9 @@ void PutEntry(Bytes& entries, std::size_t index, const GUID& type, const std::st
     PutLittleEndian(entries, at + kEntryFirstLbaOffset, 8, first);
     PutLittleEndian(entries, at + kEntryLastLbaOffset, 8, last);
     for (std::size_t i = 0; i < name.size() && i < kEntryNameUnits; ++i) {
-        PutLittleEndian(entries, at + kEntryNameOffset + 2 * i, 2, static_cast<unsigned char>(name[i]));
+        // The names are ASCII: each character is one UTF-16 unit.
+        PutLittleEndian(entries, at + kEntryNameOffset + 2 * i, 2,
+                        static_cast<unsigned char>(name[i]));
     }
 }
 
