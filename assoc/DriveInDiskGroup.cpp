@@ -4,8 +4,6 @@
 #include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
 #include "ldm/LDMDBParser.h"
-#include "ldm/LdmLayout.h"
-#include "ldm/PlatformDiskAccess.h"
 #include "ldm/PrivateHeader.h"
 
 using NTELVA20::ICIMNamespace;
@@ -38,18 +36,11 @@ InstanceIndex DriveInDiskGroup::MapDrivesByGroupName(boost::shared_ptr<ICIMNames
 }
 
 bool DriveInDiskGroup::ReadGroupName(const std::string& devicePath, std::string& groupName) {
-    PlatformDiskAccess access;
-    LDMDBParser parser(access);
-    const int file = access.Open(devicePath);
-    if (file < 0) return false;
-    const std::uint32_t sectorSize = parser.GetBytesPerSector(devicePath);
-    std::vector<unsigned char> header(ldm_layout::kPrivHeadSize, 0);
-    const bool found = sectorSize != 0 && parser.ReadPrivateHeader(file, header, sectorSize);
-    access.Close(file);
-
-    PrivateHeader fields;
-    if (!found || !DecodePrivateHeader(header, fields)) return false;
-    groupName = fields.groupName;
+    // The same header lookup as the disk's identity: sector 6, then a GPT
+    // disk's LDM metadata partition.
+    const PrivateHeader header = LDMDBParser().GetPrivateHeader(devicePath);
+    if (header.diskGuid.empty()) return false;
+    groupName = header.groupName;
     return true;
 }
 
