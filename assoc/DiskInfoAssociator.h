@@ -23,7 +23,8 @@ public:
         boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
 
 private:
-    DiskDatabaseMap databases;
+    // The association collector's databases; it outlives every pairing.
+    const DiskDatabaseMap& databases;
 };
 
 }  // namespace strata_col

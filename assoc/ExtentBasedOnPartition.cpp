@@ -17,7 +17,7 @@ const unsigned short kDynamicPartitionType = 4;
 
 std::vector<ReferenceMap> ExtentBasedOnPartition::Collect(
     boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& diskDatabases) {
-    databases = diskDatabases;
+    databases = &diskDatabases;
     const InstanceIndex partitions = MapDynamicPartitions(nameSpace);
     // An extent's DeviceID is its volume's ObjectID.
     const InstanceMap extents = MapInstancesByDeviceID(nameSpace, "ORVA_DynamicExtent");
@@ -42,7 +42,7 @@ InstanceIndex ExtentBasedOnPartition::MapDynamicPartitions(
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
         // A dynamic-disk partition's DeviceID is its record's ObjectID.
-        const LDMDataBase* database = DatabaseHoldingPartition(databases, deviceId);
+        const LDMDataBase* database = DatabaseHoldingPartition(*databases, deviceId);
         if (!database) continue;
         const RecordMap& record = *FindRecord(database->partitions, deviceId);
         byVolume.insert(std::make_pair(VolumeIdOfPartition(*database, record), partition));

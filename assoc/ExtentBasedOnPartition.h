@@ -25,7 +25,8 @@ public:
     InstanceIndex MapDynamicPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
 
 private:
-    DiskDatabaseMap databases;
+    // The collector's databases, read for one run; the collector outlives the run.
+    const DiskDatabaseMap* databases = nullptr;
 };
 
 }  // namespace strata_col

@@ -11,7 +11,7 @@ namespace strata_col {
 
 std::vector<ReferenceMap> LogicalDiskBasedOnExtent::Collect(
     boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& diskDatabases) {
-    databases = diskDatabases;
+    databases = &diskDatabases;
     const InstanceMap logicalDisks = MapLogicalDisksByVolume(nameSpace);
     // An extent's DeviceID is its volume's ObjectID.
     const InstanceMap extents = MapInstancesByDeviceID(nameSpace, "ORVA_DynamicExtent");
@@ -34,7 +34,7 @@ InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
         for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
-            const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, databases);
+            const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, *databases);
             if (!match.Found()) continue;
             const std::string volumeId = VolumeIdOfPartition(*match.database, match.partition);
             if (!volumeId.empty()) byVolume.insert(std::make_pair(volumeId, logicalDisk));

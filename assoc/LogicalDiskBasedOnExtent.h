@@ -25,7 +25,8 @@ private:
     // partitions.
     InstanceMap MapLogicalDisksByVolume(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
 
-    DiskDatabaseMap databases;
+    // The collector's databases, read for one run; the collector outlives the run.
+    const DiskDatabaseMap* databases = nullptr;
 };
 
 }  // namespace strata_col

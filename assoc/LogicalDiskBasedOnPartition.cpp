@@ -17,7 +17,7 @@ LogicalDiskBasedOnPartition::~LogicalDiskBasedOnPartition() { SetErrorMode(0); }
 
 ReferencePairs LogicalDiskBasedOnPartition::Collect(const DiskDatabaseMap& diskDatabases,
                                                     boost::shared_ptr<ICIMNamespace> nameSpace) {
-    databases = diskDatabases;
+    databases = &diskDatabases;
     const InstanceIndex partitions = MapPartitions(nameSpace);
     const InstanceIndex logicalDisks = MapLogicalDisks(nameSpace);
 
@@ -59,7 +59,7 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
                 logicalDisks.insert(std::make_pair(GetPartitionDeviceID(deviceId), logicalDisk));
                 continue;
             }
-            const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, databases);
+            const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, *databases);
             if (match.Found()) logicalDisks.insert(std::make_pair(match.partitionId, logicalDisk));
         }
     }

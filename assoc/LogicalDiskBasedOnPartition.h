@@ -35,7 +35,8 @@ private:
     InstanceIndex MapPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
     InstanceIndex MapLogicalDisks(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
 
-    DiskDatabaseMap databases;
+    // The collector's databases, read for one run; the collector outlives the run.
+    const DiskDatabaseMap* databases = nullptr;
     LogMessage* log;
     PhysDiskEnum prober;
     StorageVolEnum volumes;

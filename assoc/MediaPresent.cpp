@@ -22,7 +22,7 @@ bool PartitionOfDrive(const InstancePtr& partition, const std::string& driveName
 
 ReferencePairs MediaPresent::PairMediaPresent(boost::shared_ptr<ICIMNamespace> nameSpace,
                                               const DiskDatabaseMap& diskDatabases) {
-    databases = diskDatabases;
+    databases = &diskDatabases;
     const InstanceIndex logicalDisks = IndexLogicalDisks(nameSpace);
     const InstanceIndex drives = IndexDrives(nameSpace);
 
@@ -38,7 +38,7 @@ ReferencePairs MediaPresent::PairMediaPresent(boost::shared_ptr<ICIMNamespace> n
 
 ReferencePairs MediaPresent::PairPartitionPresent(boost::shared_ptr<ICIMNamespace> nameSpace,
                                                   const DiskDatabaseMap& diskDatabases) {
-    databases = diskDatabases;
+    databases = &diskDatabases;
     const InstanceIndex drives = IndexDrives(nameSpace);
     const SignatureIndex basicPartitions = IndexPartitionsBySignature(nameSpace);
     const InstanceIndex dynamicPartitions = IndexDynamicPartitions(nameSpace);
@@ -49,7 +49,7 @@ ReferencePairs MediaPresent::PairPartitionPresent(boost::shared_ptr<ICIMNamespac
         std::string driveName;
         const bool named = ReadPropertyText(drive.second, "Name", driveName);
 
-        if (databases.count(drive.first) == 0) {
+        if (databases->count(drive.first) == 0) {
             if (!named) continue;
             for (const auto& partition : basicPartitions) {
                 if (PartitionOfDrive(partition.second, driveName)) {

@@ -46,8 +46,10 @@ private:
     // The databases key of the disk whose record GUID this is; the record's
     // GUID text itself when no database is kept under it.
     std::string DriveKeyOfDiskGuid(const std::string& recordGuid) const;
+    static const DiskDatabaseMap& NoDatabases();
 
-    DiskDatabaseMap databases;
+    // The collector's databases, read for one run; the collector outlives the run.
+    const DiskDatabaseMap* databases;
     LogMessage* log;
 };
 

@@ -23,7 +23,13 @@ std::string FirstGuidOf(const std::string& diskId) {
 
 }  // namespace
 
-MediaPresent::MediaPresent() : log(LogMessage::Instance()) {}
+// No databases until a pairing hands over the collector's.
+MediaPresent::MediaPresent() : databases(&NoDatabases()), log(LogMessage::Instance()) {}
+
+const DiskDatabaseMap& MediaPresent::NoDatabases() {
+    static const DiskDatabaseMap none;
+    return none;
+}
 
 InstanceIndex MediaPresent::IndexDrives(boost::shared_ptr<ICIMNamespace> nameSpace) {
     DeviceMap disks;
@@ -85,7 +91,7 @@ InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespa
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
         // A dynamic-disk partition's DeviceID is its record's ObjectID.
-        const LDMDataBase* database = DatabaseHoldingPartition(databases, deviceId);
+        const LDMDataBase* database = DatabaseHoldingPartition(*databases, deviceId);
         if (!database) continue;
         const RecordMap& record = *FindRecord(database->partitions, deviceId);
         const RecordMap* disk = FindRecord(database->disks, RecordField(record, "DiskID"));
@@ -97,9 +103,9 @@ InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespa
 }
 
 std::string MediaPresent::DriveKeyOfDiskGuid(const std::string& recordGuid) const {
-    if (databases.count(recordGuid)) return recordGuid;
+    if (databases->count(recordGuid)) return recordGuid;
     const std::string wanted = NormalizedGuid(recordGuid);
-    for (const auto& entry : databases) {
+    for (const auto& entry : *databases) {
         if (NormalizedGuid(entry.first) == wanted) return entry.first;
     }
     return recordGuid;

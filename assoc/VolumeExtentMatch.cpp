@@ -19,13 +19,13 @@ PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& ex
     DiskDatabaseMap::const_iterator database = databases.find(disk.diskGuid);
     if (database == databases.end()) return match;
 
-    for (const auto& partition : GetDiskPartitions(disk.diskGuid, database->second)) {
+    for (const DiskPartitionRef& partition : ListDiskPartitions(disk.diskGuid, database->second)) {
         if (ExtentMatchesPartition(extent, disk.logicalDiskStart,
-                                   RecordField(partition.second, "Start"),
-                                   RecordField(partition.second, "Size"))) {
+                                   RecordField(*partition.record, "Start"),
+                                   RecordField(*partition.record, "Size"))) {
             match.database = &database->second;
-            match.partitionId = partition.first;
-            match.partition = partition.second;
+            match.partitionId = *partition.objectId;
+            match.partition = *partition.record;
             return match;
         }
     }

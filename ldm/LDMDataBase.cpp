@@ -1,5 +1,6 @@
 #include "ldm/LDMDataBase.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace strata_col {
@@ -16,8 +17,10 @@ std::string NormalizedGuid(const std::string& guid) {
     return normal;
 }
 
-RecordTable GetDiskPartitions(const std::string& diskGuid, const LDMDataBase& database) {
-    RecordTable result;
+std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
+                                                 const LDMDataBase& database) {
+    static const RecordMap kNoRecord;
+    std::vector<DiskPartitionRef> result;
     const std::string wanted = NormalizedGuid(diskGuid);
     if (wanted.empty()) {
         return result;
@@ -37,8 +40,27 @@ RecordTable GetDiskPartitions(const std::string& diskGuid, const LDMDataBase& da
     const std::pair<Iter, Iter> range = database.partitionsByDiskName.equal_range(*diskName);
     for (Iter it = range.first; it != range.second; ++it) {
         const RecordTable::const_iterator record = database.partitions.find(it->second);
-        result.insert(RecordTable::value_type(
-            it->second, record != database.partitions.end() ? record->second : RecordMap()));
+        result.push_back(DiskPartitionRef{
+            &it->second, record != database.partitions.end() ? &record->second : &kNoRecord});
+    }
+    // The index lists a disk's partitions in the order they were filed; the
+    // answer is in ObjectID order, each ObjectID once.
+    std::stable_sort(result.begin(), result.end(),
+                     [](const DiskPartitionRef& a, const DiskPartitionRef& b) {
+                         return *a.objectId < *b.objectId;
+                     });
+    result.erase(std::unique(result.begin(), result.end(),
+                             [](const DiskPartitionRef& a, const DiskPartitionRef& b) {
+                                 return *a.objectId == *b.objectId;
+                             }),
+                 result.end());
+    return result;
+}
+
+RecordTable GetDiskPartitions(const std::string& diskGuid, const LDMDataBase& database) {
+    RecordTable result;
+    for (const DiskPartitionRef& partition : ListDiskPartitions(diskGuid, database)) {
+        result.insert(RecordTable::value_type(*partition.objectId, *partition.record));
     }
     return result;
 }

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace strata_col {
 
@@ -30,6 +31,17 @@ struct LDMDataBase {
 
 // Disk GUID text (from the disk's private header) to that disk's database.
 typedef std::map<std::string, LDMDataBase> DiskDatabaseMap;
+
+// A partition record that lies on a disk, as found in its database.
+struct DiskPartitionRef {
+    const std::string* objectId;
+    const RecordMap* record;  // an empty record when the database lacks it
+};
+
+// The partition records that lie on the disk with this GUID, in ObjectID
+// order, without copying them; the same lookup as GetDiskPartitions.
+std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
+                                                 const LDMDataBase& database);
 
 // The partition records that lie on the disk with this GUID, keyed by
 // partition ObjectID. GUIDs compare in one normal form: hex digits only,

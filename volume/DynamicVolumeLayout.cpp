@@ -122,13 +122,13 @@ RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
     if (database == databases.end()) return result;
 
     const LDMDataBase& records = database->second;
-    for (const auto& partition : GetDiskPartitions(disk.diskGuid, records)) {
-        if (!ExtentMatchesPartition(extent, disk.logicalDiskStart, Field(partition.second, "Start"),
-                                    Field(partition.second, "Size"))) {
+    for (const DiskPartitionRef& partition : ListDiskPartitions(disk.diskGuid, records)) {
+        if (!ExtentMatchesPartition(extent, disk.logicalDiskStart, Field(*partition.record, "Start"),
+                                    Field(*partition.record, "Size"))) {
             continue;
         }
         const RecordMap* component =
-            FindRecord(records.components, Field(partition.second, "ParentID"));
+            FindRecord(records.components, Field(*partition.record, "ParentID"));
         const RecordMap* volume =
             component ? FindRecord(records.volumes, Field(*component, "ParentID")) : nullptr;
         if (volume == nullptr) continue;

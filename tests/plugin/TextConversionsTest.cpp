@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <sstream>
 
 using namespace strata_col;
 
@@ -22,6 +23,18 @@ TEST(TextConversions, HexTextReadsLikeAStream) {
     EXPECT_EQ(10u, HexTextToNumber("0a"));
     EXPECT_EQ(0xABu, HexTextToNumber("  abXYZ"));  // blanks skipped, stops at a non-digit
     EXPECT_EQ(0x0123456789abcdefull, HexTextToNumber("0123456789abcdef"));
+}
+
+// The fast reader must agree with a standard stream on every odd input.
+TEST(TextConversions, HexTextAgreesWithAStreamOnOddInputs) {
+    for (const char* text : {"ffffffffffffffff", "10000000000000000", "0x1f", "0X1F", "-1", "+5", "-",
+                             "0x", "0xg", " \t\n7f", "1 2", "g1", "00000000000000000001", "-0"}) {
+        std::istringstream stream(text);
+        std::uint64_t expected = 0;
+        stream >> std::hex >> expected;
+        if (stream.fail()) expected = 0;
+        EXPECT_EQ(expected, HexTextToNumber(text)) << "text: '" << text << "'";
+    }
 }
 
 TEST(TextConversions, DecimalTextToNumbers) {
