@@ -43,8 +43,18 @@ std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
         result.push_back(DiskPartitionRef{
             &it->second, record != database.partitions.end() ? &record->second : &kNoRecord});
     }
-    // The index lists a disk's partitions in the order they were filed; the
-    // answer is in ObjectID order, each ObjectID once.
+    // The index lists a disk's partitions in the order they were filed (the
+    // reader files them in ObjectID order); the answer is in ObjectID order,
+    // each ObjectID once.
+    const auto before = [](const DiskPartitionRef& a, const DiskPartitionRef& b) {
+        return *a.objectId < *b.objectId;
+    };
+    const auto notBefore = [&before](const DiskPartitionRef& a, const DiskPartitionRef& b) {
+        return !before(a, b);
+    };
+    if (std::adjacent_find(result.begin(), result.end(), notBefore) == result.end()) {
+        return result;  // strictly ascending already
+    }
     std::stable_sort(result.begin(), result.end(),
                      [](const DiskPartitionRef& a, const DiskPartitionRef& b) {
                          return *a.objectId < *b.objectId;
