@@ -54,7 +54,7 @@ GroupDescription Group(std::size_t disks, std::size_t volumes) {
     for (std::size_t i = 0; i < disks; ++i) {
         strata_tools::DiskDescription disk;
         disk.name = "Disk" + std::to_string(i + 1);
-        char guid[40];
+        char guid[64];
         std::snprintf(guid, sizeof guid, "0b5e1c4e-%04zx-4000-8000-%012zx", i / 0x10000, i + 1);
         disk.guid = guid;
         disk.image = "bench-disk" + std::to_string(i + 1) + ".img";
