@@ -1,4 +1,5 @@
 // Drive probes: number, media types, name, geometry, layout.
+#include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
 #include "ldm/LDMDBParser.h"
 #include "tests/support/CapturedLog.h"
@@ -236,6 +237,34 @@ TEST(DriveProbes, DynamicDiskCountsItsDatabasePartitions) {
         EXPECT_EQ("1", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 1)),
                              "NoOfPartitions"));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A reply with no media entries names the drive from the class being served.
+TEST(DriveProbes, OpticalDriveWithoutMediaEntriesIsNamedFromItsClass) {
+    strata_sim::Machine machine;
+    strata_sim::Device optical;
+    optical.interfaceClass = strata_sim::InterfaceClass::CdRom;
+    optical.instanceId = "IDE\\CDROM&VEN_LAB\\1";
+    optical.deviceNumber = 1;
+    optical.mediaTypes = std::vector<std::uint32_t>();
+    optical.mediaPresent = false;
+    machine.devices.push_back(optical);
+    strata_sim::SetMachine(machine);
+
+    CapturedLog log;
+    PhysDiskEnum enumerator;
+    DiskDatabaseMap databases;
+    std::vector<PropertyMap> drives = enumerator.CollectDrives(kCdromInterface, databases);
+    ASSERT_EQ(1u, drives.size());
+    EXPECT_EQ("CD-ROM 1", Value(drives[0], "Name"));
+    EXPECT_EQ("IDE\\CDROM&VEN_LAB\\1", Value(drives[0], "DeviceID"));
+    EXPECT_EQ("<absent>", Value(drives[0], "DiskType"));
+    EXPECT_TRUE(log.Has("Unable to determine disk media information. Skipping disk...", 3));
+    EXPECT_TRUE(log.Has("Default drive type is CD-ROM", 4));
 }
 
 }  // namespace
