@@ -29,6 +29,10 @@ private:
     std::vector<std::unique_ptr<NTELVA20::TPluginManagerProvider> > providers_;
 };
 
+// Whether TRootObject::GetPluginManager offers the plug-in manager (it does
+// unless a test plays a host without one).
+TELVA_HOST_API void OfferPluginManager(bool offered);
+
 // The query side of a registered callback object (null if it has none).
 TELVA_HOST_API NTELVA20::IPluginBasicQueryCallbacks* QuerySide(NTELVA20::IPluginCallbacks* callbacks);
 

@@ -21,12 +21,22 @@ TPluginManagerProvider* TPluginManagerNamespace::RegisterPlugin(IPluginCallbacks
     return telva_host::PluginRegistry::Instance().Add(callbacks);
 }
 
+namespace {
+bool g_managerOffered = true;
+}
+
 boost::shared_ptr<ICIMNamespace> TRootObject::GetPluginManager() {
     static boost::shared_ptr<ICIMNamespace>* manager =
         new boost::shared_ptr<ICIMNamespace>(new TPluginManagerNamespace());
-    return *manager;
+    return g_managerOffered ? *manager : boost::shared_ptr<ICIMNamespace>();
 }
 
 ILogger* TRootObject::GetCoreLogger() { return &telva_host::CoreLogger::Instance(); }
 
 }  // namespace NTELVA20
+
+namespace telva_host {
+
+void OfferPluginManager(bool offered) { NTELVA20::g_managerOffered = offered; }
+
+}  // namespace telva_host

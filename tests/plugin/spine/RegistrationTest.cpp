@@ -42,3 +42,17 @@ TEST(Registration, ReleaseDestroysTheObjectAndTheLogOutlivesIt) {
     log->WriteLevel3("still logging");
     ASSERT_EQ(1u, telva_host::CoreLogger::Instance().Lines().size());
 }
+
+TEST(Registration, WithoutAPluginManagerTheModuleLoadsAndRegistersNothing) {
+    const std::size_t before = PluginRegistry::Instance().Count();
+    telva_host::CoreLogger::Instance().Clear();
+    telva_host::OfferPluginManager(false);
+    EXPECT_EQ(TRUE, DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr));
+    telva_host::OfferPluginManager(true);
+    EXPECT_EQ(before, PluginRegistry::Instance().Count());
+    ASSERT_EQ(1u, telva_host::CoreLogger::Instance().Lines().size());
+    EXPECT_EQ(3u, telva_host::CoreLogger::Instance().Lines()[0].level);
+    EXPECT_EQ(
+        "Strata Information Collector: the host offers no plug-in manager; the plug-in is not registered.",
+        telva_host::CoreLogger::Instance().Lines()[0].text);
+}
