@@ -12,7 +12,9 @@ namespace strata_col {
 
 class DiskInfoAssociator {
 public:
+    // The databases must outlive the associator.
     explicit DiskInfoAssociator(const DiskDatabaseMap& databases) : databases(databases) {}
+    DiskInfoAssociator(DiskDatabaseMap&&) = delete;
     virtual ~DiskInfoAssociator() {}
 
     std::vector<ReferenceMap> MediaPresentAssociations(

@@ -82,7 +82,8 @@ TEST(MediaPresent, BasicDiskHoldsItsVolume) {
 
 TEST(MediaPresent, EmptySystemPairsNothingAndCountsZero) {
     AssocHarness harness;
-    strata_col::DiskInfoAssociator associator{DiskDatabaseMap()};
+    const DiskDatabaseMap noDatabases;
+    strata_col::DiskInfoAssociator associator(noDatabases);
     EXPECT_TRUE(associator.MediaPresentAssociations(harness.Namespace()).empty());
     EXPECT_TRUE(associator.PartitionPresentAssociations(harness.Namespace()).empty());
     EXPECT_TRUE(harness.log.Has("0 physical drives were detected.", 4));
@@ -131,7 +132,8 @@ TEST(MediaPresent, DiskOneNeverClaimsWhatDiskTenHolds) {
     harness.AddBasicPartition("Disk 1", 2, "1");
     harness.AddBasicPartition("Disk 10", 1, "10");
 
-    strata_col::DiskInfoAssociator associator{DiskDatabaseMap()};
+    const DiskDatabaseMap noDatabases;
+    strata_col::DiskInfoAssociator associator(noDatabases);
     EXPECT_EQ(Keys(associator.MediaPresentAssociations(harness.Namespace())),
               (KeyPairs{{DiskInstanceId(1), "F:\\"}, {DiskInstanceId(10), "G:\\"}}));
     EXPECT_EQ(Keys(associator.PartitionPresentAssociations(harness.Namespace())),
@@ -162,7 +164,8 @@ TEST(MediaPresent, OpticalAndTapeDrivesAreNeverPaired) {
     harness.AddLogicalDisk("D:\\ (CD-Rom) ");
     harness.AddBasicPartition("CD-ROM 0", 0, "0");
 
-    strata_col::DiskInfoAssociator associator{DiskDatabaseMap()};
+    const DiskDatabaseMap noDatabases;
+    strata_col::DiskInfoAssociator associator(noDatabases);
     EXPECT_TRUE(associator.MediaPresentAssociations(harness.Namespace()).empty());
     EXPECT_TRUE(associator.PartitionPresentAssociations(harness.Namespace()).empty());
     EXPECT_TRUE(harness.log.Has("0 physical drives were detected.", 4));
