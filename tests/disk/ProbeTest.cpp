@@ -147,20 +147,25 @@ TEST(DriveProbes, GeometryNeedsBothGeometryAndLength) {
     }
 }
 
-TEST(DriveProbes, MbrLayoutCountsExtendedEntriesAndGivesTheSignature) {
+// The layout probe's answer for one fixed disk with this layout.
+PropertyMap LayoutProbe(const strata_sim::DriveLayout& layout) {
     strata_sim::Machine machine;
     strata_sim::Device disk = FixedDisk(0);
-    strata_sim::DriveLayout layout;
-    layout.style = PARTITION_STYLE_MBR;
-    layout.mbrSignature = 0;
-    layout.partitions = {MbrEntry(0x07, 1), MbrEntry(0x0F, 0), MbrEntry(0x00, 0),
-                         MbrEntry(0x00, 0), MbrEntry(0x07, 2), MbrEntry(0x05, 0)};
     disk.layout = layout;
     machine.devices.push_back(disk);
     machine = Install(machine);
     PhysDiskEnum enumerator;
     OpenDrive drive(enumerator, PathOf(machine, 0));
-    PropertyMap result = enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0));
+    return enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0));
+}
+
+TEST(DriveProbes, MbrLayoutCountsExtendedEntriesAndGivesTheSignature) {
+    strata_sim::DriveLayout layout;
+    layout.style = PARTITION_STYLE_MBR;
+    layout.mbrSignature = 0;
+    layout.partitions = {MbrEntry(0x07, 1), MbrEntry(0x0F, 0), MbrEntry(0x00, 0),
+                         MbrEntry(0x00, 0), MbrEntry(0x07, 2), MbrEntry(0x05, 0)};
+    PropertyMap result = LayoutProbe(layout);
     EXPECT_EQ("0", Value(result, "DriveSignature"));
     EXPECT_EQ("4", Value(result, "NoOfPartitions"));
 }
@@ -168,8 +173,6 @@ TEST(DriveProbes, MbrLayoutCountsExtendedEntriesAndGivesTheSignature) {
 TEST(DriveProbes, GptLayoutCountsEveryTypedEntryAndHasNoSignature) {
     const GUID msr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
     const GUID data = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
-    strata_sim::Machine machine;
-    strata_sim::Device disk = FixedDisk(0);
     strata_sim::DriveLayout layout;
     layout.style = PARTITION_STYLE_GPT;
     strata_sim::PartitionEntry reserved, basic, unused;
@@ -178,12 +181,7 @@ TEST(DriveProbes, GptLayoutCountsEveryTypedEntryAndHasNoSignature) {
     basic.gptType = data;
     basic.number = 2;
     layout.partitions = {reserved, basic, unused};
-    disk.layout = layout;
-    machine.devices.push_back(disk);
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
-    PropertyMap result = enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0));
+    PropertyMap result = LayoutProbe(layout);
     EXPECT_EQ("<absent>", Value(result, "DriveSignature"));
     EXPECT_EQ("2", Value(result, "NoOfPartitions"));
 }
