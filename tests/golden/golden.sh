@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Golden reports: the complete JSON report (every instance and the plug-in's
+# whole log) of three fixed machines, compared byte for byte with the copies
+# committed beside this script. A change that must keep the output (a
+# speed-up, a tidy-up) leaves them equal.
+#   tests/golden/golden.sh BUILD_DIR            compare
+#   tests/golden/golden.sh BUILD_DIR --update   write them anew, on purpose
+# The machines: the lab sample; the ten Windows-written dynamic disks behind a
+# basic system disk (skipped when the shared fixtures are absent); a generated
+# machine of eight full dynamic disks.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:?usage: golden.sh BUILD_DIR [--update]}" && pwd)
+update=${2:-}
+bin="$build/bin"
+work=$(mktemp -d "${TMPDIR:-/tmp}/strata-golden.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failed=0
+
+# report NAME MACHINE [xz]: a large report is kept xz-compressed.
+report() {
+  local name=$1 machine=$2 out="$work/$1.json" kept="$here/$1.json" expected="$work/$1.expected"
+  "$bin/strata-host" --machine "$machine" --format json --log-level -1 >"$out"
+  [ "${3:-}" = xz ] && kept="$kept.xz"
+  if [ "$update" = --update ]; then
+    if [ "${3:-}" = xz ]; then xz -9 -c "$out" >"$kept"; else cp "$out" "$kept"; fi
+    echo "golden: wrote ${kept#$here/}"
+    return
+  fi
+  if [ "${3:-}" = xz ]; then xz -dc "$kept" >"$expected"; else cp "$kept" "$expected"; fi
+  if cmp -s "$out" "$expected"; then
+    echo "golden: $name unchanged"
+  else
+    echo "golden: $name differs from ${kept}:"
+    diff "$expected" "$out" | head -n 20 || true
+    failed=1
+  fi
+}
+
+report lab "$build/samples/default.json"
+
+fixtures="$build/fixtures/ldm"
+if [ -f "$fixtures/.unpacked" ]; then
+  # Image paths in the description are relative to its own folder.
+  cp "$here/fixture-machine.json" "$work/fixture-machine.json"
+  sed -i "s|\"image\": \"|\"image\": \"$fixtures/|" "$work/fixture-machine.json"
+  report fixture-images "$work/fixture-machine.json"
+else
+  echo "golden: fixture images absent; fixture-images skipped"
+fi
+
+mkdir "$work/generated"
+"$bin/bench_make_machine" 8 "$work/generated" >/dev/null
+report generated-8 "$work/generated/machine.json" xz
+
+exit $failed
