@@ -1,5 +1,7 @@
 #include "assoc/DatabaseLookup.h"
 
+#include <set>
+
 namespace strata_col {
 
 std::string RecordField(const RecordMap& record, const std::string& key) {
@@ -12,12 +14,21 @@ const RecordMap* FindRecord(const RecordTable& table, const std::string& objectI
     return found == table.end() || found->second.empty() ? nullptr : &found->second;
 }
 
-const LDMDataBase* DatabaseHoldingPartition(const DiskDatabaseMap& databases,
-                                            const std::string& partitionId) {
+RecordOwners::RecordOwners(const DiskDatabaseMap& databases, RecordTable LDMDataBase::*table) {
+    std::set<const DiskDatabase*> seen;
     for (const auto& entry : databases) {
-        if (FindRecord(entry.second.partitions, partitionId)) return &entry.second;
+        const DiskDatabase* database = entry.second.get();
+        if (!seen.insert(database).second) continue;
+        for (const auto& record : database->*table) {
+            // The first database keeps the record; an empty one is no record.
+            if (!record.second.empty()) owners_.emplace(record.first, database);
+        }
     }
-    return nullptr;
+}
+
+const DiskDatabase* RecordOwners::Find(const std::string& objectId) const {
+    const auto owner = owners_.find(objectId);
+    return owner == owners_.end() ? nullptr : owner->second;
 }
 
 std::string VolumeIdOfPartition(const LDMDataBase& database, const RecordMap& partition) {

@@ -5,9 +5,10 @@
 #ifndef STRATA_ASSOC_DATABASELOOKUP_H
 #define STRATA_ASSOC_DATABASELOOKUP_H
 
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 
 #include <string>
+#include <unordered_map>
 
 namespace strata_col {
 
@@ -17,10 +18,18 @@ std::string RecordField(const RecordMap& record, const std::string& key);
 // The record filed under the ObjectID; null when absent or empty.
 const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId);
 
-// The first database, in disk-GUID order, that holds the partition record;
-// null when no database does (a basic partition).
-const LDMDataBase* DatabaseHoldingPartition(const DiskDatabaseMap& databases,
-                                            const std::string& partitionId);
+// For each ObjectID of one record kind, the first database in disk-GUID
+// order that holds a record under it. Built once per builder; disks of one
+// group share their database, which is looked into once.
+class RecordOwners {
+public:
+    RecordOwners(const DiskDatabaseMap& databases, RecordTable LDMDataBase::*table);
+    // Null when no database holds the record (a basic partition, say).
+    const DiskDatabase* Find(const std::string& objectId) const;
+
+private:
+    std::unordered_map<std::string, const DiskDatabase*> owners_;
+};
 
 // The ObjectID of the volume the partition belongs to (through its
 // component); empty when the component is missing.

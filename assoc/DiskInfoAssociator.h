@@ -3,7 +3,7 @@
 #define STRATA_ASSOC_DISKINFOASSOCIATOR_H
 
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
 
 #include <vector>

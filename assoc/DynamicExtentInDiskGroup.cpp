@@ -9,22 +9,6 @@ namespace strata_col {
 
 namespace {
 
-// The first database, in disk-GUID order, that holds the volume record.
-const LDMDataBase* DatabaseHoldingVolume(const DiskDatabaseMap& databases,
-                                         const std::string& volumeId) {
-    for (const auto& entry : databases) {
-        if (entry.second.volumes.count(volumeId)) return &entry.second;
-    }
-    return nullptr;
-}
-
-bool VolumeHasComponent(const LDMDataBase& database, const std::string& volumeId) {
-    for (const auto& component : database.components) {
-        if (RecordField(component.second, "ParentID") == volumeId) return true;
-    }
-    return false;
-}
-
 // A database describes one disk group: its first group record names it.
 std::string GroupNameOf(const LDMDataBase& database) {
     return database.diskGroups.empty() ? std::string()
@@ -42,11 +26,12 @@ std::vector<ReferenceMap> DynamicExtentInDiskGroup::Collect(
 InstanceIndex DynamicExtentInDiskGroup::MapExtentsByGroupName(
     boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     InstanceIndex byGroupName;
+    const RecordOwners owners(databases, &LDMDataBase::volumes);
     for (const InstancePtr& extent : ReadInstances(nameSpace, "ORVA_DynamicExtent")) {
         // An extent's DeviceID is its volume's ObjectID.
         const std::string volumeId = PropertyTextOr(extent, "DeviceID", "");
-        const LDMDataBase* database = DatabaseHoldingVolume(databases, volumeId);
-        if (!database || !VolumeHasComponent(*database, volumeId)) continue;
+        const DiskDatabase* database = owners.Find(volumeId);
+        if (!database || !database->VolumeHasComponent(volumeId)) continue;
         byGroupName.insert(std::make_pair(GroupNameOf(*database), extent));
     }
     return byGroupName;

@@ -2,7 +2,7 @@
 #define STRATA_ASSOC_DYNAMICVOLUMEBASEDONEXTENT_H
 
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
 
 #include <vector>

@@ -36,13 +36,14 @@ std::vector<ReferenceMap> ExtentBasedOnPartition::Collect(
 InstanceIndex ExtentBasedOnPartition::MapDynamicPartitions(
     boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex byVolume;
+    const RecordOwners owners(*databases, &LDMDataBase::partitions);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         const TCIMValue type = ReadPropertyValue(partition, "PartitionType");
         if (type.IsNull() || static_cast<unsigned short>(type) != kDynamicPartitionType) continue;
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
         // A dynamic-disk partition's DeviceID is its record's ObjectID.
-        const LDMDataBase* database = DatabaseHoldingPartition(*databases, deviceId);
+        const LDMDataBase* database = owners.Find(deviceId);
         if (!database) continue;
         const RecordMap& record = *FindRecord(database->partitions, deviceId);
         byVolume.insert(std::make_pair(VolumeIdOfPartition(*database, record), partition));

@@ -5,7 +5,7 @@
 
 #include "assoc/HostInstances.h"
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
 
 #include <vector>

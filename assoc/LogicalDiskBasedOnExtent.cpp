@@ -36,7 +36,7 @@ InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
         for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
             const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, *databases);
             if (!match.Found()) continue;
-            const std::string volumeId = VolumeIdOfPartition(*match.database, match.partition);
+            const std::string volumeId = VolumeIdOfPartition(*match.database, *match.partition);
             if (!volumeId.empty()) byVolume.insert(std::make_pair(volumeId, logicalDisk));
         }
     }

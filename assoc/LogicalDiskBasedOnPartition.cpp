@@ -60,7 +60,7 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
                 continue;
             }
             const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, *databases);
-            if (match.Found()) logicalDisks.insert(std::make_pair(match.partitionId, logicalDisk));
+            if (match.Found()) logicalDisks.insert(std::make_pair(*match.partitionId, logicalDisk));
         }
     }
     log->WriteLevel4(ToDecimalText(logicalDisks.size()) +

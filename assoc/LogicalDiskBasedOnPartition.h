@@ -8,7 +8,7 @@
 #include "assoc/ReferencePairs.h"
 #include "collect/LogMessage.h"
 #include "disk/PhysDiskEnum.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
 #include "volume/StorageVolEnum.h"
 

@@ -6,7 +6,7 @@
 #include "assoc/HostInstances.h"
 #include "assoc/ReferencePairs.h"
 #include "collect/LogMessage.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
 
 #include <cstdint>

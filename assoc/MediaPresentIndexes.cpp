@@ -87,11 +87,12 @@ SignatureIndex MediaPresent::IndexPartitionsBySignature(
 
 InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex index;
+    const RecordOwners owners(*databases, &LDMDataBase::partitions);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
         // A dynamic-disk partition's DeviceID is its record's ObjectID.
-        const LDMDataBase* database = DatabaseHoldingPartition(*databases, deviceId);
+        const LDMDataBase* database = owners.Find(deviceId);
         if (!database) continue;
         const RecordMap& record = *FindRecord(database->partitions, deviceId);
         const RecordMap* disk = FindRecord(database->disks, RecordField(record, "DiskID"));

@@ -5,14 +5,14 @@ using NTELVA20::TCIMValue;
 
 namespace strata_col {
 
+bool ReferencePairs::Add(const TCIMReference& antecedent, const TCIMReference& dependent) {
+    if (!added_.insert(std::make_pair(antecedent, dependent)).second) return false;
+    pairs_.insert(std::make_pair(antecedent, dependent));
+    return true;
+}
+
 void AddPair(ReferencePairs& pairs, const InstancePtr& antecedent, const InstancePtr& dependent) {
-    const TCIMReference from = ReferenceOf(antecedent);
-    const TCIMReference to = ReferenceOf(dependent);
-    const auto range = pairs.equal_range(from);
-    for (auto pair = range.first; pair != range.second; ++pair) {
-        if (!(pair->second < to) && !(to < pair->second)) return;
-    }
-    pairs.insert(std::make_pair(from, to));
+    pairs.Add(ReferenceOf(antecedent), ReferenceOf(dependent));
 }
 
 std::vector<ReferenceMap> AntecedentDependentMaps(const ReferencePairs& pairs) {

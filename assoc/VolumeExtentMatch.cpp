@@ -1,6 +1,5 @@
 #include "assoc/VolumeExtentMatch.h"
 
-#include "assoc/DatabaseLookup.h"
 #include "ldm/LDMDBParser.h"
 
 namespace strata_col {
@@ -15,20 +14,13 @@ PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent&
 PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases) {
     PartitionMatch match;
-    if (disk.diskGuid.empty()) return match;
-    DiskDatabaseMap::const_iterator database = databases.find(disk.diskGuid);
-    if (database == databases.end()) return match;
-
-    for (const DiskPartitionRef& partition : ListDiskPartitions(disk.diskGuid, database->second)) {
-        if (ExtentMatchesPartition(extent, disk.logicalDiskStart,
-                                   RecordField(*partition.record, "Start"),
-                                   RecordField(*partition.record, "Size"))) {
-            match.database = &database->second;
-            match.partitionId = *partition.objectId;
-            match.partition = *partition.record;
-            return match;
-        }
-    }
+    const ExtentPartitions found = PartitionsOfExtent(disk, extent, databases);
+    // The associations take the first matching record in ObjectID order.
+    if (found.partitions.empty()) return match;
+    const DiskPartitionRef& first = found.partitions.begin()->ref;
+    match.database = found.database;
+    match.partitionId = first.objectId;
+    match.partition = first.record;
     return match;
 }
 

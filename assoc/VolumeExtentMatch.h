@@ -3,7 +3,7 @@
 #ifndef STRATA_ASSOC_VOLUMEEXTENTMATCH_H
 #define STRATA_ASSOC_VOLUMEEXTENTMATCH_H
 
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "ldm/PrivateHeader.h"
 #include "volume/DiskExtent.h"
 
@@ -14,8 +14,8 @@ namespace strata_col {
 // A partition record and the database it was found in.
 struct PartitionMatch {
     const LDMDataBase* database = nullptr;  // null: no match
-    std::string partitionId;
-    RecordMap partition;
+    const std::string* partitionId = nullptr;
+    const RecordMap* partition = nullptr;
 
     bool Found() const { return database != nullptr; }
 };

@@ -17,7 +17,7 @@ using NTELVA20::TTelvaException;
 
 namespace strata_col {
 
-HardwareAssociations::HardwareAssociations(boost::shared_ptr<ICIMNamespace> ns)
+HardwareAssociations::HardwareAssociations(boost::shared_ptr<ICIMNamespace> ns, DatabaseCache* cache)
     : nameSpace(ns), log(LogMessage::Instance()) {
     classTable["ORVA_MediaPresent"] = &HardwareAssociations::BuildMediaPresent;
     classTable["ORVA_PartitionPresent"] = &HardwareAssociations::BuildPartitionPresent;
@@ -33,7 +33,7 @@ HardwareAssociations::HardwareAssociations(boost::shared_ptr<ICIMNamespace> ns)
 
     PhysDiskEnum enumerator;
     DeviceMap disks = enumerator.EnumerateDevices(kDiskInterface);
-    LDMDBParser parser;
+    LDMDBParser parser(cache);
     diskDatabases = parser.ReadDatabases(disks);
 }
 

@@ -24,7 +24,7 @@ namespace {
 const char kDiskGroupClass[] = "ORVA_DynamicDiskGroup";
 }
 
-HardwareInformation::HardwareInformation(boost::shared_ptr<ICIMNamespace> ns)
+HardwareInformation::HardwareInformation(boost::shared_ptr<ICIMNamespace> ns, DatabaseCache* cache)
     : log(LogMessage::Instance()), nameSpace(ns) {
     classTable["ORVA_LogicalDisk"] = &HardwareInformation::GatherLogicalDisks;
     classTable["ORVA_DynamicExtent"] = &HardwareInformation::GatherDynamicExtents;
@@ -41,7 +41,7 @@ HardwareInformation::HardwareInformation(boost::shared_ptr<ICIMNamespace> ns)
 
     PhysDiskEnum enumerator;
     DeviceMap disks = enumerator.EnumerateDevices(kDiskInterface);
-    LDMDBParser parser;
+    LDMDBParser parser(cache);
     diskDatabases = parser.ReadDatabases(disks);
 }
 

@@ -5,7 +5,7 @@
 
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DatabaseCache.h"
 #include "plugin/telva.h"
 
 #include <map>
@@ -16,8 +16,11 @@ namespace strata_col {
 
 class HardwareInformation {
 public:
-    // Reads the present disks and their dynamic-disk databases.
-    explicit HardwareInformation(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+    // Reads the present disks and their dynamic-disk databases. Databases
+    // decoded from the same bytes are shared through `cache`, when given,
+    // which must outlive the collector.
+    explicit HardwareInformation(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                 DatabaseCache* cache = nullptr);
     virtual ~HardwareInformation();
 
     void Collect(boost::shared_ptr<NTELVA20::ICIMClass> cimClass);

@@ -33,8 +33,8 @@ std::string SystemDiskGroup(const DiskDatabaseMap& databases) {
     LDMDBParser parser;
     DiskDatabaseMap::const_iterator database =
         databases.find(parser.GetDiskGuid(extents.rbegin()->first));
-    if (database == databases.end() || database->second.diskGroups.empty()) return std::string();
-    return LowerCase(GroupName(database->second.diskGroups.begin()->second));
+    if (database == databases.end() || database->second->diskGroups.empty()) return std::string();
+    return LowerCase(GroupName(database->second->diskGroups.begin()->second));
 }
 
 void Merge(PropertyMap& record, const PropertyMap& more) { record.insert(more.begin(), more.end()); }
@@ -90,13 +90,13 @@ std::vector<PropertyMap> PhysDiskEnum::CollectDrives(const GUID& interfaceClass,
             }
         } else {
             Insert(record, "DiskType", "2");
-            if (database.diskGroups.empty()) {
+            if (database->diskGroups.empty()) {
                 log->WriteLevel3("Disk found with no DiskGroup: " + devicePath);
                 continue;
             }
             // Status 1 for a disk of the system disk's group, 3 for any other
             // dynamic disk.
-            for (const auto& group : database.diskGroups) {
+            for (const auto& group : database->diskGroups) {
                 Insert(record, "DiskStatus",
                        LowerCase(GroupName(group.second)) == systemGroup ? "1" : "3");
             }

@@ -212,7 +212,7 @@ PropertyMap PhysDiskEnum::GetDriveLayout(HANDLE drive, const std::string& device
         mediaTypes.begin()->second == kFixedMedia) {
         LDMDBParser parser;
         const std::string diskGuid = parser.GetDiskGuid(devicePath);
-        const std::size_t recorded = ListDiskPartitions(diskGuid, database).size();
+        const std::size_t recorded = database ? database->PartitionsOfDisk(diskGuid).size() : 0;
         if (recorded != 0) used = static_cast<std::uint32_t>(recorded);
     }
 

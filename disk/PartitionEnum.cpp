@@ -241,14 +241,14 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
     std::vector<PropertyMap> records;
     DiskDatabaseMap::const_iterator found = databases.find(diskGuid);
     if (found == databases.end()) return records;
-    const LDMDataBase& database = found->second;
+    const DiskDatabase& database = *found->second;
 
     bool sectorSizeAsked = false;
     std::uint32_t bytesPerSector = 0;
-    for (const auto& partition : GetDiskPartitions(diskGuid, database)) {
-        const std::string& objectId = partition.first;
-        const RecordMap* component =
-            FindRecord(database.components, Field(partition.second, "ParentID"));
+    for (const DiskPartitionRef& partition : database.PartitionsOfDisk(diskGuid)) {
+        const std::string& objectId = *partition.objectId;
+        const RecordMap& placed = *partition.record;
+        const RecordMap* component = FindRecord(database.components, Field(placed, "ParentID"));
         const RecordMap* volume =
             component ? FindRecord(database.volumes, Field(*component, "ParentID")) : nullptr;
         if (volume == nullptr) {
@@ -271,11 +271,11 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
         Insert(record, "PartitionSubType", Field(*volume, "PartitionType"));
         // Without the drive's sector size the byte figures are unknown.
         if (bytesPerSector != 0) {
-            Insert(record, "Size", Bytes(HexTextToNumber(Field(partition.second, "Size")), bytesPerSector));
+            Insert(record, "Size", Bytes(HexTextToNumber(Field(placed, "Size")), bytesPerSector));
             Insert(record, "StartingOffset",
-                   Bytes(HexTextToNumber(Field(partition.second, "Start")), bytesPerSector));
+                   Bytes(HexTextToNumber(Field(placed, "Start")), bytesPerSector));
         }
-        Insert(record, "Name", Field(partition.second, "Name"));
+        Insert(record, "Name", Field(placed, "Name"));
         Insert(record, "DeviceID", objectId);
         Insert(record, "ElementName", objectId);
         records.push_back(record);

@@ -5,7 +5,7 @@
 
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "platform/win32.h"
 
 #include <string>

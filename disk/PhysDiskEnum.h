@@ -5,7 +5,7 @@
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
 #include "disk/DeviceMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -40,8 +40,8 @@ public:
     // One drive record per present drive of the interface class.
     std::vector<PropertyMap> CollectDrives(const GUID& interfaceClass, DiskDatabaseMap& databases);
 
-    // The database of the dynamic disk being probed (read by GetDriveLayout).
-    LDMDataBase database;
+    // The database of the dynamic disk probed last (read by GetDriveLayout).
+    SharedDatabase database;
 
 private:
     PropertyMap GetGeometry(HANDLE drive, DWORD geometryRequest);

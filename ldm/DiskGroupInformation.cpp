@@ -20,7 +20,7 @@ std::vector<PropertyMap> DiskGroupInformation::Collect(const DiskDatabaseMap& da
     // Every disk of a group carries the group's record; report it once.
     std::set<std::string> reported;
     for (const auto& disk : databases) {
-        for (const auto& group : disk.second.diskGroups) {
+        for (const auto& group : disk.second->diskGroups) {
             const std::string name = Field(group.second, "Name");
             if (name.empty()) {
                 LogMessage::Instance()->WriteLevel3("Disk group record " + group.first +

@@ -2,7 +2,7 @@
 #define STRATA_LDM_DISKGROUPINFORMATION_H
 
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 
 #include <vector>
 

@@ -20,7 +20,7 @@ std::vector<PropertyMap> DynamicExtentInformation::Collect(const DiskDatabaseMap
     // the first disk that has it.
     std::set<std::string> reported;
     for (const auto& disk : databases) {
-        for (const auto& volume : disk.second.volumes) {
+        for (const auto& volume : disk.second->volumes) {
             const std::string& objectId = volume.first;
             if (reported.count(objectId) != 0) continue;
             PropertyMap record;

@@ -8,14 +8,16 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace strata_col {
 
 using namespace ldm_layout;
 
-LDMDBParser::LDMDBParser() : access_(platform_) {}
+LDMDBParser::LDMDBParser(DatabaseCache* cache) : access_(platform_), cache_(cache) {}
 
-LDMDBParser::LDMDBParser(RawDiskAccess& access) : access_(access) {}
+LDMDBParser::LDMDBParser(RawDiskAccess& access, DatabaseCache* cache)
+    : access_(access), cache_(cache) {}
 
 std::uint32_t LDMDBParser::GetBytesPerSector(const std::string& devicePath) {
     return access_.QueryDrive(devicePath).bytesPerSector;
@@ -61,16 +63,21 @@ bool LDMDBParser::ReadHeaderSector(int file, std::uint64_t sector,
 
 LDMDataBase LDMDBParser::ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
                                           std::uint32_t sectorSize, std::uint64_t driveLength) {
+    return VBLKParser().DecodeBlocks(ReadRecordBlocks(file, header, sectorSize, driveLength));
+}
+
+std::string LDMDBParser::ReadRecordBlocks(int file, const std::vector<unsigned char>& header,
+                                          std::uint32_t sectorSize, std::uint64_t driveLength) {
     PrivateHeader fields;
     if (file < 0 || sectorSize == 0 || !DecodePrivateHeader(header, fields)) {
-        return LDMDataBase();
+        return std::string();
     }
     // The area must lie inside the drive and be handed to one 32-bit read;
     // a header that announces more gives an empty database, never a huge
     // allocation.
     const std::uint64_t maxSectors = std::numeric_limits<std::uint64_t>::max() / sectorSize;
     if (fields.configStart > maxSectors || fields.configSize > maxSectors) {
-        return LDMDataBase();
+        return std::string();
     }
     const std::uint64_t offset = fields.configStart * sectorSize;
     const std::uint64_t count = fields.configSize * sectorSize;
@@ -79,15 +86,15 @@ LDMDataBase LDMDBParser::ReadDiskDatabase(int file, const std::vector<unsigned c
     }
     if (count == 0 || count > std::numeric_limits<std::uint32_t>::max() ||
         offset > driveLength || count > driveLength - offset) {
-        return LDMDataBase();
+        return std::string();
     }
 
     std::vector<unsigned char> area(static_cast<std::size_t>(count), 0);
     if (!access_.Seek(file, offset)) {
-        return LDMDataBase();
+        return std::string();
     }
     if (access_.Read(file, area.data(), static_cast<std::uint32_t>(count)) <= 0) {
-        return LDMDataBase();
+        return std::string();
     }
     // The table of contents is the area's second sector; the low half of its
     // configuration start, in 512-byte units, places the VMDB.
@@ -95,11 +102,10 @@ LDMDataBase LDMDBParser::ReadDiskDatabase(int file, const std::vector<unsigned c
     if (!ReadBigEndian32(area.data(), area.size(),
                          static_cast<std::size_t>(sectorSize) + kTocConfigRegionLowOffset,
                          configStart)) {
-        return LDMDataBase();
+        return std::string();
     }
     const std::uint32_t vmdbOffset = configStart * kTocConfigStartUnit;  // wraps like the format's 32-bit field
-    VBLKParser parser;
-    return parser.Parse(area.data(), vmdbOffset, area.size());
+    return VBLKParser::FindBlocks(area.data(), vmdbOffset, area.size());
 }
 
 bool LDMDBParser::ResolvePartitionDisk(const RecordTable& disks, const RecordMap& partition,
@@ -132,6 +138,8 @@ void LDMDBParser::IndexPartitionsByDisk(LDMDataBase& database) {
 }
 
 DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
+    DatabaseCache ownCache;
+    DatabaseCache& cache = cache_ ? *cache_ : ownCache;
     DiskDatabaseMap result;
     for (DeviceMap::const_iterator device = devices.begin(); device != devices.end(); ++device) {
         const std::string& path = device->second;
@@ -146,12 +154,18 @@ DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
             access_.Close(file);
             continue;  // no sector size, or a basic disk
         }
-        LDMDataBase database = ReadDiskDatabase(file, header, drive.bytesPerSector, drive.length);
-        IndexPartitionsByDisk(database);
+        std::string blocks = ReadRecordBlocks(file, header, drive.bytesPerSector, drive.length);
+        access_.Close(file);
+        SharedDatabase database = cache.Find(blocks);
+        if (!database) {
+            LDMDataBase records = VBLKParser().DecodeBlocks(blocks);
+            IndexPartitionsByDisk(records);
+            database.reset(new DiskDatabase(std::move(records)));
+            cache.Add(std::move(blocks), database);
+        }
         PrivateHeader fields;
         DecodePrivateHeader(header, fields);
         result[fields.diskGuid] = database;
-        access_.Close(file);
     }
     return result;
 }

@@ -3,7 +3,8 @@
 #define STRATA_LDM_LDMDBPARSER_H
 
 #include "disk/DeviceMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DatabaseCache.h"
+#include "ldm/DiskDatabase.h"
 #include "ldm/PlatformDiskAccess.h"
 #include "ldm/PrivateHeader.h"
 
@@ -17,15 +18,19 @@ namespace strata_col {
 class LDMDBParser {
 public:
     // Reads drives through the platform (C run-time and DeviceIoControl).
-    LDMDBParser();
+    // Databases decoded from the same record blocks are shared within one
+    // ReadDatabases call, or, given a `cache` that outlives the parser,
+    // across every call that uses it.
+    explicit LDMDBParser(DatabaseCache* cache = nullptr);
     // Reads drives through `access`, which must outlive the parser.
-    explicit LDMDBParser(RawDiskAccess& access);
+    explicit LDMDBParser(RawDiskAccess& access, DatabaseCache* cache = nullptr);
     virtual ~LDMDBParser() {}
     LDMDBParser(const LDMDBParser&) = delete;
     LDMDBParser& operator=(const LDMDBParser&) = delete;
 
     // The database of every drive that carries a private header, keyed by
     // the header's disk GUID text; a later drive with the same GUID wins.
+    // Every drive's area is read; only the decoding is shared.
     DiskDatabaseMap ReadDatabases(const DeviceMap& devices);
 
     // The private header's disk GUID text of the drive; empty for a basic
@@ -52,6 +57,11 @@ public:
     LDMDataBase ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
                                  std::uint32_t sectorSize, std::uint64_t driveLength = 0);
 
+    // The record blocks of that database as VBLKParser::FindBlocks gives
+    // them; empty when the area cannot be read.
+    std::string ReadRecordBlocks(int file, const std::vector<unsigned char>& header,
+                                 std::uint32_t sectorSize, std::uint64_t driveLength = 0);
+
     // (disk Name, partition ObjectID) of a partition record, when its disk
     // record is known.
     static bool ResolvePartitionDisk(const RecordTable& disks, const RecordMap& partition,
@@ -68,6 +78,7 @@ private:
 
     PlatformDiskAccess platform_;
     RawDiskAccess& access_;
+    DatabaseCache* cache_;
 };
 
 }  // namespace strata_col

@@ -17,13 +17,10 @@ std::string NormalizedGuid(const std::string& guid) {
     return normal;
 }
 
-std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
-                                                 const LDMDataBase& database) {
-    static const RecordMap kNoRecord;
-    std::vector<DiskPartitionRef> result;
+const std::string* FindDiskName(const std::string& diskGuid, const LDMDataBase& database) {
     const std::string wanted = NormalizedGuid(diskGuid);
     if (wanted.empty()) {
-        return result;
+        return nullptr;
     }
     // Every entry is compared; with several matches the last name wins.
     const std::string* diskName = nullptr;
@@ -33,11 +30,21 @@ std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
             diskName = &it->first;
         }
     }
-    if (diskName == nullptr) {
-        return result;
-    }
+    return diskName;
+}
+
+std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
+                                                 const LDMDataBase& database) {
+    const std::string* diskName = FindDiskName(diskGuid, database);
+    return diskName ? ListPartitionsOfDiskName(*diskName, database) : std::vector<DiskPartitionRef>();
+}
+
+std::vector<DiskPartitionRef> ListPartitionsOfDiskName(const std::string& diskName,
+                                                       const LDMDataBase& database) {
+    static const RecordMap kNoRecord;
+    std::vector<DiskPartitionRef> result;
     typedef std::multimap<std::string, std::string>::const_iterator Iter;
-    const std::pair<Iter, Iter> range = database.partitionsByDiskName.equal_range(*diskName);
+    const std::pair<Iter, Iter> range = database.partitionsByDiskName.equal_range(diskName);
     for (Iter it = range.first; it != range.second; ++it) {
         const RecordTable::const_iterator record = database.partitions.find(it->second);
         result.push_back(DiskPartitionRef{

@@ -15,7 +15,14 @@ typedef std::map<std::string, std::string> RecordMap;
 typedef std::map<std::string, RecordMap> RecordTable;
 
 struct LDMDataBase {
+    LDMDataBase() = default;
     virtual ~LDMDataBase() {}
+    // The virtual destructor would otherwise suppress the moves: a decoded
+    // database (megabytes of text) is moved into place, never copied.
+    LDMDataBase(const LDMDataBase&) = default;
+    LDMDataBase(LDMDataBase&&) = default;
+    LDMDataBase& operator=(const LDMDataBase&) = default;
+    LDMDataBase& operator=(LDMDataBase&&) = default;
 
     RecordTable volumes;
     RecordTable components;
@@ -29,9 +36,6 @@ struct LDMDataBase {
     std::multimap<std::string, std::string> partitionsByDiskName;
 };
 
-// Disk GUID text (from the disk's private header) to that disk's database.
-typedef std::map<std::string, LDMDataBase> DiskDatabaseMap;
-
 // A partition record that lies on a disk, as found in its database.
 struct DiskPartitionRef {
     const std::string* objectId;
@@ -42,6 +46,15 @@ struct DiskPartitionRef {
 // order, without copying them; the same lookup as GetDiskPartitions.
 std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
                                                  const LDMDataBase& database);
+
+// The same for a disk known by its Name.
+std::vector<DiskPartitionRef> ListPartitionsOfDiskName(const std::string& diskName,
+                                                       const LDMDataBase& database);
+
+// The Name under which the disk with this GUID is indexed: every entry is
+// compared in normal form and with several matches the last in key order
+// wins; null when none matches or the GUID is empty.
+const std::string* FindDiskName(const std::string& diskGuid, const LDMDataBase& database);
 
 // The partition records that lie on the disk with this GUID, keyed by
 // partition ObjectID. GUIDs compare in one normal form: hex digits only,

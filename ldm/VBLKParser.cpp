@@ -40,10 +40,14 @@ long FindMagic(const unsigned char* area, std::uint64_t size, std::uint64_t posi
 
 }  // namespace
 
-VBLKParser::VBLKParser() : block_(kVblkSize, 0) {}
-
 LDMDataBase VBLKParser::Parse(const unsigned char* database, std::uint32_t vmdbOffset,
                               std::size_t size) {
+    return DecodeBlocks(FindBlocks(database, vmdbOffset, size));
+}
+
+std::string VBLKParser::FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
+                                   std::size_t size) {
+    std::string blocks;
     const std::uint64_t end = size;
     std::uint64_t position = static_cast<std::uint64_t>(vmdbOffset) + kVmdbSize;
     while (database != nullptr && position < end) {
@@ -58,13 +62,23 @@ LDMDataBase VBLKParser::Parse(const unsigned char* database, std::uint32_t vmdbO
         if (start + kVblkSize >= end) {
             break;
         }
-        // The whole block is copied over the buffer, so no stale byte of an
-        // earlier block can be read.
-        std::memcpy(block_.data(), database + start, kVblkSize);
+        blocks.append(reinterpret_cast<const char*>(database + start), kVblkSize);
         position = start + kVblkSearchStep;
-        File(decoder_.Decode(block_.data(), block_.size()));
     }
-    return database_;
+    return blocks;
+}
+
+LDMDataBase VBLKParser::DecodeBlocks(const std::string& blocks) {
+    const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(blocks.data());
+    // Each block is decoded from its own 128 bytes: no byte of another block
+    // can be read.
+    for (std::size_t at = 0; at + kVblkSize <= blocks.size(); at += kVblkSize) {
+        File(decoder_.Decode(bytes + at, kVblkSize));
+    }
+    // Handed out whole; the parser starts empty again.
+    LDMDataBase decoded;
+    std::swap(decoded, database_);
+    return decoded;
 }
 
 void VBLKParser::File(DecodedRecord&& record) {

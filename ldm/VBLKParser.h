@@ -7,24 +7,31 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <string>
 
 namespace strata_col {
 
 class VBLKParser {
 public:
-    VBLKParser();
     virtual ~VBLKParser() {}
 
     // `database` holds `size` bytes: the whole configuration area. Blocks are
     // searched from 512 bytes after `vmdbOffset` to the end of the area.
     LDMDataBase Parse(const unsigned char* database, std::uint32_t vmdbOffset, std::size_t size);
 
+    // The blocks the search finds, each of the VBLK size, end to end in the
+    // order found. They are all the decoding depends on: two areas with the
+    // same blocks decode to the same database.
+    static std::string FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
+                                  std::size_t size);
+
+    // Decodes blocks as FindBlocks gives them and files their records.
+    LDMDataBase DecodeBlocks(const std::string& blocks);
+
 private:
     void File(DecodedRecord&& record);
 
     LDMDataBase database_;
-    std::vector<unsigned char> block_;
     VBLKRecordDecoder decoder_;
 };
 

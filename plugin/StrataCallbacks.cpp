@@ -57,9 +57,12 @@ void TStrataCallbacks::Notify2(void*) {}
 void TStrataCallbacks::Query(boost::shared_ptr<ICIMNamespace> nameSpace,
                              const std::vector<boost::shared_ptr<ICIMClass> >& classes) {
     // Both collectors read the disks and their databases before any class is
-    // served; they live until the whole list has been answered.
-    HardwareInformation information(nameSpace);
-    HardwareAssociations associations(nameSpace);
+    // served; they live until the whole list has been answered. Databases
+    // that decode from the same bytes are decoded once for both; nothing is
+    // kept beyond this query.
+    DatabaseCache decoded;
+    HardwareInformation information(nameSpace, &decoded);
+    HardwareAssociations associations(nameSpace, &decoded);
     for (const boost::shared_ptr<ICIMClass>& listed : classes) {
         boost::shared_ptr<ICIMClass> cimClass = listed;
         if (!cimClass) {

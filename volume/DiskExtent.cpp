@@ -48,4 +48,19 @@ bool ExtentMatchesPartition(const DiskExtent& extent, std::uint64_t headerDataRe
            HexTextToNumber(sizeText) == static_cast<std::uint64_t>(count);
 }
 
+ExtentPartitions PartitionsOfExtent(const PrivateHeader& disk, const DiskExtent& extent,
+                                    const DiskDatabaseMap& databases) {
+    ExtentPartitions found;
+    if (disk.diskGuid.empty()) return found;
+    const DiskDatabaseMap::const_iterator database = databases.find(disk.diskGuid);
+    if (database == databases.end()) return found;
+    found.database = database->second.get();
+    const std::int64_t start = ExtentStartSector(extent, disk.logicalDiskStart);
+    const std::int64_t count = ExtentSectorCount(extent);
+    if (start < 0 || count < 0) return found;
+    found.partitions = found.database->PartitionsAt(disk.diskGuid, static_cast<std::uint64_t>(start),
+                                                    static_cast<std::uint64_t>(count));
+    return found;
+}
+
 }  // namespace strata_col

@@ -3,6 +3,9 @@
 #ifndef STRATA_VOLUME_DISKEXTENT_H
 #define STRATA_VOLUME_DISKEXTENT_H
 
+#include "ldm/DiskDatabase.h"
+#include "ldm/PrivateHeader.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -44,6 +47,20 @@ std::int64_t ExtentSectorCount(const DiskExtent& extent);
 // gives this data-region start.
 bool ExtentMatchesPartition(const DiskExtent& extent, std::uint64_t headerDataRegionStart,
                             const std::string& startText, const std::string& sizeText);
+
+// The partition records a volume's disk extent occupies.
+struct ExtentPartitions {
+    const DiskDatabase* database = nullptr;  // null: no database for the disk
+    PlacedPartitions partitions;             // in ObjectID order
+};
+
+// The partition records of the disk's database whose Start and Size are the
+// extent's start sector and sector count, counted from the disk's data
+// region; nothing for a basic disk (no GUID) or a disk without a database.
+// The one matching routine of layout, state and associations: each caller
+// applies its own rule when several records match.
+ExtentPartitions PartitionsOfExtent(const PrivateHeader& disk, const DiskExtent& extent,
+                                    const DiskDatabaseMap& databases);
 
 }  // namespace strata_col
 

@@ -117,18 +117,17 @@ RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
     RecordMap result;
     LDMDBParser parser;
     const PrivateHeader disk = parser.GetPrivateHeader(drivePath);
-    if (disk.diskGuid.empty()) return result;
-    DiskDatabaseMap::const_iterator database = databases.find(disk.diskGuid);
-    if (database == databases.end()) return result;
+    const ExtentPartitions found = PartitionsOfExtent(disk, extent, databases);
+    if (found.database == nullptr) return result;
+    const LDMDataBase& records = *found.database;
 
-    const LDMDataBase& records = database->second;
-    for (const DiskPartitionRef& partition : ListDiskPartitions(disk.diskGuid, records)) {
-        if (!ExtentMatchesPartition(extent, disk.logicalDiskStart, Field(*partition.record, "Start"),
-                                    Field(*partition.record, "Size"))) {
-            continue;
-        }
+    // Layout and state take the last matching record in ObjectID order that
+    // has its component and volume records.
+    for (const PlacedPartition* partition = found.partitions.end();
+         partition != found.partitions.begin();) {
+        --partition;
         const RecordMap* component =
-            FindRecord(records.components, Field(*partition.record, "ParentID"));
+            FindRecord(records.components, Field(*partition->ref.record, "ParentID"));
         const RecordMap* volume =
             component ? FindRecord(records.volumes, Field(*component, "ParentID")) : nullptr;
         if (volume == nullptr) continue;
@@ -136,6 +135,7 @@ RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
         result["Layout"] = LayoutName(HexCount(*component, "ComponentType"),
                                       HexCount(*volume, "NumberOfChildren"),
                                       HexCount(*component, "NumberOfChildren"));
+        break;
     }
     return result;
 }

@@ -4,7 +4,7 @@
 
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 #include "volume/DiskExtent.h"
 
 #include <cstddef>

@@ -13,6 +13,7 @@ using assoc_test::DiskInstanceId;
 using assoc_test::KeyPairs;
 using assoc_test::Keys;
 using strata_col::DiskDatabaseMap;
+using strata_test::Share;
 using strata_test::FixedDisk;
 
 namespace {
@@ -89,7 +90,7 @@ TEST(ExtentInDiskGroup, OneAssociationPerVolumeWhateverTheNumberOfDisks) {
     harness.AddExtent("v7", "Elsewhere");  // in no database
     // Every disk of the group carries the whole group's records.
     DiskDatabaseMap databases{
-        {"guid-1", GroupDatabase()}, {"guid-2", GroupDatabase()}, {"guid-3", GroupDatabase()}};
+        {"guid-1", Share(GroupDatabase())}, {"guid-2", Share(GroupDatabase())}, {"guid-3", Share(GroupDatabase())}};
 
     strata_col::ExtentInGroup builder;
     EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases), "Collection", "Member"),

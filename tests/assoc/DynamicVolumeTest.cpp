@@ -12,6 +12,7 @@ using assoc_test::AssocHarness;
 using assoc_test::KeyPairs;
 using assoc_test::Keys;
 using strata_col::DiskDatabaseMap;
+using strata_test::Share;
 using strata_test::Extent;
 using strata_test::FixedDisk;
 using assoc_test::RootVolume;
@@ -62,7 +63,7 @@ TEST(DynamicExtentBasedOn, EveryPartitionOfADynamicVolumeIsTiedToItsExtent) {
     harness.AddBasicPartition("Disk 0", 1, "7");
     // Typed as dynamic, but no database knows it.
     harness.AddDynamicPartition("p9", "Disk9-01");
-    DiskDatabaseMap databases{{kGuidA, GroupDatabase()}, {kGuidB, GroupDatabase()}};
+    DiskDatabaseMap databases{{kGuidA, Share(GroupDatabase())}, {kGuidB, Share(GroupDatabase())}};
 
     strata_col::DynamicExtentBasedOn builder;
     EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases)),
@@ -90,7 +91,7 @@ TEST(DynamicVolumeBasedOnExtent, OneAssociationPerPresentedVolume) {
     AddGroupInstances(harness);
     harness.AddLogicalDisk("E:\\");
     harness.AddLogicalDisk("F:\\");
-    DiskDatabaseMap databases{{kGuidA, GroupDatabase()}, {kGuidB, GroupDatabase()}};
+    DiskDatabaseMap databases{{kGuidA, Share(GroupDatabase())}, {kGuidB, Share(GroupDatabase())}};
 
     // The simple volume v3 has no logical disk.
     strata_col::DynamicVolumeBasedOnExtent builder;

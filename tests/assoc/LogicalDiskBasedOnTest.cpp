@@ -13,6 +13,7 @@ using assoc_test::AssocHarness;
 using assoc_test::KeyPairs;
 using assoc_test::Keys;
 using strata_col::DiskDatabaseMap;
+using strata_test::Share;
 using strata_col::LogicalDiskBasedOnExtent;
 using strata_col::LogicalDiskBasedOnPartition;
 using strata_test::Extent;
@@ -158,7 +159,7 @@ TEST(MatchVolumeExtent, ExtentMatchesTheRecordWithItsStartAndSize) {
     strata_sim::Machine machine;
     machine.devices.push_back(DynamicDisk(harness, 5, kGuidA));
     strata_sim::SetMachine(machine);
-    const DiskDatabaseMap databases{{kGuidA, SpannedDatabase()}};
+    const DiskDatabaseMap databases{{kGuidA, Share(SpannedDatabase())}};
     const std::string drive = "\\\\.\\PHYSICALDRIVE5";
 
     strata_col::DiskExtent extent;
@@ -166,8 +167,8 @@ TEST(MatchVolumeExtent, ExtentMatchesTheRecordWithItsStartAndSize) {
     extent.extentLength = kSector * 0x40;
     const strata_col::PartitionMatch match = strata_col::MatchVolumeExtent(drive, extent, databases);
     ASSERT_TRUE(match.Found());
-    EXPECT_EQ(match.partitionId, "p1");
-    EXPECT_EQ(match.database, &databases.at(kGuidA));
+    EXPECT_EQ(*match.partitionId, "p1");
+    EXPECT_EQ(match.database, databases.at(kGuidA).get());
 
     extent.startingOffset += kSector;  // one sector off
     EXPECT_FALSE(strata_col::MatchVolumeExtent(drive, extent, databases).Found());
@@ -198,7 +199,7 @@ TEST(LogicalDiskBasedOnPartition, SpannedVolumeGetsEveryPartitionButOneExtent) {
     harness.AddDynamicPartition("p2", "Disk2-01");
     harness.AddExtent("v0", "Volume0");
     harness.AddExtent("v1", "Volume1");
-    const DiskDatabaseMap databases{{kGuidA, SpannedDatabase()}, {kGuidB, SpannedDatabase()}};
+    const DiskDatabaseMap databases{{kGuidA, Share(SpannedDatabase())}, {kGuidB, Share(SpannedDatabase())}};
 
     LogicalDiskBasedOnPartition partitions;
     EXPECT_EQ(Keys(partitions.Collect(databases, harness.Namespace())),

@@ -12,6 +12,7 @@ using assoc_test::DiskInstanceId;
 using assoc_test::KeyPairs;
 using assoc_test::Keys;
 using strata_col::DiskDatabaseMap;
+using strata_test::Share;
 using strata_col::InstanceIndex;
 using strata_col::MediaPresent;
 using strata_test::Extent;
@@ -108,7 +109,7 @@ TEST(MediaPresent, VolumeOverTwoDynamicDisksPairsWithBoth) {
     EXPECT_EQ(KeysOf(pairing.IndexDrives(harness.Namespace())),
               (std::vector<std::string>{kGuidA, kGuidB}));
 
-    DiskDatabaseMap databases{{kGuidA, TwoDiskDatabase()}, {kGuidB, TwoDiskDatabase()}};
+    DiskDatabaseMap databases{{kGuidA, Share(TwoDiskDatabase())}, {kGuidB, Share(TwoDiskDatabase())}};
     EXPECT_EQ(Keys(pairing.PairMediaPresent(harness.Namespace(), databases)),
               (KeyPairs{{DiskInstanceId(1), "E:\\"}, {DiskInstanceId(2), "E:\\"}}));
 }
@@ -181,7 +182,7 @@ TEST(PartitionPresent, DynamicDriveGetsTheDatabasePartitionsOnIt) {
     harness.AddDiskDrive(4);  // a GPT disk has no signature
     harness.AddDynamicPartition("p1", "Disk1-01");
     harness.AddDynamicPartition("p2", "Disk2-01");
-    DiskDatabaseMap databases{{kGuidA, TwoDiskDatabase()}, {kGuidB, TwoDiskDatabase()}};
+    DiskDatabaseMap databases{{kGuidA, Share(TwoDiskDatabase())}, {kGuidB, Share(TwoDiskDatabase())}};
 
     MediaPresent pairing;
     EXPECT_EQ(Keys(pairing.PairPartitionPresent(harness.Namespace(), databases)),
@@ -207,6 +208,6 @@ TEST(PartitionPresent, VersionFourDiskRecordFindsTheDriveByItsHeaderGuid) {
         "AAAAAAAA111141118111AAAAAAAAAAAA,0123456789abcdef0123456789abcdef";
 
     MediaPresent pairing;
-    EXPECT_EQ(Keys(pairing.PairPartitionPresent(harness.Namespace(), {{kGuidA, database}})),
+    EXPECT_EQ(Keys(pairing.PairPartitionPresent(harness.Namespace(), {{kGuidA, Share(database)}})),
               (KeyPairs{{DiskInstanceId(3), "p1"}}));
 }

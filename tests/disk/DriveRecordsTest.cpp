@@ -76,7 +76,7 @@ protected:
         dgB.Group("1", groupOfB).Disk("2", "Disk1", kGuidA).Disk("3", "Disk2", kGuidB);
         DatabaseBuilder other;
         other.Group("1", "Other").Disk("2", "Disk1", kGuidC);
-        databases = {{kGuidA, dg0.Get()}, {kGuidB, dgB.Get()}, {kGuidC, other.Get()}};
+        databases = {{kGuidA, dg0.Shared()}, {kGuidB, dgB.Shared()}, {kGuidC, other.Shared()}};
 
         strata_sim::Machine machine;
         machine.devices = {FixedDisk(0),
@@ -111,7 +111,9 @@ TEST_F(DynamicDrives, StatusFollowsTheSystemDisksGroup) {
 
 TEST_F(DynamicDrives, DiskWithoutGroupRecordIsNotReported) {
     Install("Dg0", 0);
-    databases[kGuidC].diskGroups.clear();
+    LDMDataBase groupless = *databases[kGuidC];
+    groupless.diskGroups.clear();
+    databases[kGuidC] = Share(groupless);
     CapturedLog log;
     EXPECT_EQ(3u, Statuses().size());
     EXPECT_EQ(1, log.CountContaining("Disk found with no DiskGroup: "));
@@ -161,7 +163,7 @@ TEST(DiskGroups, OneRecordPerGroupNamedAsStored) {
     red.Group("5", "Red-nzv8x6obywgDg0", "03c0c4fc-8b6f-402b-9431-4be2e5823b1c");
     DatabaseBuilder blue;
     blue.Group("5", "Blue").Group("6", "");
-    const DiskDatabaseMap databases = {{kGuidA, red.Get()}, {kGuidB, red.Get()}, {kGuidC, blue.Get()}};
+    const DiskDatabaseMap databases = {{kGuidA, red.Shared()}, {kGuidB, red.Shared()}, {kGuidC, blue.Shared()}};
     CapturedLog log;
 
     const std::vector<PropertyMap> groups = DiskGroupInformation().Collect(databases);

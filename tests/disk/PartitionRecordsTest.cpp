@@ -141,7 +141,7 @@ protected:
         group.Volume("20", "Volume2", "02", "0100", "ACTIVE", "07").Component("21", "20", "02", "01");
         group.Partition("22", "Disk1-02", "21", "2", "0000000000000100", "0080");
         group.Partition("32", "Disk1-03", "99", "2", "0000000000000200", "0010");
-        databases[kGuid] = group.Get();
+        databases[kGuid] = group.Shared();
         image = WritePrivateHeaderImage(folder.Path(), "dynamic.img", kGuid, "Dg0");
         machine.devices = {FixedDisk(0, image)};
         strata_sim::SetMachine(machine);

@@ -55,14 +55,14 @@ protected:
 
 TEST_F(FixtureImages, EveryImageGivesOneEntryWithTheSameRecords) {
     ASSERT_EQ(10u, databases_.size());
-    const LDMDataBase& first = databases_.begin()->second;
+    const LDMDataBase& first = *databases_.begin()->second;
     for (const auto& entry : databases_) {
-        EXPECT_EQ(first.volumes, entry.second.volumes) << entry.first;
-        EXPECT_EQ(first.components, entry.second.components) << entry.first;
-        EXPECT_EQ(first.partitions, entry.second.partitions) << entry.first;
-        EXPECT_EQ(first.disks, entry.second.disks) << entry.first;
-        EXPECT_EQ(first.diskGroups, entry.second.diskGroups) << entry.first;
-        EXPECT_EQ(first.partitionsByDiskName, entry.second.partitionsByDiskName) << entry.first;
+        EXPECT_EQ(first.volumes, entry.second->volumes) << entry.first;
+        EXPECT_EQ(first.components, entry.second->components) << entry.first;
+        EXPECT_EQ(first.partitions, entry.second->partitions) << entry.first;
+        EXPECT_EQ(first.disks, entry.second->disks) << entry.first;
+        EXPECT_EQ(first.diskGroups, entry.second->diskGroups) << entry.first;
+        EXPECT_EQ(first.partitionsByDiskName, entry.second->partitionsByDiskName) << entry.first;
     }
     std::set<std::string> guids;
     for (const json& disk : group_["disks"]) guids.insert(disk["guid"].get<std::string>());
@@ -70,7 +70,7 @@ TEST_F(FixtureImages, EveryImageGivesOneEntryWithTheSameRecords) {
 }
 
 TEST_F(FixtureImages, GroupAndDisksMatchTheFacts) {
-    const LDMDataBase& database = databases_.begin()->second;
+    const LDMDataBase& database = *databases_.begin()->second;
     ASSERT_EQ(1u, database.diskGroups.size());
     const RecordMap& group = database.diskGroups.begin()->second;
     EXPECT_EQ(group_["name"], Get(group, "Name"));
@@ -88,7 +88,7 @@ TEST_F(FixtureImages, GroupAndDisksMatchTheFacts) {
 }
 
 TEST_F(FixtureImages, VolumesMatchTheFactsInSizeHintAndLayout) {
-    const LDMDataBase& database = databases_.begin()->second;
+    const LDMDataBase& database = *databases_.begin()->second;
     EXPECT_EQ(group_["volumes"].size(), database.volumes.size());
     for (const json& fact : group_["volumes"]) {
         const std::string name = fact["name"];
@@ -110,7 +110,7 @@ TEST_F(FixtureImages, VolumesMatchTheFactsInSizeHintAndLayout) {
 }
 
 TEST_F(FixtureImages, PartitionsMatchTheFactsAndLieOnTheirDisks) {
-    const LDMDataBase& database = databases_.begin()->second;
+    const LDMDataBase& database = *databases_.begin()->second;
     EXPECT_EQ(group_["partitions"].size(), database.partitions.size());
     for (const json& fact : group_["partitions"]) {
         const std::string name = fact["name"];
@@ -157,11 +157,11 @@ TEST_F(FixtureImages, ThePlatformPathReadsTheSameDatabases) {
     ASSERT_EQ(databases_.size(), databases.size());
     for (const auto& entry : databases_) {
         ASSERT_EQ(1u, databases.count(entry.first));
-        const LDMDataBase& read = databases.at(entry.first);
-        EXPECT_EQ(entry.second.volumes, read.volumes);
-        EXPECT_EQ(entry.second.partitions, read.partitions);
-        EXPECT_EQ(entry.second.disks, read.disks);
-        EXPECT_EQ(entry.second.partitionsByDiskName, read.partitionsByDiskName);
+        const LDMDataBase& read = *databases.at(entry.first);
+        EXPECT_EQ(entry.second->volumes, read.volumes);
+        EXPECT_EQ(entry.second->partitions, read.partitions);
+        EXPECT_EQ(entry.second->disks, read.disks);
+        EXPECT_EQ(entry.second->partitionsByDiskName, read.partitionsByDiskName);
     }
     const strata_sim::Device first = strata_sim::CurrentMachine().devices.front();
     EXPECT_FALSE(parser.GetDiskGuid(first.devicePath).empty());

@@ -70,7 +70,7 @@ void ExpectFiveLayouts(const DiskDatabaseMap& databases, int version) {
     ASSERT_EQ(3u, databases.size());
     ASSERT_EQ(1u, databases.count("11111111-2222-3333-4444-555555555555"));
     for (const auto& entry : databases) {
-        const LDMDataBase& db = entry.second;
+        const LDMDataBase& db = *entry.second;
         EXPECT_EQ(5u, db.volumes.size());
         EXPECT_EQ(6u, db.components.size());  // the mirror has two
         EXPECT_EQ(10u, db.partitions.size());
@@ -104,7 +104,7 @@ TEST(ImageWriter, VersionFourGroupDecodesAsDescribed) {
     strata_test::TempFolder folder;
     const DiskDatabaseMap databases = WriteAndRead(FiveLayouts(4), folder);
     ExpectFiveLayouts(databases, 4);
-    const LDMDataBase& db = databases.begin()->second;
+    const LDMDataBase& db = *databases.begin()->second;
     EXPECT_EQ("1111111122223333444455555555555500000000000000000000000000000000",
               std::string(ByName(db.disks, "Disk1").at("DiskID")).erase(32, 1));
 }
@@ -117,7 +117,7 @@ TEST(ImageWriter, VersionThreeGroupKeepsGuidTextsAndSurvivesLongNames) {
     strata_test::TempFolder folder;
     const DiskDatabaseMap databases = WriteAndRead(description, folder);
     ExpectFiveLayouts(databases, 3);
-    const LDMDataBase& db = databases.begin()->second;
+    const LDMDataBase& db = *databases.begin()->second;
     EXPECT_EQ("11111111-2222-3333-4444-555555555555", ByName(db.disks, "Disk1").at("DiskID"));
     EXPECT_EQ(0u, ByName(db.disks, "Disk2").count("AlternateName"));
     EXPECT_EQ(1u, ByName(db.disks, "Disk2").count("DiskID"));
@@ -127,7 +127,7 @@ TEST(ImageWriter, LargeSectorDisksDecodeWithTheirSectorSize) {
     strata_test::TempFolder folder;
     const DiskDatabaseMap databases = WriteAndRead(FiveLayouts(4, 4096), folder);
     ASSERT_EQ(3u, databases.size());
-    const LDMDataBase& db = databases.begin()->second;
+    const LDMDataBase& db = *databases.begin()->second;
     EXPECT_EQ(5u, db.volumes.size());
     EXPECT_EQ(1024u, Hex(ByName(db.volumes, "Simple"), "Size"));
 

@@ -95,7 +95,7 @@ TEST(DatabaseReader, ReadsTheDatabaseAndIndexesPartitionsByDisk) {
     DeviceMap devices{{"ID1", "\\\\.\\PhysicalDrive1"}};
     const DiskDatabaseMap result = parser.ReadDatabases(devices);
     ASSERT_EQ(1u, result.count(kGuid1));
-    const LDMDataBase& database = result.at(kGuid1);
+    const LDMDataBase& database = *result.at(kGuid1);
     EXPECT_EQ(1u, database.diskGroups.size());
     EXPECT_EQ(2u, database.partitions.size());
     // The partition whose DiskID names no disk record is not indexed.
@@ -114,7 +114,7 @@ TEST(DatabaseReader, LargeSectorsMoveHeaderAndTocButNotTheVmdbUnit) {
     LDMDBParser parser(access);
     const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", "d"}});
     ASSERT_EQ(1u, result.count(kGuid1));
-    EXPECT_EQ(1u, result.at(kGuid1).disks.size());
+    EXPECT_EQ(1u, result.at(kGuid1)->disks.size());
     ASSERT_EQ(2u, access.reads.size());
     EXPECT_EQ(24576u, access.reads[0].offset);  // sector 6
     EXPECT_EQ(4096u, access.reads[0].count);
@@ -147,7 +147,7 @@ TEST(DatabaseReader, UnreadableAreaGivesAnEmptyDatabaseEntry) {
     LDMDBParser parser(access);
     const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", "d"}});
     ASSERT_EQ(1u, result.count(kGuid1));
-    EXPECT_TRUE(result.at(kGuid1).disks.empty());
+    EXPECT_TRUE(result.at(kGuid1)->disks.empty());
 }
 
 TEST(DatabaseReader, LaterDriveWithTheSameGuidWins) {
@@ -160,8 +160,8 @@ TEST(DatabaseReader, LaterDriveWithTheSameGuidWins) {
     const DiskDatabaseMap result =
         parser.ReadDatabases(DeviceMap{{"a", "first"}, {"b", "second"}, {"c", "other"}});
     ASSERT_EQ(2u, result.size());
-    EXPECT_TRUE(result.at(kGuid1).disks.empty());  // the second drive's
-    EXPECT_EQ(1u, result.at(kGuid2).disks.size());
+    EXPECT_TRUE(result.at(kGuid1)->disks.empty());  // the second drive's
+    EXPECT_EQ(1u, result.at(kGuid2)->disks.size());
 }
 
 TEST(DatabaseReader, AnAreaBeyondTheDriveIsNeverAllocated) {
@@ -182,7 +182,7 @@ TEST(DatabaseReader, AnAreaBeyondTheDriveIsNeverAllocated) {
         access.reads.clear();
         const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", path}});
         ASSERT_EQ(1u, result.count(kGuid1)) << path;
-        EXPECT_TRUE(result.at(kGuid1).disks.empty()) << path;
+        EXPECT_TRUE(result.at(kGuid1)->disks.empty()) << path;
         EXPECT_EQ(1u, access.reads.size()) << path;  // only the header was read
     }
 }
@@ -195,11 +195,11 @@ TEST(DatabaseReader, TocOutsideTheAreaOrVmdbPastItGivesNothing) {
     access.drives["short"] = drive;
     access.drives["wrap"] = Drive(512, kGuid1, 0x00800000u);  // blocks at (2^23 × 512) mod 2^32 + 512
     LDMDBParser parser(access);
-    EXPECT_TRUE(parser.ReadDatabases(DeviceMap{{"a", "short"}}).at(kGuid1).disks.empty());
+    EXPECT_TRUE(parser.ReadDatabases(DeviceMap{{"a", "short"}}).at(kGuid1)->disks.empty());
     // The VMDB offset is computed in 32 bits: unit 2^23 is byte 0 again, so
     // the blocks the drive holds at byte 512 are found.
     const DiskDatabaseMap wrapped = parser.ReadDatabases(DeviceMap{{"a", "wrap"}});
-    EXPECT_EQ(1u, wrapped.at(kGuid1).disks.size());
+    EXPECT_EQ(1u, wrapped.at(kGuid1)->disks.size());
 }
 
 TEST(DatabaseReader, ResolvePartitionDiskNeedsAllFourLookups) {

@@ -60,8 +60,8 @@ TEST(ModernDynamicDisks, EveryLayoutGivesItsDatabaseAndItsDataRegionStart) {
     ASSERT_EQ(3u, databases.size());
     for (const char* guid : {kClassicGuid, kAlignedGuid, kGptGuid}) {
         ASSERT_EQ(1u, databases.count(guid)) << guid;
-        EXPECT_EQ(3u, databases.at(guid).partitions.size()) << guid;
-        EXPECT_EQ(1u, GetDiskPartitions(guid, databases.at(guid)).size()) << guid;
+        EXPECT_EQ(3u, databases.at(guid)->partitions.size()) << guid;
+        EXPECT_EQ(1u, GetDiskPartitions(guid, *databases.at(guid)).size()) << guid;
     }
 
     const PrivateHeader classic = parser.GetPrivateHeader("Classic");
@@ -111,7 +111,7 @@ TEST(ModernDynamicDisks, LargeSectorGptDisksAreFound) {
     EXPECT_EQ(strata_test::kGptDataStart / 8, header.logicalDiskStart);
     const DiskDatabaseMap databases = parser.ReadDatabases(DeviceMap{{"a", "d"}});
     ASSERT_EQ(1u, databases.count(kGptGuid));
-    EXPECT_EQ(1u, databases.at(kGptGuid).volumes.size());
+    EXPECT_EQ(1u, databases.at(kGptGuid)->volumes.size());
 }
 
 TEST(DamagedGpt, TheProtectiveMbrMustSayGpt) {

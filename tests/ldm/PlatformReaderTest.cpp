@@ -75,7 +75,7 @@ TEST_F(PlatformReader, ReadsEveryDynamicDiskAndSkipsTheBasicOne) {
     const DiskDatabaseMap databases = parser.ReadDatabases(Devices(paths));
     ASSERT_EQ(2u, databases.size());
     for (const auto& entry : databases) {
-        EXPECT_EQ(1u, GetDiskPartitions(entry.first, entry.second).size()) << entry.first;
+        EXPECT_EQ(1u, GetDiskPartitions(entry.first, *entry.second).size()) << entry.first;
     }
     EXPECT_EQ("", parser.GetDiskGuid(paths[0]));
     EXPECT_EQ("aaaaaaaa-0000-0000-0000-000000000002", parser.GetDiskGuid(paths[2]));
@@ -95,7 +95,7 @@ TEST_F(PlatformReader, FailingCallsLeaveTheirDriveOutOrEmpty) {
     const std::vector<std::string> paths = Install({geometry, areaRead});
     const DiskDatabaseMap databases = LDMDBParser().ReadDatabases(Devices(paths));
     ASSERT_EQ(1u, databases.size());
-    EXPECT_TRUE(databases.at("aaaaaaaa-0000-0000-0000-000000000002").volumes.empty());
+    EXPECT_TRUE(databases.at("aaaaaaaa-0000-0000-0000-000000000002")->volumes.empty());
 }
 
 TEST_F(PlatformReader, UnopenableDrivesAndAMissingLengthAreSafe) {
@@ -110,7 +110,7 @@ TEST_F(PlatformReader, UnopenableDrivesAndAMissingLengthAreSafe) {
     LDMDBParser parser;
     const DiskDatabaseMap databases = parser.ReadDatabases(Devices(paths));
     ASSERT_EQ(1u, databases.size());
-    EXPECT_EQ(1u, databases.begin()->second.volumes.size());
+    EXPECT_EQ(1u, databases.begin()->second->volumes.size());
     EXPECT_EQ("", parser.GetDiskGuid(paths[1]));
 }
 

@@ -64,7 +64,7 @@ std::size_t ReadDrive(const std::vector<unsigned char>& bytes) {
     parser.GetDiskGuid("d");
     EXPECT_EQ(0, access.openFiles);
     std::size_t count = 0;
-    for (const auto& entry : result) count += RecordCount(entry.second);
+    for (const auto& entry : result) count += RecordCount(*entry.second);
     return count;
 }
 

@@ -2,6 +2,10 @@
 
 namespace strata_test {
 
+strata_col::SharedDatabase Share(const strata_col::LDMDataBase& records) {
+    return strata_col::SharedDatabase(new strata_col::DiskDatabase(records));
+}
+
 DatabaseBuilder& DatabaseBuilder::Group(const std::string& id, const std::string& name,
                                         const std::string& groupGuid) {
     database_.diskGroups[id] = {{"ObjectID", id}, {"Name", name}, {"DiskGroupID", groupGuid},

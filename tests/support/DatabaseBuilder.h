@@ -3,11 +3,14 @@
 #ifndef STRATA_TESTS_SUPPORT_DATABASEBUILDER_H
 #define STRATA_TESTS_SUPPORT_DATABASEBUILDER_H
 
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 
 #include <string>
 
 namespace strata_test {
+
+// A copy of the records with their lookups, as the reader files it.
+strata_col::SharedDatabase Share(const strata_col::LDMDataBase& records);
 
 class DatabaseBuilder {
 public:
@@ -27,6 +30,8 @@ public:
                                const std::string& startSectors, const std::string& sizeSectors);
 
     const strata_col::LDMDataBase& Get() const { return database_; }
+    // The database as the collectors hold it.
+    strata_col::SharedDatabase Shared() const { return Share(database_); }
 
 private:
     strata_col::LDMDataBase database_;

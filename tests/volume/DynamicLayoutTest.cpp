@@ -38,8 +38,8 @@ protected:
         // A start of -63 sectors stored as its two's complement.
         group.Volume("40", "Volume4", "01", "0001").Component("41", "40", "02", "01");
         group.Partition("42", "Disk1-03", "41", "2", "ffffffffffffffc1", "0001");
-        databases[kGuid0] = group.Get();
-        databases[kGuid1] = group.Get();
+        databases[kGuid0] = group.Shared();
+        databases[kGuid1] = databases[kGuid0];
 
         strata_sim::Machine machine;
         machine.devices = {FixedDisk(0, WritePrivateHeaderImage(folder.Path(), "0.img", kGuid0, "Dg0")),

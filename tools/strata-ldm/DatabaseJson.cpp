@@ -42,7 +42,7 @@ nlohmann::ordered_json DatabaseToJson(const strata_col::LDMDataBase& database) {
 nlohmann::ordered_json DatabasesToJson(const strata_col::DiskDatabaseMap& databases) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
     for (const auto& entry : databases) {
-        out[entry.first] = DatabaseToJson(entry.second);
+        out[entry.first] = DatabaseToJson(*entry.second);
     }
     return out;
 }

@@ -3,7 +3,7 @@
 #ifndef STRATA_TOOLS_DATABASEJSON_H
 #define STRATA_TOOLS_DATABASEJSON_H
 
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 
 #include <nlohmann/json.hpp>
 

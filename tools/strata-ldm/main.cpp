@@ -70,9 +70,11 @@ int Dump(const std::vector<std::string>& args) {
     for (const auto& device : devices) {
         (IsDevicePath(device.second) ? drives : images).insert(device);
     }
-    strata_col::DiskDatabaseMap databases = strata_col::LDMDBParser().ReadDatabases(drives);
+    strata_col::DatabaseCache decoded;
+    strata_col::DiskDatabaseMap databases = strata_col::LDMDBParser(&decoded).ReadDatabases(drives);
     strata_tools::ImageFileAccess access(sectorSize);
-    const strata_col::DiskDatabaseMap fromImages = strata_col::LDMDBParser(access).ReadDatabases(images);
+    const strata_col::DiskDatabaseMap fromImages =
+        strata_col::LDMDBParser(access, &decoded).ReadDatabases(images);
     for (const auto& entry : fromImages) {
         databases[entry.first] = entry.second;
     }
