@@ -6,8 +6,8 @@ using NTELVA20::TCIMValue;
 namespace strata_col {
 
 bool ReferencePairs::Add(const TCIMReference& antecedent, const TCIMReference& dependent) {
-    if (!added_.insert(std::make_pair(antecedent, dependent)).second) return false;
-    pairs_.insert(std::make_pair(antecedent, dependent));
+    if (added_.count(PairOrder::Wanted(&antecedent, &dependent)) != 0) return false;
+    added_.insert(pairs_.insert(std::make_pair(antecedent, dependent)));
     return true;
 }
 

@@ -31,8 +31,25 @@ public:
     bool empty() const { return pairs_.empty(); }
 
 private:
+    // Orders the pairs already added by antecedent, then dependent, without
+    // copying a reference: it compares the pairs in place.
+    struct PairOrder {
+        typedef void is_transparent;
+        typedef std::pair<const NTELVA20::TCIMReference*, const NTELVA20::TCIMReference*> Wanted;
+        static Wanted Of(const_iterator pair) { return Wanted(&pair->first, &pair->second); }
+        static Wanted Of(const Wanted& wanted) { return wanted; }
+        template <typename A, typename B>
+        bool operator()(const A& a, const B& b) const {
+            const Wanted x = Of(a);
+            const Wanted y = Of(b);
+            if (*x.first < *y.first) return true;
+            if (*y.first < *x.first) return false;
+            return *x.second < *y.second;
+        }
+    };
+
     Pairs pairs_;
-    std::set<std::pair<NTELVA20::TCIMReference, NTELVA20::TCIMReference> > added_;
+    std::set<const_iterator, PairOrder> added_;
 };
 
 // Adds the pair of the two instances' references. A pair that is already

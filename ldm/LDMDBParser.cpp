@@ -63,21 +63,34 @@ bool LDMDBParser::ReadHeaderSector(int file, std::uint64_t sector,
 
 LDMDataBase LDMDBParser::ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
                                           std::uint32_t sectorSize, std::uint64_t driveLength) {
-    return VBLKParser().DecodeBlocks(ReadRecordBlocks(file, header, sectorSize, driveLength));
+    ReadRecordBlocks(file, header, sectorSize, driveLength, blocks_);
+    return VBLKParser().DecodeBlocks(blocks_);
 }
 
-std::string LDMDBParser::ReadRecordBlocks(int file, const std::vector<unsigned char>& header,
-                                          std::uint32_t sectorSize, std::uint64_t driveLength) {
+void LDMDBParser::ReadRecordBlocks(int file, const std::vector<unsigned char>& header,
+                                   std::uint32_t sectorSize, std::uint64_t driveLength,
+                                   std::string& blocks) {
+    std::uint32_t vmdbOffset = 0;
+    if (!ReadDatabaseArea(file, header, sectorSize, driveLength, area_, vmdbOffset)) {
+        blocks.clear();
+        return;
+    }
+    VBLKParser::FindBlocks(area_.data(), vmdbOffset, area_.size(), blocks);
+}
+
+bool LDMDBParser::ReadDatabaseArea(int file, const std::vector<unsigned char>& header,
+                                   std::uint32_t sectorSize, std::uint64_t driveLength,
+                                   std::vector<unsigned char>& area, std::uint32_t& vmdbOffset) {
     PrivateHeader fields;
     if (file < 0 || sectorSize == 0 || !DecodePrivateHeader(header, fields)) {
-        return std::string();
+        return false;
     }
     // The area must lie inside the drive and be handed to one 32-bit read;
     // a header that announces more gives an empty database, never a huge
     // allocation.
     const std::uint64_t maxSectors = std::numeric_limits<std::uint64_t>::max() / sectorSize;
     if (fields.configStart > maxSectors || fields.configSize > maxSectors) {
-        return std::string();
+        return false;
     }
     const std::uint64_t offset = fields.configStart * sectorSize;
     const std::uint64_t count = fields.configSize * sectorSize;
@@ -86,15 +99,20 @@ std::string LDMDBParser::ReadRecordBlocks(int file, const std::vector<unsigned c
     }
     if (count == 0 || count > std::numeric_limits<std::uint32_t>::max() ||
         offset > driveLength || count > driveLength - offset) {
-        return std::string();
+        return false;
     }
 
-    std::vector<unsigned char> area(static_cast<std::size_t>(count), 0);
+    area.resize(static_cast<std::size_t>(count));
     if (!access_.Seek(file, offset)) {
-        return std::string();
+        return false;
     }
-    if (access_.Read(file, area.data(), static_cast<std::uint32_t>(count)) <= 0) {
-        return std::string();
+    const long got = access_.Read(file, area.data(), static_cast<std::uint32_t>(count));
+    if (got <= 0) {
+        return false;
+    }
+    // What a short read did not reach reads as zeros, as in a fresh buffer.
+    if (static_cast<std::uint64_t>(got) < count) {
+        std::fill(area.begin() + got, area.end(), 0);
     }
     // The table of contents is the area's second sector; the low half of its
     // configuration start, in 512-byte units, places the VMDB.
@@ -102,10 +120,10 @@ std::string LDMDBParser::ReadRecordBlocks(int file, const std::vector<unsigned c
     if (!ReadBigEndian32(area.data(), area.size(),
                          static_cast<std::size_t>(sectorSize) + kTocConfigRegionLowOffset,
                          configStart)) {
-        return std::string();
+        return false;
     }
-    const std::uint32_t vmdbOffset = configStart * kTocConfigStartUnit;  // wraps like the format's 32-bit field
-    return VBLKParser::FindBlocks(area.data(), vmdbOffset, area.size());
+    vmdbOffset = configStart * kTocConfigStartUnit;  // wraps like the format's 32-bit field
+    return true;
 }
 
 bool LDMDBParser::ResolvePartitionDisk(const RecordTable& disks, const RecordMap& partition,
@@ -154,14 +172,14 @@ DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
             access_.Close(file);
             continue;  // no sector size, or a basic disk
         }
-        std::string blocks = ReadRecordBlocks(file, header, drive.bytesPerSector, drive.length);
+        ReadRecordBlocks(file, header, drive.bytesPerSector, drive.length, blocks_);
         access_.Close(file);
-        SharedDatabase database = cache.Find(blocks);
+        SharedDatabase database = cache.Find(blocks_);
         if (!database) {
-            LDMDataBase records = VBLKParser().DecodeBlocks(blocks);
+            LDMDataBase records = VBLKParser().DecodeBlocks(blocks_);
             IndexPartitionsByDisk(records);
             database.reset(new DiskDatabase(std::move(records)));
-            cache.Add(std::move(blocks), database);
+            cache.Add(blocks_, database);
         }
         PrivateHeader fields;
         DecodePrivateHeader(header, fields);

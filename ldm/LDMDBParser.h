@@ -57,10 +57,12 @@ public:
     LDMDataBase ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
                                  std::uint32_t sectorSize, std::uint64_t driveLength = 0);
 
-    // The record blocks of that database as VBLKParser::FindBlocks gives
-    // them; empty when the area cannot be read.
-    std::string ReadRecordBlocks(int file, const std::vector<unsigned char>& header,
-                                 std::uint32_t sectorSize, std::uint64_t driveLength = 0);
+    // Reads the database area of the drive whose header is given into
+    // `area` (bytes a short read leaves are zero), and where its VMDB lies;
+    // false when the area is not inside the drive or cannot be read.
+    bool ReadDatabaseArea(int file, const std::vector<unsigned char>& header,
+                          std::uint32_t sectorSize, std::uint64_t driveLength,
+                          std::vector<unsigned char>& area, std::uint32_t& vmdbOffset);
 
     // (disk Name, partition ObjectID) of a partition record, when its disk
     // record is known.
@@ -76,9 +78,18 @@ private:
     bool ReadHeaderSector(int file, std::uint64_t sector, std::vector<unsigned char>& header,
                           std::uint32_t sectorSize);
 
+    // Sets `blocks` to the record blocks of the drive's database as
+    // VBLKParser::FindBlocks gives them; empty when the area cannot be read.
+    void ReadRecordBlocks(int file, const std::vector<unsigned char>& header,
+                          std::uint32_t sectorSize, std::uint64_t driveLength, std::string& blocks);
+
     PlatformDiskAccess platform_;
     RawDiskAccess& access_;
     DatabaseCache* cache_;
+    // Reused from drive to drive: a fresh megabyte per drive costs more in
+    // page faults than the read itself.
+    std::vector<unsigned char> area_;
+    std::string blocks_;
 };
 
 }  // namespace strata_col

@@ -42,12 +42,14 @@ long FindMagic(const unsigned char* area, std::uint64_t size, std::uint64_t posi
 
 LDMDataBase VBLKParser::Parse(const unsigned char* database, std::uint32_t vmdbOffset,
                               std::size_t size) {
-    return DecodeBlocks(FindBlocks(database, vmdbOffset, size));
+    std::string blocks;
+    FindBlocks(database, vmdbOffset, size, blocks);
+    return DecodeBlocks(blocks);
 }
 
-std::string VBLKParser::FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
-                                   std::size_t size) {
-    std::string blocks;
+void VBLKParser::FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
+                            std::size_t size, std::string& blocks) {
+    blocks.clear();
     const std::uint64_t end = size;
     std::uint64_t position = static_cast<std::uint64_t>(vmdbOffset) + kVmdbSize;
     while (database != nullptr && position < end) {
@@ -65,7 +67,6 @@ std::string VBLKParser::FindBlocks(const unsigned char* database, std::uint32_t 
         blocks.append(reinterpret_cast<const char*>(database + start), kVblkSize);
         position = start + kVblkSearchStep;
     }
-    return blocks;
 }
 
 LDMDataBase VBLKParser::DecodeBlocks(const std::string& blocks) {

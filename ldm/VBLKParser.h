@@ -19,11 +19,11 @@ public:
     // searched from 512 bytes after `vmdbOffset` to the end of the area.
     LDMDataBase Parse(const unsigned char* database, std::uint32_t vmdbOffset, std::size_t size);
 
-    // The blocks the search finds, each of the VBLK size, end to end in the
-    // order found. They are all the decoding depends on: two areas with the
-    // same blocks decode to the same database.
-    static std::string FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
-                                  std::size_t size);
+    // Sets `blocks` to the blocks the search finds, each of the VBLK size,
+    // end to end in the order found. They are all the decoding depends on:
+    // two areas with the same blocks decode to the same database.
+    static void FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
+                           std::size_t size, std::string& blocks);
 
     // Decodes blocks as FindBlocks gives them and files their records.
     LDMDataBase DecodeBlocks(const std::string& blocks);

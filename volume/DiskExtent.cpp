@@ -39,15 +39,6 @@ std::int64_t ExtentSectorCount(const DiskExtent& extent) {
     return extent.extentLength / kDynamicSectorBytes;
 }
 
-bool ExtentMatchesPartition(const DiskExtent& extent, std::uint64_t headerDataRegionStart,
-                            const std::string& startText, const std::string& sizeText) {
-    const std::int64_t start = ExtentStartSector(extent, headerDataRegionStart);
-    const std::int64_t count = ExtentSectorCount(extent);
-    if (start < 0 || count < 0) return false;
-    return HexTextToNumber(startText) == static_cast<std::uint64_t>(start) &&
-           HexTextToNumber(sizeText) == static_cast<std::uint64_t>(count);
-}
-
 ExtentPartitions PartitionsOfExtent(const PrivateHeader& disk, const DiskExtent& extent,
                                     const DiskDatabaseMap& databases) {
     ExtentPartitions found;

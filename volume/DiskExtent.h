@@ -42,12 +42,6 @@ std::uint64_t DataRegionStart(std::uint64_t headerDataRegionStart);
 std::int64_t ExtentStartSector(const DiskExtent& extent, std::uint64_t headerDataRegionStart);
 std::int64_t ExtentSectorCount(const DiskExtent& extent);
 
-// True when the partition record's Start and Size (hex sector texts) are the
-// extent's start sector and sector count on a disk whose private header
-// gives this data-region start.
-bool ExtentMatchesPartition(const DiskExtent& extent, std::uint64_t headerDataRegionStart,
-                            const std::string& startText, const std::string& sizeText);
-
 // The partition records a volume's disk extent occupies.
 struct ExtentPartitions {
     const DiskDatabase* database = nullptr;  // null: no database for the disk

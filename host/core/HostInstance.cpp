@@ -34,13 +34,17 @@ void HostInstance::Commit(ContextMap) {
     if (committed_) throw TTelvaException("the " + definition_.name + " instance is already committed");
     boost::shared_ptr<HostNamespace> nameSpace = nameSpace_.lock();
     if (!nameSpace) throw TTelvaException("the namespace of the " + definition_.name + " instance is gone");
-    nameSpace->Instances().Store(shared_from_this());
+    TCIMReference path = Path();
+    nameSpace->Instances().Store(shared_from_this(), path);
+    // A committed instance never changes, nor does its path.
+    path_ = std::move(path);
     committed_ = true;
 }
 
 TCIMReference HostInstance::GetReference(ContextMap) { return Path(); }
 
 TCIMReference HostInstance::Path() const {
+    if (committed_) return path_;
     std::map<std::string, std::string> keys;
     for (std::size_t i = 0; i < values_.size(); ++i) {
         const PropertyDefinition& property = definition_.properties[i];

@@ -47,6 +47,7 @@ private:
     std::string nameSpaceName_;
     std::vector<NTELVA20::TCIMValue> values_;  // parallel to definition_.properties
     bool committed_ = false;
+    NTELVA20::TCIMReference path_;  // once committed
 };
 
 class TELVA_HOST_API HostProperty : public NTELVA20::ICIMProperty {

@@ -6,8 +6,8 @@ namespace telva_host {
 
 Repository::Repository(const Schema& schema) : schema_(schema) {}
 
-void Repository::Store(const boost::shared_ptr<HostInstance>& instance) {
-    const NTELVA20::TCIMReference path = instance->Path();
+void Repository::Store(const boost::shared_ptr<HostInstance>& instance,
+                       const NTELVA20::TCIMReference& path) {
     if (!paths_.insert(path).second) {
         throw NTELVA20::TTelvaException("an instance with the path " + path.ToString() +
                                         " already exists");

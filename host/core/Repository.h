@@ -16,8 +16,9 @@ class TELVA_HOST_API Repository {
 public:
     explicit Repository(const Schema& schema);
 
-    // Throws TTelvaException when an instance of the same path is stored.
-    void Store(const boost::shared_ptr<HostInstance>& instance);
+    // Stores the instance under its object path; throws TTelvaException
+    // when an instance of the same path is stored.
+    void Store(const boost::shared_ptr<HostInstance>& instance, const NTELVA20::TCIMReference& path);
     // Instances of the class (and with deep of its subclasses) in commit order.
     std::vector<boost::shared_ptr<HostInstance> > Instances(const std::string& className,
                                                             bool deep) const;

@@ -225,6 +225,7 @@ PreparedMachine::PreparedMachine(const Machine& machine) : machine_(machine) {
             throw Bad(DeviceLabel(machine_.devices[i], i) + ": device path used twice");
         }
     }
+    IndexDeviceNames();
     for (std::size_t i = 0; i < machine_.volumes.size(); ++i) FillVolume(machine_.volumes[i], i);
     IndexMountPaths();
     CheckFailures();

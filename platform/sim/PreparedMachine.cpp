@@ -4,6 +4,7 @@
 #include "platform/sim/PathNames.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -25,6 +26,17 @@ const NumberedName kNumberedNames[] = {
 
 }  // namespace
 
+void PreparedMachine::IndexDeviceNames() {
+    for (std::size_t i = 0; i < machine_.devices.size(); ++i) {
+        const Device& device = machine_.devices[i];
+        // The first device of a name answers to it.
+        std::string own;
+        StripDevicePrefix(device.devicePath, own);
+        devicesByName_.emplace(UpperText(own), i);
+        if (device.present) devicesByNumber_.emplace(std::make_pair(device.interfaceClass, device.deviceNumber), i);
+    }
+}
+
 void PreparedMachine::IndexMountPaths() {
     std::set<std::string> seen;
     auto add = [&](const std::string& path, std::size_t volume) {
@@ -39,35 +51,48 @@ void PreparedMachine::IndexMountPaths() {
         for (const std::string& root : volume.roots) add(root, v);
         for (const std::string& folder : volume.mountFolders) add(folder, v);
     }
+    for (std::size_t i = 0; i < mountPaths_.size(); ++i) {
+        mountsByPath_.emplace(UpperText(mountPaths_[i].path), i);
+        mountLengths_.push_back(mountPaths_[i].path.size());
+    }
     // Longest first, so that the first prefix found is the deepest mount.
-    std::stable_sort(mountPaths_.begin(), mountPaths_.end(),
-                     [](const MountPath& a, const MountPath& b) { return a.path.size() > b.path.size(); });
+    std::sort(mountLengths_.begin(), mountLengths_.end(), std::greater<std::size_t>());
+    mountLengths_.erase(std::unique(mountLengths_.begin(), mountLengths_.end()), mountLengths_.end());
+    foldersOnVolume_.resize(machine_.volumes.size());
     for (const Volume& volume : machine_.volumes) {
         for (const std::string& folder : volume.mountFolders) {
-            if (!HostOfMountFolder(folder)) {
+            std::string relative;
+            const std::optional<std::size_t> host = HostOfMountFolder(folder, &relative);
+            if (!host) {
                 throw std::runtime_error("machine description: mount folder " + folder +
                                          " lies on no volume (it must start with a drive root, "
                                          "a volume GUID name or another mount folder)");
             }
+            foldersOnVolume_[*host].push_back(relative);
         }
     }
+}
+
+const PreparedMachine::MountPath* PreparedMachine::LongestMountStarting(const std::string& upperPath,
+                                                                        std::size_t longest) const {
+    for (const std::size_t length : mountLengths_) {
+        if (length > longest || length > upperPath.size()) continue;
+        const auto mount = mountsByPath_.find(upperPath.substr(0, length));
+        if (mount != mountsByPath_.end()) return &mountPaths_[mount->second];
+    }
+    return nullptr;
 }
 
 std::optional<std::size_t> PreparedMachine::DeviceByName(const std::string& path) const {
     std::string rest;
     if (!StripDevicePrefix(path, rest)) return std::nullopt;
-    for (std::size_t i = 0; i < machine_.devices.size(); ++i) {
-        std::string own;
-        StripDevicePrefix(machine_.devices[i].devicePath, own);
-        if (EqualNoCase(own, rest)) return i;
-    }
+    const auto named = devicesByName_.find(UpperText(rest));
+    if (named != devicesByName_.end()) return named->second;
     for (const NumberedName& name : kNumberedNames) {
         std::uint32_t number = 0;
         if (!ParseNumberedName(rest, name.prefix, number)) continue;
-        for (std::size_t i = 0; i < machine_.devices.size(); ++i) {
-            const Device& d = machine_.devices[i];
-            if (d.interfaceClass == name.cls && d.deviceNumber == number && d.present) return i;
-        }
+        const auto numbered = devicesByNumber_.find(std::make_pair(name.cls, number));
+        if (numbered != devicesByNumber_.end()) return numbered->second;
     }
     return std::nullopt;
 }
@@ -110,44 +135,30 @@ std::vector<std::string> PreparedMachine::DeviceNames(std::size_t device) const 
 }
 
 std::optional<std::size_t> PreparedMachine::VolumeMountedAt(const std::string& path) const {
-    for (const MountPath& mount : mountPaths_) {
-        if (EqualNoCase(mount.path, path)) return mount.volume;
-    }
-    return std::nullopt;
+    const auto mount = mountsByPath_.find(UpperText(path));
+    if (mount == mountsByPath_.end()) return std::nullopt;
+    return mountPaths_[mount->second].volume;
 }
 
 std::optional<std::size_t> PreparedMachine::VolumeHolding(const std::string& path, std::string* mountPath) const {
-    const std::string full = WithBackslash(path);
-    for (const MountPath& mount : mountPaths_) {
-        if (StartsWithNoCase(full, mount.path)) {
-            if (mountPath != nullptr) *mountPath = mount.path;
-            return mount.volume;
-        }
-    }
-    return std::nullopt;
+    const std::string full = UpperText(WithBackslash(path));
+    const MountPath* mount = LongestMountStarting(full, full.size());
+    if (mount == nullptr) return std::nullopt;
+    if (mountPath != nullptr) *mountPath = mount->path;
+    return mount->volume;
 }
 
 std::optional<std::size_t> PreparedMachine::HostOfMountFolder(const std::string& folder,
                                                               std::string* relative) const {
-    for (const MountPath& mount : mountPaths_) {
-        if (mount.path.size() < folder.size() && StartsWithNoCase(folder, mount.path)) {
-            if (relative != nullptr) *relative = folder.substr(mount.path.size());
-            return mount.volume;
-        }
-    }
-    return std::nullopt;
+    if (folder.empty()) return std::nullopt;
+    const MountPath* mount = LongestMountStarting(UpperText(folder), folder.size() - 1);
+    if (mount == nullptr) return std::nullopt;
+    if (relative != nullptr) *relative = folder.substr(mount->path.size());
+    return mount->volume;
 }
 
 std::vector<std::string> PreparedMachine::MountFoldersOn(std::size_t volume) const {
-    std::vector<std::string> folders;
-    for (const Volume& v : machine_.volumes) {
-        for (const std::string& folder : v.mountFolders) {
-            std::string relative;
-            const std::optional<std::size_t> host = HostOfMountFolder(folder, &relative);
-            if (host && *host == volume) folders.push_back(relative);
-        }
-    }
-    return folders;
+    return volume < foldersOnVolume_.size() ? foldersOnVolume_[volume] : std::vector<std::string>();
 }
 
 std::vector<std::string> PreparedMachine::VolumeNames(std::size_t volume) const {

@@ -4,8 +4,12 @@
 #define STRATA_PLATFORM_SIM_PREPAREDMACHINE_H
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/MachineModel.h"
@@ -54,12 +58,23 @@ private:
 
     void FillDevice(Device& device, std::size_t index);
     void FillVolume(Volume& volume, std::size_t index);
+    void IndexDeviceNames();
     void IndexMountPaths();
     void CheckFailures() const;
+    // The longest mount path no longer than `longest` characters that
+    // begins `upperPath` (upper case).
+    const MountPath* LongestMountStarting(const std::string& upperPath, std::size_t longest) const;
 
     Machine machine_;
     std::vector<std::string> notes_;
     std::vector<MountPath> mountPaths_;
+    // Lookups by upper-case name, so that a machine of thousands of devices
+    // or mount folders answers each call without a walk.
+    std::unordered_map<std::string, std::size_t> devicesByName_;  // path without its prefix
+    std::map<std::pair<InterfaceClass, std::uint32_t>, std::size_t> devicesByNumber_;  // present ones
+    std::unordered_map<std::string, std::size_t> mountsByPath_;  // into mountPaths_
+    std::vector<std::size_t> mountLengths_;                       // distinct, longest first
+    std::vector<std::vector<std::string> > foldersOnVolume_;
 };
 
 }  // namespace strata_sim

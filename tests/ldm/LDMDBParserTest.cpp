@@ -164,6 +164,43 @@ TEST(DatabaseReader, LaterDriveWithTheSameGuidWins) {
     EXPECT_EQ(1u, result.at(kGuid2)->disks.size());
 }
 
+// Disks whose record blocks are the same bytes share one decoded database,
+// within one read and, through one cache, across the two collectors' reads;
+// bytes outside the blocks do not matter, a changed block does.
+TEST(DatabaseReader, IdenticalRecordBlocksShareOneDecodedDatabase) {
+    const char kOther[] = "0b5e1c4e-0000-4000-8000-000000000001";
+    MemoryDiskAccess access;
+    access.drives["a"] = Drive(512, kGuid1);
+    MemoryDrive twin = Drive(512, kGuid1);  // the same records under its own header GUID
+    std::copy(kGuid2, kGuid2 + sizeof kGuid2 - 1, twin.bytes.begin() + 6 * 512 + ldm_layout::kDiskGuidOffset);
+    twin.bytes[twin.bytes.size() - 513] = 0xEE;  // the area's last byte, in no block
+    access.drives["b"] = twin;
+    access.drives["c"] = Drive(512, kOther);
+    const DeviceMap drives{{"1", "a"}, {"2", "b"}, {"3", "c"}};
+    DatabaseCache cache;
+    LDMDBParser parser(access, &cache);
+
+    const DiskDatabaseMap first = parser.ReadDatabases(drives);
+    ASSERT_EQ(3u, first.size());
+    EXPECT_EQ(first.at(kGuid1), first.at(kGuid2));
+    EXPECT_NE(first.at(kGuid1), first.at(kOther));
+    EXPECT_EQ(kOther, first.at(kOther)->disks.begin()->second.at("DiskID"));
+
+    // Drive b's records change before the second collector reads them.
+    MemoryDrive changed = Drive(512, kOther);
+    std::copy(kGuid2, kGuid2 + sizeof kGuid2 - 1, changed.bytes.begin() + 6 * 512 + ldm_layout::kDiskGuidOffset);
+    changed.bytes[changed.bytes.size() - 513 - 200] ^= 1;  // inside no block either
+    access.drives["b"] = changed;
+    const DiskDatabaseMap second = parser.ReadDatabases(drives);
+    EXPECT_EQ(first.at(kGuid1), second.at(kGuid1));
+    EXPECT_EQ(first.at(kOther), second.at(kGuid2));
+    EXPECT_EQ(2u, cache.Size());
+
+    // Without a cache each read decodes on its own.
+    LDMDBParser alone(access);
+    EXPECT_NE(first.at(kGuid1), alone.ReadDatabases(drives).at(kGuid1));
+}
+
 TEST(DatabaseReader, AnAreaBeyondTheDriveIsNeverAllocated) {
     MemoryDiskAccess access;
     MemoryDrive drive = Drive(512, kGuid1);

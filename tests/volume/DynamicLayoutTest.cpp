@@ -1,5 +1,7 @@
 #include "volume/StorageVolEnum.h"
 
+#include "assoc/VolumeExtentMatch.h"
+
 #include "tests/support/CapturedLog.h"
 #include "tests/support/DatabaseBuilder.h"
 #include "tests/support/PrivateHeaderImage.h"
@@ -96,6 +98,32 @@ TEST_F(DynamicLayout, DatabaseGivesLayoutStateAndTotalSpace) {
     EXPECT_EQ("Spanned", Value(Build("G:\\"), "VolumeLayout"));  // child count 0a is ten
     // A mount folder reports the volume of the drive that holds it.
     EXPECT_EQ("Simple", Value(Build("E:\\data\\"), "VolumeLayout"));
+}
+
+// Several records at the extent's place (E:, sector 0x10, 0x100 sectors):
+// layout and state take the last in ObjectID order that has its component
+// and volume; the associations take the first, whatever it leads to.
+TEST_F(DynamicLayout, RecordsAtOnePlaceFollowEachCallersTieRule) {
+    DatabaseBuilder group;
+    group.Group("1", "Dg0").Disk("2", "Disk1", kGuid0);
+    group.Partition("a1", "Disk1-01", "none", "2", "10", "0100");
+    group.Volume("b0", "Early", "01", "0100").Component("b1", "b0", "02", "01");
+    group.Partition("b2", "Disk1-02", "b1", "2", "0000000000000010", "0100");
+    group.Volume("c0", "Late", "01", "0100").Component("c1", "c0", "02", "01");
+    group.Partition("c2", "Disk1-03", "c1", "2", "0010", "100");
+    group.Partition("d2", "Disk1-04", "none", "2", "10", "0100");
+    group.Volume("e0", "Larger", "01", "0101").Component("e1", "e0", "02", "01");
+    group.Partition("e2", "Disk1-05", "e1", "2", "10", "0101");
+    const DiskDatabaseMap shared{{kGuid0, group.Shared()}};
+
+    StorageVolEnum volumes;
+    EXPECT_EQ("Late", volumes.GetVolumeLayoutAndState("\\\\.\\E:", shared).at("Name"));
+    const ExtentMap extents = volumes.GetDynamicVolumeExtents("\\\\.\\E:");
+    ASSERT_EQ(1u, extents.size());
+    const PartitionMatch first =
+        MatchVolumeExtent(extents.begin()->first, extents.begin()->second, shared);
+    ASSERT_TRUE(first.Found());
+    EXPECT_EQ("a1", *first.partitionId);
 }
 
 TEST_F(DynamicLayout, ExtentBeforeTheDataRegionMatchesNothing) {
