@@ -1,5 +1,8 @@
 #include "ldm/VBLKFieldReader.h"
 
+#include <cstring>
+#include <utility>
+
 namespace strata_col {
 
 namespace {
@@ -37,16 +40,17 @@ bool VBLKFieldReader::ReadFixed(std::size_t length, bool isText, std::string& te
     if (!Take(length)) {
         return false;
     }
-    text.clear();
     const unsigned char* bytes = block_ + position_;
     if (isText) {
-        for (std::size_t i = 0; i < length && bytes[i] != 0; ++i) {
-            text.push_back(static_cast<char>(bytes[i]));
-        }
+        const void* zero = std::memchr(bytes, 0, length);
+        const std::size_t kept =
+            zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - bytes) : length;
+        text.assign(reinterpret_cast<const char*>(bytes), kept);
     } else {
-        text.reserve(2 * length);
+        text.resize(2 * length);
         for (std::size_t i = 0; i < length; ++i) {
-            AppendHex(bytes[i], text);
+            text[2 * i] = kHexDigits[bytes[i] >> 4];
+            text[2 * i + 1] = kHexDigits[bytes[i] & 0x0F];
         }
     }
     position_ += static_cast<int>(length);
@@ -74,9 +78,9 @@ bool VBLKFieldReader::Skip(std::size_t length) {
     return true;
 }
 
-bool VBLKRecordReader::Store(const char* key, bool ok, const std::string& text) {
+bool VBLKRecordReader::Store(const char* key, bool ok, std::string& text) {
     if (ok) {
-        record_.insert(RecordMap::value_type(key, text));
+        record_.emplace_back(key, std::move(text));
     }
     return ok;
 }

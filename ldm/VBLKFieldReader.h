@@ -41,11 +41,13 @@ private:
     bool exhausted_;
 };
 
-// Reads fields straight into a record map: each call reads one field and
-// stores it under its key; a field that cannot be read stores nothing.
+// Reads fields into a record's fields, in the order read (the decoder puts
+// them in key order once the record is complete): each call reads one field
+// and stores it under its key; a field that cannot be read stores nothing.
 class VBLKRecordReader {
 public:
-    VBLKRecordReader(VBLKFieldReader& fields, RecordMap& record) : fields_(fields), record_(record) {}
+    VBLKRecordReader(VBLKFieldReader& fields, RecordMap::sequence_type& record)
+        : fields_(fields), record_(record) {}
     virtual ~VBLKRecordReader() {}
 
     bool Byte(const char* key);
@@ -59,10 +61,10 @@ public:
     bool DropVarNumber();
 
 private:
-    bool Store(const char* key, bool ok, const std::string& text);
+    bool Store(const char* key, bool ok, std::string& text);
 
     VBLKFieldReader& fields_;
-    RecordMap& record_;
+    RecordMap::sequence_type& record_;
 };
 
 }  // namespace strata_col

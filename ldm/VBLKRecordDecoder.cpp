@@ -3,6 +3,9 @@
 #include "ldm/LdmLayout.h"
 #include "ldm/VBLKFieldReader.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace strata_col {
 
 using namespace ldm_layout;
@@ -61,7 +64,8 @@ void DecodeDiskV3(VBLKRecordReader& r) {
 }
 
 // The version-4 DiskID joins the two 16-byte GUID fields with a comma.
-void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, DecodedRecord& decoded) {
+void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, RecordMap::sequence_type& stored,
+                  DecodedRecord& decoded) {
     if (!(r.VarNumber("ObjectID") && r.VarText("Name"))) {
         return;
     }
@@ -74,7 +78,7 @@ void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, DecodedRecord& d
     if (!fields.ReadFixed(16, false, second)) {
         return;
     }
-    decoded.fields.insert(RecordMap::value_type("DiskID", first + "," + second));
+    stored.emplace_back("DiskID", first + "," + second);
     r.Skip(3) && r.FixedNumber("ID", 2) && r.FixedNumber("LogCommitID", 8);
 }
 
@@ -101,6 +105,19 @@ VBLKRecordKind KindOfType(unsigned char type) {
     }
 }
 
+// The most fields each kind's layout below stores, with the two of the
+// common header.
+std::size_t MostFields(VBLKRecordKind kind) {
+    switch (kind) {
+    case VBLKRecordKind::Volume: return 17;
+    case VBLKRecordKind::Component: return 9;
+    case VBLKRecordKind::Partition: return 10;
+    case VBLKRecordKind::Disk: return 8;
+    case VBLKRecordKind::DiskGroup: return 8;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
 DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t size) const {
@@ -115,32 +132,49 @@ DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t 
         return decoded;
     }
 
+    // The fields in the order read, with room for the most a record of its
+    // kind has: one allocation per record.
+    RecordMap::sequence_type stored;
+    stored.reserve(MostFields(decoded.kind));
     VBLKFieldReader fields(block, size, static_cast<int>(kVblkUpdateStatusOffset));
-    VBLKRecordReader r(fields, decoded.fields);
+    VBLKRecordReader r(fields, stored);
     std::string ignored;
     // Update status (first of two bytes), flags, type, then the data length
     // field, of which only the position is used.
     fields.ReadByte(ignored, 2);
-    decoded.fields.insert(RecordMap::value_type("UpdateStatus", ignored));
+    stored.emplace_back("UpdateStatus", ignored);
     fields.ReadByte(ignored, 1);
     fields.ReadByte(ignored, 1);
-    decoded.fields.insert(RecordMap::value_type("RecordType", ignored));
+    stored.emplace_back("RecordType", ignored);
     fields.ReadByte(ignored, 4);
 
     switch (type) {
     case kTypeVolume: DecodeVolume(r, flags); break;
     case kTypeComponent: DecodeComponent(r, flags); break;
     case kTypePartition: DecodePartition(r, flags); break;
-    case kTypeDiskV3:
-        DecodeDiskV3(r);
-        if (decoded.fields.count("DiskID") != 0) {
-            decoded.nameIndexGuid = decoded.fields["DiskID"];
-        }
-        break;
-    case kTypeDiskV4: DecodeDiskV4(fields, r, decoded); break;
+    case kTypeDiskV3: DecodeDiskV3(r); break;
+    case kTypeDiskV4: DecodeDiskV4(fields, r, stored, decoded); break;
     case kTypeDiskGroupV3: DecodeDiskGroupV3(r); break;
     case kTypeDiskGroupV4: DecodeDiskGroupV4(r); break;
     default: break;
+    }
+    // Into key order, stably (an insertion sort: a dozen fields, no
+    // allocation); of two fields with one key (no layout has them) the first
+    // read stays, as a map insert would keep it.
+    for (std::size_t i = 1; i < stored.size(); ++i) {
+        for (std::size_t j = i; j > 0 && stored[j].first < stored[j - 1].first; --j) {
+            std::swap(stored[j], stored[j - 1]);
+        }
+    }
+    stored.erase(std::unique(stored.begin(), stored.end(),
+                             [](const RecordMap::value_type& a, const RecordMap::value_type& b) {
+                                 return a.first == b.first;
+                             }),
+                 stored.end());
+    decoded.fields.adopt_sequence(boost::container::ordered_unique_range, std::move(stored));
+    if (type == kTypeDiskV3) {
+        const RecordMap::const_iterator diskId = decoded.fields.find("DiskID");
+        if (diskId != decoded.fields.end()) decoded.nameIndexGuid = diskId->second;
     }
     return decoded;
 }

@@ -132,7 +132,7 @@ STRATA_SIM_API BOOL DeviceIoControl(HANDLE handle, DWORD controlCode, LPVOID inB
     (void)inBufferSize;
     (void)overlapped;
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (bytesReturned != nullptr) *bytesReturned = 0;
     OpenObject* object = state.openObjects.Find(handle);
     if (object == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);

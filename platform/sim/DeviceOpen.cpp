@@ -73,7 +73,7 @@ STRATA_SIM_API HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD sh
     (void)flagsAndAttributes;
     (void)templateFile;
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (fileName == nullptr) return FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
     const std::string path = fileName;
     const PreparedMachine& machine = *state.machine;
@@ -102,7 +102,7 @@ STRATA_SIM_API HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD sh
 
 STRATA_SIM_API BOOL CloseHandle(HANDLE handle) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     OpenObject* object = state.openObjects.Find(handle);
     if (object == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     std::vector<std::string> subjects = object->kind == OpenObject::Kind::Device

@@ -16,6 +16,7 @@ void SetMachine(const Machine& machine) {
     state.machine = prepared;
     state.failures.Install(prepared->Description().failures);
     state.diagnostics = prepared->Notes();
+    state.busyNanoseconds = 0;
 }
 
 void ResetMachine() { SetMachine(Machine()); }
@@ -31,6 +32,7 @@ std::string MachineName() {
 }
 
 unsigned CurrentErrorMode() { return State().errorMode.load(); }
+std::int64_t BusyNanoseconds() { return State().busyNanoseconds.load(); }
 int ComBalance() { return State().comBalance.load(); }
 int LiveQuotaObjects() { return State().liveQuotaObjects.load(); }
 

@@ -63,7 +63,7 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize(LPCWSTR path, BOOL readWrite) override {
         (void)readWrite;  // nothing here ever changes a volume
         SimState& state = State();
-        std::lock_guard<std::mutex> lock(state.mutex);
+        SimCall busy(state);
         if (path == nullptr) return kPointerInvalid;
         if (machine_) return ToHresult(ERROR_ALREADY_INITIALIZED);
         const std::string root = NarrowPath(path);
@@ -83,7 +83,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetQuotaState(DWORD) override { return ToHresult(ERROR_ACCESS_DENIED); }
     HRESULT STDMETHODCALLTYPE GetQuotaState(LPDWORD quotaState) override {
         SimState& state = State();
-        std::lock_guard<std::mutex> lock(state.mutex);
+        SimCall busy(state);
         if (quotaState == nullptr) return kPointerInvalid;
         if (!machine_) return E_FAIL;
         DWORD error = 0;

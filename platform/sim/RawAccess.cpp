@@ -59,7 +59,7 @@ bool InjectedOn(const char* call, const RawFile& file, DWORD& error) {
 
 __int64 Seek(int fd, __int64 offset, int origin, __int64 limit, const char* call) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     auto it = state.rawFiles.find(fd);
     if (it == state.rawFiles.end()) return BadDescriptor<__int64>(-1);
     RawFile& file = it->second;
@@ -98,7 +98,7 @@ int TranslateText(RawFile& file, char* data, int count) {
 
 STRATA_SIM_API int _open(const char* path, int flags, ...) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (path == nullptr) return CrtFail(ERROR_INVALID_PARAMETER, -1);
     const PreparedMachine& machine = *state.machine;
     const std::optional<std::size_t> device = machine.DeviceByName(path);
@@ -141,7 +141,7 @@ STRATA_SIM_API long _lseek(int fd, long offset, int origin) {
 
 STRATA_SIM_API int _read(int fd, void* buffer, unsigned int count) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     auto it = state.rawFiles.find(fd);
     if (it == state.rawFiles.end()) return BadDescriptor(-1);
     RawFile& file = it->second;
@@ -173,7 +173,7 @@ STRATA_SIM_API int _read(int fd, void* buffer, unsigned int count) {
 
 STRATA_SIM_API int _close(int fd) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     auto it = state.rawFiles.find(fd);
     if (it == state.rawFiles.end()) return BadDescriptor(-1);
     const RawFile file = it->second;

@@ -39,7 +39,7 @@ STRATA_SIM_API HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumer
     (void)enumerator;
     (void)parent;
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (classGuid == nullptr && (flags & DIGCF_ALLCLASSES) == 0) {
         return FailWith(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     }
@@ -71,7 +71,7 @@ STRATA_SIM_API HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumer
 
 STRATA_SIM_API BOOL SetupDiEnumDeviceInfo(HDEVINFO handle, DWORD memberIndex, PSP_DEVINFO_DATA data) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     DeviceInfoSet* set = state.deviceSets.Find(handle);
     if (set == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     if (data == nullptr || data->cbSize != sizeof(SP_DEVINFO_DATA)) return FailWith(ERROR_INVALID_USER_BUFFER, FALSE);
@@ -87,7 +87,7 @@ STRATA_SIM_API BOOL SetupDiEnumDeviceInfo(HDEVINFO handle, DWORD memberIndex, PS
 STRATA_SIM_API BOOL SetupDiEnumDeviceInterfaces(HDEVINFO handle, PSP_DEVINFO_DATA device, const GUID* interfaceGuid,
                                                 DWORD memberIndex, PSP_DEVICE_INTERFACE_DATA data) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     DeviceInfoSet* set = state.deviceSets.Find(handle);
     if (set == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     if (interfaceGuid == nullptr) return FailWith(ERROR_INVALID_PARAMETER, FALSE);
@@ -120,7 +120,7 @@ STRATA_SIM_API BOOL SetupDiEnumDeviceInterfaces(HDEVINFO handle, PSP_DEVINFO_DAT
 STRATA_SIM_API BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO handle, PSP_DEVINFO_DATA device, PSTR buffer,
                                                 DWORD bufferSize, PDWORD requiredSize) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     DeviceInfoSet* set = state.deviceSets.Find(handle);
     if (set == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     std::size_t index = 0;
@@ -142,7 +142,7 @@ STRATA_SIM_API BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE
                                                      PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD detailSize,
                                                      PDWORD requiredSize, PSP_DEVINFO_DATA device) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     DeviceInfoSet* set = state.deviceSets.Find(handle);
     if (set == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     std::size_t index = 0;
@@ -168,7 +168,7 @@ STRATA_SIM_API BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO handle, PSP_DEVICE
 
 STRATA_SIM_API BOOL SetupDiDestroyDeviceInfoList(HDEVINFO handle) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (!state.deviceSets.Remove(handle)) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     // An injected failure is reported after the set is gone, so it leaves nothing open.
     DWORD error = 0;

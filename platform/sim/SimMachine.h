@@ -2,6 +2,7 @@
 #ifndef STRATA_PLATFORM_SIM_SIMMACHINE_H
 #define STRATA_PLATFORM_SIM_SIMMACHINE_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ STRATA_SIM_CXX_API int OpenHandleCount();
 STRATA_SIM_CXX_API int OpenRawFileCount();
 // Lines the machine wrote about bad images or descriptions since it was installed.
 STRATA_SIM_CXX_API std::vector<std::string> Diagnostics();
+// Nanoseconds spent inside the machine's Win32 calls since it was loaded.
+STRATA_SIM_CXX_API std::int64_t BusyNanoseconds();
 
 }  // namespace strata_sim
 

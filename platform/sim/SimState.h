@@ -4,6 +4,7 @@
 #define STRATA_PLATFORM_SIM_SIMSTATE_H
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -64,10 +65,32 @@ struct SimState {
     std::atomic<unsigned> errorMode{0};
     std::atomic<int> comBalance{0};
     std::atomic<int> liveQuotaObjects{0};
+    // Time spent inside the Win32 calls, so that benchmarks can tell the
+    // machine's own share of a query from the plug-in's.
+    std::atomic<std::int64_t> busyNanoseconds{0};
 };
 
 // Never destroyed: module destructors may still call in at process exit.
 SimState& State();
+
+// One Win32 call: holds the machine's lock for its duration and adds that
+// duration to the machine's busy time.
+class SimCall {
+public:
+    explicit SimCall(SimState& state)
+        : state_(state), lock_(state.mutex), start_(std::chrono::steady_clock::now()) {}
+    ~SimCall() {
+        state_.busyNanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      std::chrono::steady_clock::now() - start_).count();
+    }
+    SimCall(const SimCall&) = delete;
+    SimCall& operator=(const SimCall&) = delete;
+
+private:
+    SimState& state_;
+    std::lock_guard<std::mutex> lock_;
+    std::chrono::steady_clock::time_point start_;
+};
 
 // Checks the installed failures for a call (caller holds the lock).
 bool Injected(const CallSite& site, DWORD& error);

@@ -38,7 +38,7 @@ STRATA_SIM_API BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWO
                                           LPDWORD serialNumber, LPDWORD maxComponentLength, LPDWORD fileSystemFlags,
                                           LPSTR fileSystemName, DWORD fileSystemNameSize) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     const PreparedMachine& machine = *state.machine;
     const std::string root = PathOrCurrent(machine, rootPath);
     const std::optional<std::size_t> volume = machine.VolumeMountedAt(root);
@@ -66,7 +66,7 @@ STRATA_SIM_API BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWO
 STRATA_SIM_API BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeBytesAvailable,
                                         PULARGE_INTEGER totalBytes, PULARGE_INTEGER totalFreeBytes) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     const PreparedMachine& machine = *state.machine;
     const std::string path = PathOrCurrent(machine, directory);
     // Any folder counts; a mount folder and what lies below it are on the mounted volume.
@@ -85,7 +85,7 @@ STRATA_SIM_API BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeBy
 
 STRATA_SIM_API BOOL GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD length) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (fileName == nullptr) return FailWith(ERROR_INVALID_PARAMETER, FALSE);
     const PreparedMachine& machine = *state.machine;
     const std::string path = fileName;
@@ -100,12 +100,12 @@ STRATA_SIM_API BOOL GetVolumePathNameA(LPCSTR fileName, LPSTR volumePath, DWORD 
 
 STRATA_SIM_API UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     return DirectoryAnswer("GetSystemDirectoryA", state.machine->Description().systemDirectory, buffer, size);
 }
 
 STRATA_SIM_API UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     return DirectoryAnswer("GetWindowsDirectoryA", state.machine->Description().windowsDirectory, buffer, size);
 }

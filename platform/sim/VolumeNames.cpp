@@ -19,7 +19,7 @@ bool RootOrder(const std::string& a, const std::string& b) {
 
 STRATA_SIM_API BOOL GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName, DWORD length) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (mountPoint == nullptr) return FailWith(ERROR_INVALID_PARAMETER, FALSE);
     const std::string path = mountPoint;
     const PreparedMachine& machine = *state.machine;
@@ -42,7 +42,7 @@ STRATA_SIM_API BOOL GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR v
 
 STRATA_SIM_API DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     DWORD error = 0;
     if (Injected({"GetLogicalDriveStringsA", {}}, error)) return FailWith(error, DWORD(0));
     std::vector<std::string> roots;
@@ -66,7 +66,7 @@ STRATA_SIM_API DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) {
 
 STRATA_SIM_API UINT GetDriveTypeA(LPCSTR rootPath) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     const PreparedMachine& machine = *state.machine;
     // No path: the root of the current directory, taken to be the system volume.
     std::optional<std::size_t> volume;

@@ -32,7 +32,7 @@ HANDLE StartSearch(HandleTable<NameSearch>& table, NameSearch search, LPSTR buff
 
 STRATA_SIM_API HANDLE FindFirstVolumeA(LPSTR volumeName, DWORD length) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     NameSearch search;
     search.machine = state.machine;
     for (const Volume& volume : search.machine->Description().volumes) search.names.push_back(volume.guidName);
@@ -45,7 +45,7 @@ STRATA_SIM_API HANDLE FindFirstVolumeA(LPSTR volumeName, DWORD length) {
 
 STRATA_SIM_API BOOL FindNextVolumeA(HANDLE handle, LPSTR volumeName, DWORD length) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     NameSearch* search = state.volumeSearches.Find(handle);
     if (search == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     DWORD error = 0;
@@ -59,7 +59,7 @@ STRATA_SIM_API BOOL FindNextVolumeA(HANDLE handle, LPSTR volumeName, DWORD lengt
 
 STRATA_SIM_API BOOL FindVolumeClose(HANDLE handle) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (!state.volumeSearches.Remove(handle)) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     DWORD error = 0;
     if (Injected({"FindVolumeClose", {}}, error)) return FailWith(error, FALSE);
@@ -68,7 +68,7 @@ STRATA_SIM_API BOOL FindVolumeClose(HANDLE handle) {
 
 STRATA_SIM_API HANDLE FindFirstVolumeMountPointA(LPCSTR rootPath, LPSTR mountPoint, DWORD length) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (rootPath == nullptr) return FailWith(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     const std::string root = rootPath;
     const PreparedMachine& machine = *state.machine;
@@ -91,7 +91,7 @@ STRATA_SIM_API HANDLE FindFirstVolumeMountPointA(LPCSTR rootPath, LPSTR mountPoi
 
 STRATA_SIM_API BOOL FindNextVolumeMountPointA(HANDLE handle, LPSTR mountPoint, DWORD length) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     NameSearch* search = state.mountPointSearches.Find(handle);
     if (search == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     DWORD error = 0;
@@ -102,7 +102,7 @@ STRATA_SIM_API BOOL FindNextVolumeMountPointA(HANDLE handle, LPSTR mountPoint, D
 
 STRATA_SIM_API BOOL FindVolumeMountPointClose(HANDLE handle) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
+    SimCall busy(state);
     if (!state.mountPointSearches.Remove(handle)) return FailWith(ERROR_INVALID_HANDLE, FALSE);
     DWORD error = 0;
     if (Injected({"FindVolumeMountPointClose", {}}, error)) return FailWith(error, FALSE);
