@@ -14,6 +14,34 @@ void AppendHex(unsigned char byte, std::string& text) {
 }
 }  // namespace
 
+void ReadFields::Add(const char* key, std::string&& value) {
+    // Every layout stores fewer fields than there is room for.
+    if (count_ == kMostFields) return;
+    keys_[count_] = key;
+    values_[count_] = std::move(value);
+    ++count_;
+}
+
+RecordMap ReadFields::Sorted() {
+    // Stable insertion sort of positions by key: a dozen fields, no allocation.
+    std::array<unsigned char, kMostFields> order;
+    for (std::size_t i = 0; i < count_; ++i) {
+        std::size_t j = i;
+        for (; j > 0 && std::strcmp(keys_[i], keys_[order[j - 1]]) < 0; --j) order[j] = order[j - 1];
+        order[j] = static_cast<unsigned char>(i);
+    }
+    RecordMap::sequence_type fields;
+    fields.reserve(count_);
+    for (std::size_t i = 0; i < count_; ++i) {
+        const std::size_t at = order[i];
+        if (i > 0 && std::strcmp(keys_[at], keys_[order[i - 1]]) == 0) continue;
+        fields.emplace_back(keys_[at], std::move(values_[at]));
+    }
+    RecordMap record;
+    record.adopt_sequence(boost::container::ordered_unique_range, std::move(fields));
+    return record;
+}
+
 VBLKFieldReader::VBLKFieldReader(const unsigned char* block, std::size_t size, int position)
     : block_(block), size_(size), position_(position), exhausted_(position < 0) {}
 
@@ -80,7 +108,7 @@ bool VBLKFieldReader::Skip(std::size_t length) {
 
 bool VBLKRecordReader::Store(const char* key, bool ok, std::string& text) {
     if (ok) {
-        record_.emplace_back(key, std::move(text));
+        record_.Add(key, std::move(text));
     }
     return ok;
 }

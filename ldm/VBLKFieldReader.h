@@ -10,6 +10,7 @@
 
 #include "ldm/LDMDataBase.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 
@@ -41,12 +42,28 @@ private:
     bool exhausted_;
 };
 
-// Reads fields into a record's fields, in the order read (the decoder puts
-// them in key order once the record is complete): each call reads one field
-// and stores it under its key; a field that cannot be read stores nothing.
+// The fields of one record in the order read. Keys are the decoders' own
+// constant texts; Sorted() hands the record over in key order, moving each
+// value once.
+class ReadFields {
+public:
+    static const std::size_t kMostFields = 20;
+
+    void Add(const char* key, std::string&& value);
+    // The record; of two fields with one key the first read is kept.
+    RecordMap Sorted();
+
+private:
+    std::array<const char*, kMostFields> keys_{};
+    std::array<std::string, kMostFields> values_;
+    std::size_t count_ = 0;
+};
+
+// Reads fields into a record's fields: each call reads one field and stores
+// it under its key; a field that cannot be read stores nothing.
 class VBLKRecordReader {
 public:
-    VBLKRecordReader(VBLKFieldReader& fields, RecordMap::sequence_type& record)
+    VBLKRecordReader(VBLKFieldReader& fields, ReadFields& record)
         : fields_(fields), record_(record) {}
     virtual ~VBLKRecordReader() {}
 
@@ -64,7 +81,7 @@ private:
     bool Store(const char* key, bool ok, std::string& text);
 
     VBLKFieldReader& fields_;
-    RecordMap::sequence_type& record_;
+    ReadFields& record_;
 };
 
 }  // namespace strata_col

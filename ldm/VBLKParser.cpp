@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace strata_col {
@@ -104,7 +105,13 @@ void VBLKParser::File(DecodedRecord&& record) {
         }
     }
     // The first record with an ObjectID stays; later ones are dropped.
-    if (table->find(id->second) == table->end()) {
+    // Records come in ObjectID order as Windows writes them, so the place
+    // after the last is tried first.
+    const RecordTable::iterator last = table->empty() ? table->end() : std::prev(table->end());
+    if (last != table->end() && last->first < id->second) {
+        std::string key = id->second;
+        table->emplace_hint(table->end(), std::move(key), std::move(record.fields));
+    } else if (table->find(id->second) == table->end()) {
         std::string key = id->second;
         table->emplace(std::move(key), std::move(record.fields));
     }

@@ -3,7 +3,7 @@
 #include "ldm/LdmLayout.h"
 #include "ldm/VBLKFieldReader.h"
 
-#include <algorithm>
+#include <string>
 #include <utility>
 
 namespace strata_col {
@@ -64,7 +64,7 @@ void DecodeDiskV3(VBLKRecordReader& r) {
 }
 
 // The version-4 DiskID joins the two 16-byte GUID fields with a comma.
-void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, RecordMap::sequence_type& stored,
+void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, ReadFields& stored,
                   DecodedRecord& decoded) {
     if (!(r.VarNumber("ObjectID") && r.VarText("Name"))) {
         return;
@@ -78,7 +78,7 @@ void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, RecordMap::seque
     if (!fields.ReadFixed(16, false, second)) {
         return;
     }
-    stored.emplace_back("DiskID", first + "," + second);
+    stored.Add("DiskID", first + "," + second);
     r.Skip(3) && r.FixedNumber("ID", 2) && r.FixedNumber("LogCommitID", 8);
 }
 
@@ -105,19 +105,6 @@ VBLKRecordKind KindOfType(unsigned char type) {
     }
 }
 
-// The most fields each kind's layout below stores, with the two of the
-// common header.
-std::size_t MostFields(VBLKRecordKind kind) {
-    switch (kind) {
-    case VBLKRecordKind::Volume: return 17;
-    case VBLKRecordKind::Component: return 9;
-    case VBLKRecordKind::Partition: return 10;
-    case VBLKRecordKind::Disk: return 8;
-    case VBLKRecordKind::DiskGroup: return 8;
-    default: return 0;
-    }
-}
-
 }  // namespace
 
 DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t size) const {
@@ -132,20 +119,17 @@ DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t 
         return decoded;
     }
 
-    // The fields in the order read, with room for the most a record of its
-    // kind has: one allocation per record.
-    RecordMap::sequence_type stored;
-    stored.reserve(MostFields(decoded.kind));
+    ReadFields stored;
     VBLKFieldReader fields(block, size, static_cast<int>(kVblkUpdateStatusOffset));
     VBLKRecordReader r(fields, stored);
     std::string ignored;
     // Update status (first of two bytes), flags, type, then the data length
     // field, of which only the position is used.
     fields.ReadByte(ignored, 2);
-    stored.emplace_back("UpdateStatus", ignored);
+    stored.Add("UpdateStatus", std::string(ignored));
     fields.ReadByte(ignored, 1);
     fields.ReadByte(ignored, 1);
-    stored.emplace_back("RecordType", ignored);
+    stored.Add("RecordType", std::string(ignored));
     fields.ReadByte(ignored, 4);
 
     switch (type) {
@@ -158,20 +142,7 @@ DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t 
     case kTypeDiskGroupV4: DecodeDiskGroupV4(r); break;
     default: break;
     }
-    // Into key order, stably (an insertion sort: a dozen fields, no
-    // allocation); of two fields with one key (no layout has them) the first
-    // read stays, as a map insert would keep it.
-    for (std::size_t i = 1; i < stored.size(); ++i) {
-        for (std::size_t j = i; j > 0 && stored[j].first < stored[j - 1].first; --j) {
-            std::swap(stored[j], stored[j - 1]);
-        }
-    }
-    stored.erase(std::unique(stored.begin(), stored.end(),
-                             [](const RecordMap::value_type& a, const RecordMap::value_type& b) {
-                                 return a.first == b.first;
-                             }),
-                 stored.end());
-    decoded.fields.adopt_sequence(boost::container::ordered_unique_range, std::move(stored));
+    decoded.fields = stored.Sorted();
     if (type == kTypeDiskV3) {
         const RecordMap::const_iterator diskId = decoded.fields.find("DiskID");
         if (diskId != decoded.fields.end()) decoded.nameIndexGuid = diskId->second;
