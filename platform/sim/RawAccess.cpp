@@ -69,7 +69,7 @@ __int64 Seek(int fd, __int64 offset, int origin, __int64 limit, const char* call
     switch (origin) {
         case SEEK_SET: base = 0; break;
         case SEEK_CUR: base = file.position; break;
-        case SEEK_END: base = DeviceOf(file).length.value_or(0); break;
+        case SEEK_END: base = 0; break;  // a drive has no file size, as on Windows
         default: return CrtFail<__int64>(ERROR_INVALID_PARAMETER, -1);
     }
     if ((offset > 0 && base > LLONG_MAX - offset) || base + offset < 0 || base + offset > limit) {

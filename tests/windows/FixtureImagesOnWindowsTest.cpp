@@ -21,14 +21,19 @@ namespace {
 
 const std::uint32_t kSectorSize = 512;
 
-// An image file is no drive: it has no geometry to ask. Everything else goes
-// through the platform's C run-time access, unchanged.
+// An image file is no drive: it has no geometry to ask, but a file size,
+// found by seeking to its end. Everything else goes through the platform's
+// C run-time access, unchanged.
 class ImageOnPlatformAccess : public PlatformDiskAccess {
 public:
     DriveSize QueryDrive(const std::string&) override {
         DriveSize size;
         size.bytesPerSector = kSectorSize;
         return size;
+    }
+    std::uint64_t EndOf(int file) override {
+        const __int64 end = _lseeki64(file, 0, SEEK_END);
+        return end > 0 ? static_cast<std::uint64_t>(end) : 0;
     }
 };
 
