@@ -32,9 +32,26 @@ std::uint64_t GeometryLength(const DISK_GEOMETRY& geometry) {
     return length;
 }
 
+// Keeps the system's critical-error dialog off while a drive is opened or
+// read, and restores the error mode that was set. Drives without a medium (an
+// empty card-reader slot) are reached here also by lookups that run after an
+// enumerator has cleared the mode; on a desktop such an access could stop the
+// query at a modal "no disk in drive" dialog.
+class CriticalErrorsOff {
+public:
+    CriticalErrorsOff() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~CriticalErrorsOff() { SetErrorMode(previous_); }
+    CriticalErrorsOff(const CriticalErrorsOff&) = delete;
+    CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
+
+private:
+    UINT previous_;
+};
+
 }  // namespace
 
 int PlatformDiskAccess::Open(const std::string& path) {
+    const CriticalErrorsOff guard;
     return _open(path.c_str(), _O_RDONLY | _O_BINARY);
 }
 
@@ -47,6 +64,7 @@ bool PlatformDiskAccess::Seek(int file, std::uint64_t offset) {
 }
 
 long PlatformDiskAccess::Read(int file, unsigned char* buffer, std::uint32_t count) {
+    const CriticalErrorsOff guard;
     return _read(file, buffer, count);
 }
 
@@ -57,6 +75,7 @@ void PlatformDiskAccess::Close(int file) { _close(file); }
 std::uint64_t PlatformDiskAccess::EndOf(int) { return 0; }
 
 DriveSize PlatformDiskAccess::QueryDrive(const std::string& path) {
+    const CriticalErrorsOff guard;
     DriveSize size;
     // Read and write access as the geometry query wants it; nothing is written.
     HANDLE drive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,

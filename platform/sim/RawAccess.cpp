@@ -112,6 +112,7 @@ STRATA_SIM_API int _open(const char* path, int flags, ...) {
     // Drives are only ever read.
     if (flags & kWriteFlags) return CrtFail(ERROR_ACCESS_DENIED, -1);
     if (!device || !machine.Description().devices[*device].present) return CrtFail(ERROR_FILE_NOT_FOUND, -1);
+    NoteMediaAccess(machine.Description().devices[*device].mediaPresent, "_open", path);
 
     RawFile file;
     file.machine = state.machine;
@@ -150,6 +151,7 @@ STRATA_SIM_API int _read(int fd, void* buffer, unsigned int count) {
     if (InjectedOn("_read", file, error)) return CrtFail(error, -1);
     const Device& device = DeviceOf(file);
     if (device.interfaceClass == InterfaceClass::Tape) return CrtFail(ERROR_INVALID_FUNCTION, -1);
+    NoteMediaAccess(device.mediaPresent, "_read", device.devicePath);
     if (!device.mediaPresent) return CrtFail(ERROR_NOT_READY, -1);
     if (count == 0 || (file.textMode && file.atCtrlZ)) return 0;
     // A raw drive reads whole sectors only.
