@@ -137,7 +137,7 @@ TEST_F(FixtureImagesOnWindows, EveryImageDecodesToTheGroupTheFactsDescribe) {
         EXPECT_EQ(disk["guid"], parser.GetDiskGuid(strata_test::FixtureImage(disk["device"])));
     }
 
-    const LDMDataBase& database = databases.begin()->second;
+    const LDMDataBase& database = *databases.begin()->second;
     ASSERT_EQ(1u, database.diskGroups.size());
     EXPECT_EQ(group["name"], Field(database.diskGroups.begin()->second, "Name"));
     EXPECT_EQ(group["disks"].size(), database.disks.size());
@@ -180,8 +180,8 @@ TEST_F(FixtureImagesOnWindows, TheRunTimeReachesAreasPastFourGiB) {
     ASSERT_EQ(1u, expected.size());
     ASSERT_EQ(1u, read.size());
     EXPECT_EQ(expected.begin()->first, read.begin()->first);
-    const LDMDataBase& want = expected.begin()->second;
-    const LDMDataBase& got = read.begin()->second;
+    const LDMDataBase& want = *expected.begin()->second;
+    const LDMDataBase& got = *read.begin()->second;
     EXPECT_FALSE(got.volumes.empty());
     EXPECT_EQ(want.volumes, got.volumes);
     EXPECT_EQ(want.partitions, got.partitions);
