@@ -16,6 +16,12 @@ find_program(CMAKE_C_COMPILER NAMES ${STRATA_MINGW_TRIPLE}-gcc-posix REQUIRED)
 find_program(CMAKE_CXX_COMPILER NAMES ${STRATA_MINGW_TRIPLE}-g++-posix REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${STRATA_MINGW_TRIPLE}-windres)
 
+# Static run-times (C++, libgcc, winpthread): the modules load without extra
+# DLLs. The plug-in module exports nothing (this linker would otherwise export
+# every symbol of a DLL that marks none).
+set(STRATA_LINK_OPTIONS -static-libgcc -static-libstdc++ -static)
+set(STRATA_MODULE_LINK_OPTIONS -Wl,--exclude-all-symbols)
+
 # Libraries, headers and packages come from the mingw-w64 sysroot only.
 set(CMAKE_FIND_ROOT_PATH /usr/${STRATA_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

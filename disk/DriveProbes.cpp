@@ -5,6 +5,7 @@
 #include "disk/InterfaceClasses.h"
 #include "ldm/LDMDBParser.h"
 
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -157,22 +158,27 @@ PropertyMap PhysDiskEnum::GetGeometry(HANDLE drive, DWORD geometryRequest) {
     DWORD returned = 0;
     const bool geometryRead = Succeeded(DeviceIoControl(
         drive, geometryRequest, nullptr, 0, &diskGeometry, sizeof(diskGeometry), &returned, nullptr));
-    const DWORD geometryError = GetLastError();
     const bool lengthRead = Succeeded(DeviceIoControl(drive, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0,
                                                       &length, sizeof(length), &returned, nullptr));
-    const DWORD lengthError = GetLastError();
+    // Both answers are looked at after both requests: a failure is logged with
+    // the error the thread holds then, the length request's when both failed.
+    const DWORD error = GetLastError();
     if (!geometryRead) {
         log->WriteLevel3("Unable to retrieve disk geometry information");
-        log->WriteSystemError(geometryError);
+        log->WriteSystemError(error);
         return geometry;
     }
     if (!lengthRead) {
         log->WriteLevel3("Unable to determine the length of this volume.");
-        log->WriteSystemError(lengthError);
+        log->WriteSystemError(error);
         return geometry;
     }
-    geometry.insert(std::make_pair(
-        "MediaType", ToDecimalText(static_cast<std::uint32_t>(diskGeometry.MediaType))));
+    // A driver may report any 32-bit media type, also one MEDIA_TYPE lacks.
+    std::uint32_t mediaType = 0;
+    std::memcpy(&mediaType,
+                reinterpret_cast<const unsigned char*>(&diskGeometry) + offsetof(DISK_GEOMETRY, MediaType),
+                sizeof mediaType);
+    geometry.insert(std::make_pair("MediaType", ToDecimalText(mediaType)));
     geometry.insert(std::make_pair("Size", ToDecimalText(static_cast<long long>(length.Length.QuadPart))));
     log->WriteLevel4("Retrieved geometry information...");
     return geometry;

@@ -100,25 +100,24 @@ std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceC
         if (diskClass) {
             LDMDBParser parser;
             const std::string diskGuid = parser.GetDiskGuid(devicePath);
-            // A dynamic disk's layout shows only its container partition;
-            // without usable database records that is what gets reported.
-            const std::vector<PropertyMap> dynamic =
-                diskGuid.empty() ? std::vector<PropertyMap>()
-                                 : DatabasePartitions(devicePath, diskGuid, databases);
-            if (!dynamic.empty()) {
+            // A dynamic disk's layout shows only its container partition. A
+            // disk its database has partition records for is reported from
+            // them alone, even when none is complete enough to report; the
+            // layout serves only a disk without any.
+            const DiskDatabaseMap::const_iterator database =
+                diskGuid.empty() ? databases.end() : databases.find(diskGuid);
+            if (database != databases.end() && database->second &&
+                !database->second->PartitionsOfDisk(diskGuid).empty()) {
+                const std::vector<PropertyMap> dynamic =
+                    DatabasePartitions(devicePath, diskGuid, databases);
                 records.insert(records.end(), dynamic.begin(), dynamic.end());
                 continue;
             }
         }
 
+        // No geometry: an empty drive, or one that does not open (the probe
+        // then fails on the invalid handle and logs why); no partitions.
         DeviceHandle drive(drives.OpenDevice(devicePath));
-        if (!drive.IsValid()) {
-            const DWORD error = GetLastError();
-            log->WriteLevel3("Invalid handle to the disk drive. Unable to retrieve partition information.");
-            log->WriteSystemError(error);
-            continue;
-        }
-        // No geometry: an empty drive, which has no partitions.
         if (drives.GetDiskGeometry(drive.Get()).empty()) continue;
         const PropertyMap name = drives.GetDriveName(drive.Get());
         PropertyMap::const_iterator diskName = name.find("Name");

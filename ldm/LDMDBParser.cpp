@@ -14,6 +14,12 @@ namespace strata_col {
 
 using namespace ldm_layout;
 
+namespace {
+// Windows writes 1 MiB database areas. A header that announces more than
+// this is damaged, and is refused before anything is allocated.
+const std::uint64_t kMaxDatabaseAreaBytes = 64ull << 20;
+}  // namespace
+
 LDMDBParser::LDMDBParser(DatabaseCache* cache) : access_(platform_), cache_(cache) {}
 
 LDMDBParser::LDMDBParser(RawDiskAccess& access, DatabaseCache* cache)
@@ -85,9 +91,9 @@ bool LDMDBParser::ReadDatabaseArea(int file, const std::vector<unsigned char>& h
     if (file < 0 || sectorSize == 0 || !DecodePrivateHeader(header, fields)) {
         return false;
     }
-    // The area must lie inside the drive and be handed to one 32-bit read;
-    // a header that announces more gives an empty database, never a huge
-    // allocation.
+    // The area must lie inside the drive and within the largest area
+    // believed (which one 32-bit read also takes); a header that announces
+    // more gives an empty database, never a huge allocation.
     const std::uint64_t maxSectors = std::numeric_limits<std::uint64_t>::max() / sectorSize;
     if (fields.configStart > maxSectors || fields.configSize > maxSectors) {
         return false;
@@ -97,7 +103,7 @@ bool LDMDBParser::ReadDatabaseArea(int file, const std::vector<unsigned char>& h
     if (driveLength == 0) {
         driveLength = access_.EndOf(file);
     }
-    if (count == 0 || count > std::numeric_limits<std::uint32_t>::max() ||
+    if (count == 0 || count > kMaxDatabaseAreaBytes ||
         offset > driveLength || count > driveLength - offset) {
         return false;
     }

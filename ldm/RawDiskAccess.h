@@ -25,7 +25,7 @@ public:
     // Reads up to `count` bytes; the number read, 0 or less when none.
     virtual long Read(int file, unsigned char* buffer, std::uint32_t count) = 0;
     virtual void Close(int file) = 0;
-    // The length of an open file found by seeking to its end; 0 when unknown.
+    // The length of an open image file; 0 when unknown (always for a drive).
     virtual std::uint64_t EndOf(int file) = 0;
     // Sector size and length of the drive behind the path.
     virtual DriveSize QueryDrive(const std::string& path) = 0;

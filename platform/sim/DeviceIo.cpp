@@ -25,30 +25,25 @@ DWORD WriteFixed(Output& out, const T& value) {
     return ERROR_SUCCESS;
 }
 
-// A header and whole entries: too small for the structure with one entry is
-// ERROR_INSUFFICIENT_BUFFER; room for fewer entries than there are gives the
-// header (with the full count) and the entries that fit, and ERROR_MORE_DATA.
+// A header and whole entries. Too small for the structure with one entry is
+// ERROR_INSUFFICIENT_BUFFER with nothing written. Room for fewer entries than
+// there are fails with shortError: ERROR_MORE_DATA writes the header (with the
+// full count) and the entries that fit; ERROR_INSUFFICIENT_BUFFER writes
+// nothing, as a buffered request that fails returns no data.
 DWORD WriteEntries(Output& out, const std::vector<unsigned char>& reply, std::size_t headerSize,
-                   std::size_t entrySize, std::size_t minimumSize) {
+                   std::size_t entrySize, std::size_t minimumSize, DWORD shortError) {
     if (out.buffer == nullptr || out.size < minimumSize) return ERROR_INSUFFICIENT_BUFFER;
     if (out.size >= reply.size()) {
         std::memcpy(out.buffer, reply.data(), reply.size());
         out.written = static_cast<DWORD>(reply.size());
         return ERROR_SUCCESS;
     }
+    if (shortError != ERROR_MORE_DATA) return shortError;
     const std::size_t entries = (out.size - headerSize) / entrySize;
     const std::size_t bytes = headerSize + entries * entrySize;
     std::memcpy(out.buffer, reply.data(), bytes);
     out.written = static_cast<DWORD>(bytes);
     return ERROR_MORE_DATA;
-}
-
-// A whole reply or ERROR_INSUFFICIENT_BUFFER with nothing written.
-DWORD WriteWhole(Output& out, const std::vector<unsigned char>& reply) {
-    if (out.buffer == nullptr || out.size < reply.size()) return ERROR_INSUFFICIENT_BUFFER;
-    std::memcpy(out.buffer, reply.data(), reply.size());
-    out.written = static_cast<DWORD>(reply.size());
-    return ERROR_SUCCESS;
 }
 
 bool IsMediaCode(DWORD code) {
@@ -70,7 +65,7 @@ DWORD DeviceControl(const Device& device, DWORD code, Output& out) {
             return WriteFixed(out, DeviceNumberOf(device));
         case IOCTL_STORAGE_GET_MEDIA_TYPES_EX:
             return WriteEntries(out, MediaTypesReply(device), kMediaTypesHeaderSize, sizeof(DEVICE_MEDIA_INFO),
-                                sizeof(GET_MEDIA_TYPES));
+                                sizeof(GET_MEDIA_TYPES), device.shortBufferError.value_or(ERROR_MORE_DATA));
         case IOCTL_DISK_GET_DRIVE_GEOMETRY:
         case IOCTL_CDROM_GET_DRIVE_GEOMETRY:
             return WriteFixed(out, GeometryOf(device));
@@ -80,7 +75,9 @@ DWORD DeviceControl(const Device& device, DWORD code, Output& out) {
             return WriteFixed(out, length);
         }
         case IOCTL_DISK_GET_DRIVE_LAYOUT_EX:
-            return WriteWhole(out, LayoutReply(device.layout.value_or(DriveLayout())));
+            return WriteEntries(out, LayoutReply(device.layout.value_or(DriveLayout())), kLayoutHeaderSize,
+                                sizeof(PARTITION_INFORMATION_EX), kLayoutHeaderSize,
+                                device.shortBufferError.value_or(ERROR_INSUFFICIENT_BUFFER));
         default:
             return ERROR_INVALID_FUNCTION;
     }
@@ -117,7 +114,7 @@ DWORD VolumeControl(const PreparedMachine& machine, std::size_t index, DWORD cod
             if (volume.extents.empty()) return ERROR_INVALID_FUNCTION;
             if (!volume.mediaPresent.value_or(true)) return ERROR_NOT_READY;
             return WriteEntries(out, ExtentsReply(volume), kExtentsHeaderSize, sizeof(DISK_EXTENT),
-                                sizeof(VOLUME_DISK_EXTENTS));
+                                sizeof(VOLUME_DISK_EXTENTS), volume.shortBufferError.value_or(ERROR_MORE_DATA));
         default:
             return ERROR_INVALID_FUNCTION;
     }

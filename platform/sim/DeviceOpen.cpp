@@ -63,6 +63,13 @@ Resolution Resolve(const PreparedMachine& machine, const std::string& path) {
     return r;
 }
 
+// Whether what the path reaches has a medium; a path into an empty drive has none.
+bool HasMedium(const PreparedMachine& machine, const Resolution& r) {
+    if (!r.found) return r.error != ERROR_NOT_READY;
+    if (r.kind == OpenObject::Kind::Device) return machine.Description().devices[r.index].mediaPresent;
+    return machine.Description().volumes[r.index].mediaPresent.value_or(true);
+}
+
 }  // namespace
 
 STRATA_SIM_API HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
@@ -87,6 +94,7 @@ STRATA_SIM_API HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD sh
     }
     DWORD error = 0;
     if (Injected({"CreateFileA", subjects}, error)) return FailWith(error, INVALID_HANDLE_VALUE);
+    NoteMediaAccess(HasMedium(machine, r), "CreateFileA", path);
     if (!r.found) return FailWith(r.error, INVALID_HANDLE_VALUE);
     // Nothing is ever created or truncated here.
     if (creationDisposition != OPEN_EXISTING && creationDisposition != OPEN_ALWAYS) {

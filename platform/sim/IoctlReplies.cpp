@@ -61,7 +61,9 @@ DISK_GEOMETRY GeometryOf(const Device& device) {
     DISK_GEOMETRY geometry;
     std::memset(&geometry, 0, sizeof(geometry));
     geometry.Cylinders.QuadPart = g.cylinders.value_or(0);
-    geometry.MediaType = static_cast<MEDIA_TYPE>(g.mediaType.value_or(FixedMedia));
+    // Any 32-bit value a driver may report, also one outside the enumeration.
+    const std::uint32_t mediaType = g.mediaType.value_or(FixedMedia);
+    std::memcpy(&geometry.MediaType, &mediaType, sizeof mediaType);
     geometry.TracksPerCylinder = g.tracksPerCylinder.value_or(0);
     geometry.SectorsPerTrack = g.sectorsPerTrack.value_or(0);
     geometry.BytesPerSector = g.bytesPerSector.value_or(512);
@@ -80,13 +82,13 @@ std::vector<unsigned char> MediaTypesReply(const Device& device) {
         DEVICE_MEDIA_INFO info;
         std::memset(&info, 0, sizeof(info));
         if (deviceType == FILE_DEVICE_TAPE) {
-            info.DeviceSpecific.TapeInfo.MediaType = static_cast<STORAGE_MEDIA_TYPE>(type);
+            std::memcpy(&info.DeviceSpecific.TapeInfo.MediaType, &type, sizeof type);
             info.DeviceSpecific.TapeInfo.MediaCharacteristics = characteristics;
             info.DeviceSpecific.TapeInfo.BusType = kBusTypeScsi;
         } else {
             const DISK_GEOMETRY g = GeometryOf(device);
             info.DeviceSpecific.DiskInfo.Cylinders = g.Cylinders;
-            info.DeviceSpecific.DiskInfo.MediaType = static_cast<STORAGE_MEDIA_TYPE>(type);
+            std::memcpy(&info.DeviceSpecific.DiskInfo.MediaType, &type, sizeof type);
             info.DeviceSpecific.DiskInfo.TracksPerCylinder = g.TracksPerCylinder;
             info.DeviceSpecific.DiskInfo.SectorsPerTrack = g.SectorsPerTrack;
             info.DeviceSpecific.DiskInfo.BytesPerSector = g.BytesPerSector;

@@ -17,6 +17,7 @@ void SetMachine(const Machine& machine) {
     state.failures.Install(prepared->Description().failures);
     state.diagnostics = prepared->Notes();
     state.busyNanoseconds = 0;
+    state.dialogRisks.clear();
 }
 
 void ResetMachine() { SetMachine(Machine()); }
@@ -46,6 +47,11 @@ int OpenHandleCount() {
 int OpenRawFileCount() {
     std::lock_guard<std::mutex> lock(State().mutex);
     return static_cast<int>(State().rawFiles.size());
+}
+
+std::vector<std::string> DialogRisks() {
+    std::lock_guard<std::mutex> lock(State().mutex);
+    return State().dialogRisks;
 }
 
 std::vector<std::string> Diagnostics() {

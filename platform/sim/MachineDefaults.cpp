@@ -62,6 +62,12 @@ const FileSystemFlags kFileSystemFlags[] = {
 
 std::runtime_error Bad(const std::string& what) { return std::runtime_error("machine description: " + what); }
 
+void CheckShortBufferError(const std::optional<std::uint32_t>& error, const std::string& label) {
+    if (error && *error != ERROR_MORE_DATA && *error != ERROR_INSUFFICIENT_BUFFER) {
+        throw Bad(label + ": shortBufferError must be 234 (ERROR_MORE_DATA) or 122 (ERROR_INSUFFICIENT_BUFFER)");
+    }
+}
+
 std::string DeviceLabel(const Device& device, std::size_t index) {
     return "device " + std::to_string(index) + " (" + device.instanceId + ")";
 }
@@ -86,6 +92,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
         device.devicePath = InterfacePath(device.instanceId, InterfaceClassGuid(device.interfaceClass));
     }
     if (!device.deviceType) device.deviceType = defaults.deviceType;
+    CheckShortBufferError(device.shortBufferError, label);
 
     Geometry& g = device.geometry;
     if (!g.bytesPerSector) g.bytesPerSector = defaults.bytesPerSector;
@@ -165,6 +172,7 @@ void PreparedMachine::FillVolume(Volume& volume, std::size_t index) {
         }
     }
     if (volume.driveType > DRIVE_RAMDISK) throw Bad(label + ": drive type " + std::to_string(volume.driveType));
+    CheckShortBufferError(volume.shortBufferError, label);
     const bool deviceTypeGiven = volume.deviceType.has_value();
     if (!deviceTypeGiven) {
         volume.deviceType = volume.driveType == DRIVE_CDROM ? FILE_DEVICE_CD_ROM : FILE_DEVICE_DISK;

@@ -162,6 +162,7 @@ Device ReadDevice(JsonObject o, const std::string& baseDir) {
     if (const std::optional<std::int64_t> length = o.Signed("length", 0)) d.length = *length;
     d.image = ImagePath(o.Text("image").value_or(""), baseDir);
     if (const nlohmann::json* layout = o.Get("layout")) d.layout = ReadLayout(JsonObject(*layout, o.WhereOf("layout")));
+    Assign(d.shortBufferError, o.Unsigned("shortBufferError", kMaxU32));
     o.Finish();
     return d;
 }
@@ -196,6 +197,7 @@ Volume ReadVolume(JsonObject o) {
     if (const std::optional<std::int64_t> n = o.Signed("partitionNumber", INT32_MIN, INT32_MAX)) {
         v.partitionNumber = static_cast<std::int32_t>(*n);
     }
+    Assign(v.shortBufferError, o.Unsigned("shortBufferError", kMaxU32));
     o.Finish();
     return v;
 }

@@ -67,6 +67,11 @@ struct Device {
     std::optional<std::int64_t> length;  // bytes; the image's size when absent
     std::string image;                   // backing image file, opened read-only
     std::optional<DriveLayout> layout;   // decoded from the image when absent
+    // How the media-types and layout replies fail when the buffer holds only
+    // some entries: ERROR_MORE_DATA (header and the entries that fit) or
+    // ERROR_INSUFFICIENT_BUFFER (nothing). Absent: media types ERROR_MORE_DATA,
+    // layout ERROR_INSUFFICIENT_BUFFER.
+    std::optional<std::uint32_t> shortBufferError;
 };
 
 struct DiskExtentSpec {
@@ -95,6 +100,9 @@ struct Volume {
     std::optional<std::uint32_t> deviceType;         // for IOCTL_STORAGE_GET_DEVICE_NUMBER
     std::optional<std::uint32_t> deviceNumber;       // the extents' disk when absent
     std::optional<std::int32_t> partitionNumber;     // found in the disk's layout when absent
+    // The extents reply's failure for a buffer that holds only some extents,
+    // as for a device; ERROR_MORE_DATA when absent.
+    std::optional<std::uint32_t> shortBufferError;
 };
 
 // A call made to fail. Empty target: every object; otherwise any name of the

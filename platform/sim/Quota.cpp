@@ -74,6 +74,7 @@ public:
         }
         if (!volume) return ToHresult(ERROR_PATH_NOT_FOUND);
         const Volume& v = state.machine->Description().volumes[*volume];
+        NoteMediaAccess(v.mediaPresent.value_or(true), "IDiskQuotaControl::Initialize", root);
         if (!v.mediaPresent.value_or(true)) return ToHresult(ERROR_NOT_READY);
         if (v.fileSystem.empty()) return ToHresult(ERROR_UNRECOGNIZED_VOLUME);
         machine_ = state.machine;

@@ -69,7 +69,7 @@ __int64 Seek(int fd, __int64 offset, int origin, __int64 limit, const char* call
     switch (origin) {
         case SEEK_SET: base = 0; break;
         case SEEK_CUR: base = file.position; break;
-        case SEEK_END: base = DeviceOf(file).length.value_or(0); break;
+        case SEEK_END: base = 0; break;  // a drive has no file size, as on Windows
         default: return CrtFail<__int64>(ERROR_INVALID_PARAMETER, -1);
     }
     if ((offset > 0 && base > LLONG_MAX - offset) || base + offset < 0 || base + offset > limit) {
@@ -112,6 +112,7 @@ STRATA_SIM_API int _open(const char* path, int flags, ...) {
     // Drives are only ever read.
     if (flags & kWriteFlags) return CrtFail(ERROR_ACCESS_DENIED, -1);
     if (!device || !machine.Description().devices[*device].present) return CrtFail(ERROR_FILE_NOT_FOUND, -1);
+    NoteMediaAccess(machine.Description().devices[*device].mediaPresent, "_open", path);
 
     RawFile file;
     file.machine = state.machine;
@@ -150,6 +151,7 @@ STRATA_SIM_API int _read(int fd, void* buffer, unsigned int count) {
     if (InjectedOn("_read", file, error)) return CrtFail(error, -1);
     const Device& device = DeviceOf(file);
     if (device.interfaceClass == InterfaceClass::Tape) return CrtFail(ERROR_INVALID_FUNCTION, -1);
+    NoteMediaAccess(device.mediaPresent, "_read", device.devicePath);
     if (!device.mediaPresent) return CrtFail(ERROR_NOT_READY, -1);
     if (count == 0 || (file.textMode && file.atCtrlZ)) return 0;
     // A raw drive reads whole sectors only.

@@ -40,6 +40,11 @@ STRATA_SIM_CXX_API int LiveQuotaObjects();
 STRATA_SIM_CXX_API int OpenHandleCount();
 // Descriptors from _open not yet closed.
 STRATA_SIM_CXX_API int OpenRawFileCount();
+// Opens and reads of drives and volumes without a medium made since the
+// machine was installed while the error mode lacked SEM_FAILCRITICALERRORS,
+// as "call target": each could have stopped a Windows desktop at a "no disk"
+// dialog.
+STRATA_SIM_CXX_API std::vector<std::string> DialogRisks();
 // Lines the machine wrote about bad images or descriptions since it was installed.
 STRATA_SIM_CXX_API std::vector<std::string> Diagnostics();
 // Nanoseconds spent inside the machine's Win32 calls since it was loaded.

@@ -29,4 +29,11 @@ bool Injected(const CallSite& site, DWORD& error) {
     return true;
 }
 
+void NoteMediaAccess(bool mediaPresent, const char* call, const std::string& target) {
+    SimState& state = State();
+    if (!mediaPresent && (state.errorMode.load() & SEM_FAILCRITICALERRORS) == 0) {
+        state.dialogRisks.push_back(std::string(call) + " " + target);
+    }
+}
+
 }  // namespace strata_sim

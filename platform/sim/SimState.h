@@ -63,6 +63,7 @@ struct SimState {
     HandleTable<NameSearch> mountPointSearches;
     std::map<int, RawFile> rawFiles;
     std::atomic<unsigned> errorMode{0};
+    std::vector<std::string> dialogRisks;  // "call target" of each risky access
     std::atomic<int> comBalance{0};
     std::atomic<int> liveQuotaObjects{0};
     // Time spent inside the Win32 calls, so that benchmarks can tell the
@@ -94,6 +95,12 @@ private:
 
 // Checks the installed failures for a call (caller holds the lock).
 bool Injected(const CallSite& site, DWORD& error);
+
+// Notes an open or read of a drive or volume (caller holds the lock): one
+// without a medium, reached while the error mode lacks
+// SEM_FAILCRITICALERRORS, is where Windows may show its modal "no disk in
+// drive" dialog and wait for the user.
+void NoteMediaAccess(bool mediaPresent, const char* call, const std::string& target);
 
 // Sets the thread's last error and returns value, for one-line failure returns.
 template <class T>

@@ -17,7 +17,8 @@ std::string PathOrCurrent(const PreparedMachine& machine, LPCSTR path) {
 }
 
 // Why the file system of a volume cannot be read, or ERROR_SUCCESS.
-DWORD FileSystemError(const Volume& volume) {
+DWORD FileSystemError(const Volume& volume, const char* call, const std::string& path) {
+    NoteMediaAccess(volume.mediaPresent.value_or(true), call, path);
     if (!volume.mediaPresent.value_or(true)) return ERROR_NOT_READY;
     if (volume.fileSystem.empty()) return ERROR_UNRECOGNIZED_VOLUME;
     return ERROR_SUCCESS;
@@ -49,7 +50,7 @@ STRATA_SIM_API BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWO
         return FailWith(machine.VolumeHolding(root) ? DWORD(ERROR_DIR_NOT_ROOT) : DWORD(ERROR_PATH_NOT_FOUND), FALSE);
     }
     const Volume& v = machine.Description().volumes[*volume];
-    error = FileSystemError(v);
+    error = FileSystemError(v, "GetVolumeInformationA", root);
     if (error != ERROR_SUCCESS) return FailWith(error, FALSE);
     if (volumeName != nullptr && !CopyText(v.label, volumeName, volumeNameSize)) {
         return FailWith(ERROR_BAD_LENGTH, FALSE);
@@ -75,7 +76,7 @@ STRATA_SIM_API BOOL GetDiskFreeSpaceExA(LPCSTR directory, PULARGE_INTEGER freeBy
     if (Injected({"GetDiskFreeSpaceExA", machine.PathNames(path, volume)}, error)) return FailWith(error, FALSE);
     if (!volume) return FailWith(ERROR_PATH_NOT_FOUND, FALSE);
     const Volume& v = machine.Description().volumes[*volume];
-    error = FileSystemError(v);
+    error = FileSystemError(v, "GetDiskFreeSpaceExA", path);
     if (error != ERROR_SUCCESS) return FailWith(error, FALSE);
     if (freeBytesAvailable != nullptr) freeBytesAvailable->QuadPart = v.freeBytes;
     if (totalBytes != nullptr) totalBytes->QuadPart = v.totalBytes.value_or(0);

@@ -83,6 +83,7 @@ STRATA_SIM_API HANDLE FindFirstVolumeMountPointA(LPCSTR rootPath, LPSTR mountPoi
     if (root.empty() || root.back() != '\\') return FailWith(ERROR_INVALID_NAME, INVALID_HANDLE_VALUE);
     if (!volume) return FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     const Volume& v = machine.Description().volumes[*volume];
+    NoteMediaAccess(v.mediaPresent.value_or(true), "FindFirstVolumeMountPointA", root);
     if (!v.mediaPresent.value_or(true)) return FailWith(ERROR_NOT_READY, INVALID_HANDLE_VALUE);
     if (v.fileSystem.empty()) return FailWith(ERROR_UNRECOGNIZED_VOLUME, INVALID_HANDLE_VALUE);
     search.names = machine.MountFoldersOn(*volume);

@@ -129,6 +129,19 @@ TEST(PartitionRecords, OpticalDiscAndEmptyDrive) {
               Summary(PartitionInformation().Collect(databases)));
 }
 
+TEST(PartitionRecords, ADriveThatDoesNotOpenFailsItsGeometryProbe) {
+    strata_sim::Machine machine;
+    machine.devices = {MbrDisk(0, {Mbr(1, 0x07)})};
+    machine.failures = {Fail("CreateFileA", "", ERROR_ACCESS_DENIED)};
+    strata_sim::SetMachine(machine);
+    DiskDatabaseMap databases;
+    CapturedLog log;
+
+    EXPECT_TRUE(PartitionInformation().Collect(databases).empty());
+    EXPECT_TRUE(log.Has("Unable to retrieve disk geometry information", 3));
+    EXPECT_TRUE(log.Has("The handle is invalid.\r\n", 4));
+}
+
 // A dynamic disk with a simple and a mirrored volume, and a record whose
 // component is missing.
 class DynamicPartitions : public ::testing::Test {
@@ -165,6 +178,18 @@ TEST_F(DynamicPartitions, RecordsFromTheDatabase) {
     EXPECT_EQ("131072", Value(records[1], "StartingOffset"));
     EXPECT_EQ("<absent>", Value(records[1], "Signature"));
     EXPECT_EQ(1, log.CountContaining("Partition record 32 "));
+}
+
+TEST_F(DynamicPartitions, IncompleteRecordsAloneGiveNothingAndTheLayoutIsNotUsed) {
+    DatabaseBuilder group;
+    group.Group("1", "Dg0").Disk("2", "Disk1", kGuid);
+    group.Partition("32", "Disk1-03", "99", "2", "0000000000000200", "0010");
+    databases[kGuid] = group.Shared();
+    machine.devices[0].layout = strata_sim::DriveLayout();
+    machine.devices[0].layout->partitions = {Mbr(1, 0x42)};  // the container partition
+    strata_sim::SetMachine(machine);
+
+    EXPECT_TRUE(PartitionInformation().Collect(databases).empty());
 }
 
 TEST_F(DynamicPartitions, UnknownSectorSizeLeavesOutTheByteFigures) {

@@ -118,32 +118,36 @@ TEST(DriveProbes, TapeMediaTypeComesFromTheTapeBranch) {
 
 TEST(DriveProbes, GeometryNeedsBothGeometryAndLength) {
     strata_sim::Machine machine;
-    machine.devices.push_back(FixedDisk(0));
-    machine.devices.push_back(FixedDisk(1));
-    machine.devices.push_back(FixedDisk(2));
-    machine.failures.push_back(strata_test::Fail("DeviceIoControl", machine.devices[1].instanceId,
-                                                 ERROR_NOT_READY, IOCTL_DISK_GET_DRIVE_GEOMETRY));
-    machine.failures.push_back(strata_test::Fail("DeviceIoControl", machine.devices[2].instanceId,
-                                                 ERROR_NOT_READY, IOCTL_DISK_GET_LENGTH_INFO));
+    for (std::uint32_t n = 0; n < 4; ++n) machine.devices.push_back(FixedDisk(n));
+    machine.devices[0].geometry.mediaType = 0xFFFFFFFF;  // outside MEDIA_TYPE
+    const auto fail = [&](std::size_t disk, DWORD error, DWORD code) {
+        machine.failures.push_back(
+            strata_test::Fail("DeviceIoControl", machine.devices[disk].instanceId, error, code));
+    };
+    fail(1, ERROR_NOT_READY, IOCTL_DISK_GET_DRIVE_GEOMETRY);
+    fail(2, ERROR_NOT_READY, IOCTL_DISK_GET_LENGTH_INFO);
+    fail(3, ERROR_INVALID_FUNCTION, IOCTL_DISK_GET_DRIVE_GEOMETRY);
+    fail(3, ERROR_GEN_FAILURE, IOCTL_DISK_GET_LENGTH_INFO);
     machine = Install(machine);
     PhysDiskEnum enumerator;
     {
         OpenDrive drive(enumerator, PathOf(machine, 0));
         PropertyMap geometry = enumerator.GetDiskGeometry(drive.handle);
-        EXPECT_EQ("12", Value(geometry, "MediaType"));
+        EXPECT_EQ("4294967295", Value(geometry, "MediaType"));
         EXPECT_EQ("1048576", Value(geometry, "Size"));
     }
-    {
-        OpenDrive drive(enumerator, PathOf(machine, 1));
+    // The failure's line, then the text of the error left after both requests.
+    const std::vector<std::string> lines[] = {
+        {"Unable to retrieve disk geometry information", "The device is not ready.\r\n"},
+        {"Unable to determine the length of this volume.", "The device is not ready.\r\n"},
+        {"Unable to retrieve disk geometry information",
+         "A device attached to the system is not functioning.\r\n"}};
+    for (std::size_t disk = 1; disk < 4; ++disk) {
+        OpenDrive drive(enumerator, PathOf(machine, disk));
         CapturedLog log;
         EXPECT_TRUE(enumerator.GetDiskGeometry(drive.handle).empty());
-        EXPECT_TRUE(log.Has("Unable to retrieve disk geometry information", 3));
-    }
-    {
-        OpenDrive drive(enumerator, PathOf(machine, 2));
-        CapturedLog log;
-        EXPECT_TRUE(enumerator.GetDiskGeometry(drive.handle).empty());
-        EXPECT_TRUE(log.Has("Unable to determine the length of this volume.", 3));
+        EXPECT_EQ(lines[disk - 1], (std::vector<std::string>{log.Texts(3).at(0), log.Texts(4).at(0)}))
+            << disk;
     }
 }
 

@@ -3,6 +3,10 @@
 // associations tie them together.
 #include "tests/e2e/LabSession.h"
 
+#include "host/HostSession.h"
+#include "host/program/HostOptions.h"
+#include "platform/sim/SimMachine.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -234,6 +238,34 @@ TEST_F(LabMachine, TheQueryLogsNoFailureOfItsOwn) {
     for (const telva_host::LogLine& line : strata_test::LabReport()->log) {
         EXPECT_NE(0u, line.level) << line.text;  // level 0: a caught exception or an unopenable drive
     }
+}
+
+TEST_F(LabMachine, EmptyDrivesAreOnlyTouchedWithSystemDialogsOff) {
+    // The empty DVD and floppy drives would each stop a desktop at a modal
+    // "no disk" dialog if opened while the error mode lets it show.
+    EXPECT_EQ(std::vector<std::string>(), strata_test::LabDialogRisks());
+
+    // So would an empty card-reader slot, a disk that every disk lookup reads.
+    strata_sim::LoadMachineFile(strata_test::LabMachineFile());
+    strata_sim::Machine machine = strata_sim::CurrentMachine();
+    strata_sim::Device reader;
+    reader.instanceId = "USBSTOR\\DISK&VEN_GENERIC&PROD_SD_READER&REV_1.00\\000000000001&0";
+    reader.deviceNumber = 8;
+    reader.mediaPresent = false;
+    reader.geometry.mediaType = RemovableMedia;
+    machine.devices.push_back(reader);
+    strata_sim::Volume slot;
+    slot.roots = {"W:\\"};
+    slot.driveType = DRIVE_REMOVABLE;
+    slot.deviceNumber = 8;
+    machine.volumes.push_back(slot);
+    strata_sim::SetMachine(machine);
+    telva_host::HostSession session;
+    session.LoadPlugin(STRATA_BIN_DIR "/strata.pi.so");
+    session.Query(telva_host::AllClasses());
+    EXPECT_EQ(std::vector<std::string>(), strata_sim::DialogRisks());
+    EXPECT_EQ(1u, session.Instances("ORVA_DiskDrive").size() - Of("ORVA_DiskDrive").size());
+    strata_sim::ResetMachine();
 }
 
 }  // namespace

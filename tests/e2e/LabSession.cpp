@@ -10,6 +10,8 @@ namespace strata_test {
 
 namespace {
 
+std::vector<std::string> g_dialogRisks;
+
 std::unique_ptr<telva_host::HostReport> QueryLabMachine() {
     const std::string plugin = STRATA_BIN_DIR "/strata.pi.so";
     if (!std::ifstream(LabMachineFile()).good() || !std::ifstream(plugin).good()) return nullptr;
@@ -26,6 +28,7 @@ std::unique_ptr<telva_host::HostReport> QueryLabMachine() {
     info.status = callbacks->GetStatus();
     std::unique_ptr<telva_host::HostReport> report(
         new telva_host::HostReport(telva_host::CollectReport(session, info, telva_host::AllClasses())));
+    g_dialogRisks = strata_sim::DialogRisks();
     strata_sim::ResetMachine();
     return report;
 }
@@ -37,6 +40,11 @@ std::string LabMachineFile() { return STRATA_BINARY_DIR "/samples/default.json";
 const telva_host::HostReport* LabReport() {
     static const std::unique_ptr<telva_host::HostReport> report = QueryLabMachine();
     return report.get();
+}
+
+const std::vector<std::string>& LabDialogRisks() {
+    LabReport();
+    return g_dialogRisks;
 }
 
 const std::vector<telva_host::InstanceRecord>& LabInstances(const std::string& className) {

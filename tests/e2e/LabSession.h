@@ -6,6 +6,7 @@
 #include "host/program/HostReport.h"
 
 #include <string>
+#include <vector>
 
 namespace strata_test {
 
@@ -15,6 +16,10 @@ std::string LabMachineFile();
 // Null when the lab machine or the plug-in module has not been built
 // (the caller skips); otherwise the report of a query of every class.
 const telva_host::HostReport* LabReport();
+
+// The accesses to empty drives the query made while system dialogs could
+// show (strata_sim::DialogRisks after the query).
+const std::vector<std::string>& LabDialogRisks();
 
 // The instances of one class in the lab report (none for an unknown class).
 const std::vector<telva_host::InstanceRecord>& LabInstances(const std::string& className);

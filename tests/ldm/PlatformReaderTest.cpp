@@ -103,7 +103,10 @@ TEST_F(PlatformReader, UnopenableDrivesAndAMissingLengthAreSafe) {
     strata_sim::Failure open;
     open.call = "_open";
     open.target = names[1];
-    strata_sim::Failure length;  // the drive length then comes from seeking to the end
+    // Without the length control code the drive's length comes from its
+    // geometry, which counts no whole cylinder of these 4 MiB disks: the
+    // database lies in the partial cylinder past them.
+    strata_sim::Failure length;
     length.call = "DeviceIoControl";
     length.controlCode = IOCTL_DISK_GET_LENGTH_INFO;
     const std::vector<std::string> paths = Install({open, length});

@@ -266,3 +266,23 @@ TEST(DeviceIo, VolumeDiskExtentsAndTheMoreDataAnswer) {
     EXPECT_FALSE(Ask(disk, IOCTL_DISK_GET_LENGTH_INFO, 8).result);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
+
+TEST(DeviceIo, TheShortBufferErrorIsChosenPerDeviceAndVolume) {
+    Machine m = ProbeMachine();
+    m.devices[0].shortBufferError = ERROR_MORE_DATA;
+    m.volumes[1].shortBufferError = ERROR_INSUFFICIENT_BUFFER;
+    InstalledMachine machine(m);
+    HANDLE disk = OpenForProbe("\\\\.\\PHYSICALDRIVE0");
+    const Answer layout = Ask(disk, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 48 + 144);
+    EXPECT_EQ(layout.error, DWORD(ERROR_MORE_DATA));
+    EXPECT_EQ(layout.returned, 48u + 144u);  // the header, with all 4 entries counted, and 1 entry
+    EXPECT_EQ(U32At(layout.bytes, 4), 4u);
+    CloseHandle(disk);
+    // A buffered request that fails returns nothing, not even the count.
+    HANDLE e = OpenForProbe("\\\\.\\E:");
+    const Answer extents = Ask(e, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32);
+    EXPECT_EQ(extents.error, DWORD(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(extents.returned, 0u);
+    EXPECT_EQ(U32At(extents.bytes, 0), 0xCCCCCCCCu);
+    CloseHandle(e);
+}

@@ -15,6 +15,12 @@ const std::size_t kImageSectors = 8;
 const std::size_t kHeaderSector = 6;
 const std::size_t kDiskGuidOffset = 0x30;
 const std::size_t kGroupNameOffset = 0xF0;
+const std::size_t kConfigStartOffset = 0x12B;  // big-endian 64-bit sector numbers
+const std::size_t kConfigSizeOffset = 0x133;
+
+void PutBigEndian64(char* at, std::uint64_t value) {
+    for (int i = 7; i >= 0; --i, value >>= 8) at[i] = static_cast<char>(value & 0xFF);
+}
 }  // namespace
 
 TempFolder::TempFolder() {
@@ -31,12 +37,15 @@ TempFolder::~TempFolder() {
 }
 
 std::string WritePrivateHeaderImage(const std::string& folder, const std::string& fileName,
-                                    const std::string& diskGuid, const std::string& groupName) {
+                                    const std::string& diskGuid, const std::string& groupName,
+                                    std::uint64_t configStart, std::uint64_t configSize) {
     std::vector<char> image(kSectorSize * kImageSectors, 0);
     char* header = image.data() + kHeaderSector * kSectorSize;
     std::memcpy(header, "PRIVHEAD", 8);
     std::memcpy(header + kDiskGuidOffset, diskGuid.data(), diskGuid.size());
     std::memcpy(header + kGroupNameOffset, groupName.data(), groupName.size());
+    PutBigEndian64(header + kConfigStartOffset, configStart);
+    PutBigEndian64(header + kConfigSizeOffset, configSize);
     const std::string path = folder + "/" + fileName;
     std::ofstream out(path, std::ios::binary);
     out.write(image.data(), static_cast<std::streamsize>(image.size()));

@@ -136,22 +136,27 @@ TEST_F(DynamicLayout, ExtentBeforeTheDataRegionMatchesNothing) {
 }
 
 TEST_F(DynamicLayout, ExtentsOneEntryPerDiskAfterTheRetry) {
-    strata_sim::Machine machine = strata_sim::CurrentMachine();
-    strata_sim::Volume spread = NtfsVolume(6, {"K:\\"});
-    spread.extents = {Extent(1, Offset(8), 4 * kSector), Extent(0, Offset(16), 8 * kSector),
-                      Extent(1, Offset(32), 2 * kSector)};
-    machine.volumes.push_back(spread);
-    strata_sim::SetMachine(machine);
+    // Volume drivers answer a short buffer with either error.
+    const strata_sim::Machine installed = strata_sim::CurrentMachine();
+    for (std::uint32_t shortError : {ERROR_MORE_DATA, ERROR_INSUFFICIENT_BUFFER}) {
+        strata_sim::Machine machine = installed;
+        strata_sim::Volume spread = NtfsVolume(6, {"K:\\"});
+        spread.extents = {Extent(1, Offset(8), 4 * kSector), Extent(0, Offset(16), 8 * kSector),
+                          Extent(1, Offset(32), 2 * kSector)};
+        spread.shortBufferError = shortError;
+        machine.volumes.push_back(spread);
+        strata_sim::SetMachine(machine);
 
-    StorageVolEnum volumes;
-    const ExtentMap extents = volumes.GetDynamicVolumeExtents("\\\\.\\K:");
-    ASSERT_EQ(2u, extents.size());
-    const DiskExtent& first = extents.at("\\\\.\\PHYSICALDRIVE1");
-    EXPECT_EQ(1u, first.diskNumber);
-    EXPECT_EQ(Offset(8), first.startingOffset);
-    EXPECT_EQ(4 * kSector, first.extentLength);
-    EXPECT_EQ(Offset(16), extents.at("\\\\.\\PHYSICALDRIVE0").startingOffset);
-    EXPECT_EQ(0, strata_sim::OpenHandleCount());
+        StorageVolEnum volumes;
+        const ExtentMap extents = volumes.GetDynamicVolumeExtents("\\\\.\\K:");
+        ASSERT_EQ(2u, extents.size()) << shortError;
+        const DiskExtent& first = extents.at("\\\\.\\PHYSICALDRIVE1");
+        EXPECT_EQ(1u, first.diskNumber);
+        EXPECT_EQ(Offset(8), first.startingOffset);
+        EXPECT_EQ(4 * kSector, first.extentLength);
+        EXPECT_EQ(Offset(16), extents.at("\\\\.\\PHYSICALDRIVE0").startingOffset);
+        EXPECT_EQ(0, strata_sim::OpenHandleCount());
+    }
 }
 
 TEST_F(DynamicLayout, FailuresGiveNoExtentsAndALogLine) {

@@ -21,14 +21,19 @@ namespace {
 
 const std::uint32_t kSectorSize = 512;
 
-// An image file is no drive: it has no geometry to ask. Everything else goes
-// through the platform's C run-time access, unchanged.
+// An image file is no drive: it has no geometry to ask, but a file size,
+// found by seeking to its end. Everything else goes through the platform's
+// C run-time access, unchanged.
 class ImageOnPlatformAccess : public PlatformDiskAccess {
 public:
     DriveSize QueryDrive(const std::string&) override {
         DriveSize size;
         size.bytesPerSector = kSectorSize;
         return size;
+    }
+    std::uint64_t EndOf(int file) override {
+        const __int64 end = _lseeki64(file, 0, SEEK_END);
+        return end > 0 ? static_cast<std::uint64_t>(end) : 0;
     }
 };
 
@@ -132,7 +137,7 @@ TEST_F(FixtureImagesOnWindows, EveryImageDecodesToTheGroupTheFactsDescribe) {
         EXPECT_EQ(disk["guid"], parser.GetDiskGuid(strata_test::FixtureImage(disk["device"])));
     }
 
-    const LDMDataBase& database = databases.begin()->second;
+    const LDMDataBase& database = *databases.begin()->second;
     ASSERT_EQ(1u, database.diskGroups.size());
     EXPECT_EQ(group["name"], Field(database.diskGroups.begin()->second, "Name"));
     EXPECT_EQ(group["disks"].size(), database.disks.size());
@@ -175,8 +180,8 @@ TEST_F(FixtureImagesOnWindows, TheRunTimeReachesAreasPastFourGiB) {
     ASSERT_EQ(1u, expected.size());
     ASSERT_EQ(1u, read.size());
     EXPECT_EQ(expected.begin()->first, read.begin()->first);
-    const LDMDataBase& want = expected.begin()->second;
-    const LDMDataBase& got = read.begin()->second;
+    const LDMDataBase& want = *expected.begin()->second;
+    const LDMDataBase& got = *read.begin()->second;
     EXPECT_FALSE(got.volumes.empty());
     EXPECT_EQ(want.volumes, got.volumes);
     EXPECT_EQ(want.partitions, got.partitions);
