@@ -25,6 +25,11 @@ void* Allocate(std::size_t size) noexcept {
     return size > kRefusedRequest ? nullptr : std::malloc(size == 0 ? 1 : size);
 }
 
+// Frees what Allocate gave. Called through a pointer the compiler cannot
+// see through, so that it does not pair the free with the operator new
+// that this file replaces.
+void (*volatile const Release)(void*) = std::free;
+
 }  // namespace
 
 void* operator new(std::size_t size) {
@@ -34,12 +39,12 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete[](void* block) noexcept { Release(block); }
+void operator delete(void* block, std::size_t) noexcept { Release(block); }
+void operator delete[](void* block, std::size_t) noexcept { Release(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }
 
 namespace {
 
