@@ -1,44 +1,20 @@
 // The strata-host program, run as a separate process with the fake plug-in
 // module (fixed answers) or with modules that cannot serve.
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using RunResult = strata_test::ProgramRun;
 
 const std::string kBin = STRATA_BIN_DIR;
 const std::string kFakePlugin = "--plugin " + kBin + "/fake.pi.so";
 
-RunResult RunHost(const std::string& arguments) {
-    const std::string errFile = testing::TempDir() + "strata-host-" + std::to_string(getpid()) + ".err";
-    const std::string command = kBin + "/strata-host " + arguments + " 2>" + errFile;
-    RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t length;
-    while ((length = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, length);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    std::stringstream text;
-    text << err.rdbuf();
-    result.err = text.str();
-    std::remove(errFile.c_str());
-    return result;
-}
+RunResult RunHost(const std::string& arguments) { return strata_test::RunProgram(kBin + "/strata-host " + arguments); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -160,3 +136,4 @@ TEST_F(HostProgramTest, AMissingMachineFileIsReported) {
 }
 
 }  // namespace
+
