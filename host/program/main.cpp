@@ -7,6 +7,8 @@
 #include "host/program/HostReport.h"
 #include "host/program/TerminalWidth.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #ifndef _WIN32
@@ -48,6 +50,16 @@ void WriteReport(const telva_host::HostOptions& options, const telva_host::HostR
     }
 }
 
+// A report that never reached its reader (a full disk, a closed output) is
+// a failure, not an empty success. errno, from the write that failed, says why.
+bool ReportWritten() {
+    std::cout.flush();
+    if (std::cout) return true;
+    std::cerr << "strata-host: cannot write the report" << (errno != 0 ? std::string(": ") + std::strerror(errno) : "")
+              << "\n";
+    return false;
+}
+
 int Run(const telva_host::HostOptions& options) {
     telva_host::CoreLogger::Instance().SetEchoLevel(options.logLevel);
     if (!options.machineFile.empty() && !LoadMachine(options.machineFile)) return kExitFailure;
@@ -83,9 +95,11 @@ int Run(const telva_host::HostOptions& options) {
         std::cerr << "strata-host: the query failed with an unknown exception\n";
         status = kExitFailure;
     }
+    errno = 0;
     WriteReport(options, telva_host::CollectReport(session, plugin, options.classes));
+    const bool written = ReportWritten();
     telva_host::PluginRegistry::Instance().ReleaseAll();
-    return status;
+    return written ? status : kExitFailure;
 }
 
 }  // namespace

@@ -135,5 +135,12 @@ TEST_F(HostProgramTest, AMissingMachineFileIsReported) {
     EXPECT_TRUE(Contains(result.err, "cannot load machine /nonexistent/machine.json")) << result.err;
 }
 
-}  // namespace
+TEST_F(HostProgramTest, AReportThatCannotBeWrittenFailsTheRun) {
+    for (const char* output : {">/dev/full", ">&-"}) {
+        RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 " + output);
+        EXPECT_EQ(1, result.exitCode) << output;
+        EXPECT_TRUE(Contains(result.err, "strata-host: cannot write the report")) << output << ": " << result.err;
+    }
+}
 
+}  // namespace
