@@ -3,6 +3,8 @@
 #include "host/HostSession.h"
 #include "host/PluginModule.h"
 #include "host/PluginRegistry.h"
+#include "host/core/Schema.h"
+#include "host/program/ClassListCheck.h"
 #include "host/program/HostOptions.h"
 #include "host/program/HostReport.h"
 #include "host/program/TerminalWidth.h"
@@ -62,6 +64,9 @@ bool ReportWritten() {
 
 int Run(const telva_host::HostOptions& options) {
     telva_host::CoreLogger::Instance().SetEchoLevel(options.logLevel);
+    for (const std::string& warning : telva_host::ClassListWarnings(options.classes, telva_host::Schema::Builtin())) {
+        std::cerr << "strata-host: warning: --classes: " << warning << "\n";
+    }
     if (!options.machineFile.empty() && !LoadMachine(options.machineFile)) return kExitFailure;
 
     const std::string pluginPath = options.pluginPath.empty()

@@ -143,4 +143,23 @@ TEST_F(HostProgramTest, AReportThatCannotBeWrittenFailsTheRun) {
     }
 }
 
+TEST_F(HostProgramTest, UnknownAndRepeatedClassNamesAreWarnedAboutAndStillSent) {
+    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 "
+                               "--classes Junk,orva_diskdrive,ORVA_TapeDrive,ORVA_TapeDrive");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_EQ("strata-host: warning: --classes: Junk is not a class of the schema; it is sent as given\n"
+              "strata-host: warning: --classes: orva_diskdrive is not a class of the schema (class names are "
+              "case-sensitive: ORVA_DiskDrive); it is sent as given\n"
+              "strata-host: warning: --classes: ORVA_TapeDrive is listed 2 times; it is queried each time\n",
+              result.err);
+    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
+    std::vector<std::string> served;
+    for (const auto& line : report["log"]) {
+        if (line["level"] == 3) served.push_back(line["text"]);
+    }
+    EXPECT_EQ((std::vector<std::string>{"serving Junk", "serving orva_diskdrive", "serving ORVA_TapeDrive",
+                                        "serving ORVA_TapeDrive"}),
+              served);
+}
+
 }  // namespace
