@@ -8,9 +8,7 @@
 #include "platform/sim/LayoutDecoder.h"
 #include "platform/sim/PathNames.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <stdexcept>
 
@@ -104,7 +102,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
     ImageFile image;
     if (!device.image.empty()) {
         if (!image.Open(device.image)) {
-            throw Bad(label + ": cannot open image " + device.image + ": " + std::strerror(errno));
+            throw Bad(label + ": cannot open image " + device.image + ": " + image.Error());
         }
         if (!device.length) device.length = image.Size();
     }
