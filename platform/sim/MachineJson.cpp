@@ -187,8 +187,8 @@ Volume ReadVolume(JsonObject o) {
     for (JsonObject& e : o.Objects("extents")) {
         DiskExtentSpec extent;
         extent.diskNumber = static_cast<std::uint32_t>(e.Unsigned("disk", kMaxU32).value_or(0));
-        extent.startingOffset = e.Signed("offset").value_or(0);
-        extent.length = e.Signed("length").value_or(0);
+        extent.startingOffset = e.Signed("offset", 0).value_or(0);
+        extent.length = e.Signed("length", 0).value_or(0);
         e.Finish();
         v.extents.push_back(extent);
     }

@@ -55,6 +55,7 @@ private:
     void FillDevice(Device& device, std::size_t index);
     void FillVolume(Volume& volume, std::size_t index);
     void IndexMountPaths();
+    void CheckMountCycles() const;
     void CheckFailures() const;
 
     Machine machine_;

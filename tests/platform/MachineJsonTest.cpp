@@ -218,3 +218,41 @@ TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
         }
     }
 }
+
+TEST_F(MachineJson, ExtentsAndMountFoldersThatCannotExistAreRefused) {
+    const std::string c = R"({"roots": ["C:\\"]})";
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": -1048576, "length": 1}]}]})",
+         "machine.volumes[0].extents[0].offset"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": -1048576}]}]})",
+         "machine.volumes[0].extents[0].length"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 9223372036854775807, "length": 1}]}]})",
+         "extent 0 ends past"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": 5000000000000000000},
+                                      {"disk": 1, "offset": 0, "length": 5000000000000000000}]}]})",
+         "extents are longer than"},
+        {R"({"volumes": [)" + c + R"(, {"roots": ["D:\\"], "mountFolders": ["C:\\d\\"]},
+                          {"mountFolders": ["D:\\e\\"]}]})",
+         ""},
+        {R"({"volumes": [{"roots": ["C:\\"], "mountFolders": ["C:\\self\\"]}]})", "mounted inside itself"},
+        {R"({"volumes": [{"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\",
+                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\a\\"]},
+                         {"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\",
+                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\b\\"]}]})",
+         "mounted inside itself"},
+    };
+    for (const auto& [json, reason] : cases) {
+        const std::string error = LoadError(json);
+        if (reason.empty()) {
+            EXPECT_EQ(error, "") << json;
+        } else {
+            EXPECT_NE(error.find(reason), std::string::npos) << json << "\n" << error;
+        }
+    }
+    // Machines built in code get the same checks.
+    Machine machine;
+    Volume volume;
+    volume.extents = {DiskExtentSpec{0, -1048576, 1048576}};
+    machine.volumes.push_back(volume);
+    EXPECT_THROW(SetMachine(machine), std::runtime_error);
+}
