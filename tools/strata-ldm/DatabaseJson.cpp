@@ -47,4 +47,8 @@ nlohmann::ordered_json DatabasesToJson(const strata_col::DiskDatabaseMap& databa
     return out;
 }
 
+std::string JsonText(const nlohmann::ordered_json& json) {
+    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 }  // namespace strata_tools
