@@ -173,4 +173,47 @@ TEST_F(StrataLdmCommand, OutputThatCannotBeWrittenFailsTheRun) {
     }
 }
 
+TEST_F(StrataLdmCommand, WritingNeverLeavesAPartialImageNorItsFolder) {
+    // More volumes than a 64-sector database area holds: the failure comes
+    // after the image file was begun.
+    json crowded = OneDiskGroup("Crowded-Dg0");
+    crowded["configSectors"] = 64;
+    for (int i = 0; i < 150; ++i) {
+        crowded["volumes"].push_back({{"name", "V" + std::to_string(i)},
+                                      {"partitions", {{{"disk", "Disk1"}, {"start", 100 + i}, {"size", 1}}}}});
+    }
+    std::ofstream(folder.File("crowded.json")) << crowded.dump();
+    std::ofstream(folder.File("old.img")) << "old";
+    const strata_test::ProgramRun crowdedRun =
+        strata_test::RunProgram(kTool + " write " + folder.File("crowded.json") + " " + folder.File("old.img"));
+    EXPECT_EQ(1, crowdedRun.exitCode);
+    EXPECT_TRUE(Contains(crowdedRun.err, "too small for the records")) << crowdedRun.err;
+    std::ifstream old(folder.File("old.img"));
+    EXPECT_EQ("old", std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()));
+
+    json escaping = OneDiskGroup("Escape-Dg0");
+    escaping["disks"][0]["image"] = "../escaped.img";
+    std::ofstream(folder.File("escape.json")) << escaping.dump();
+    std::filesystem::create_directory(folder.File("out"));
+    const strata_test::ProgramRun escapeRun =
+        strata_test::RunProgram(kTool + " write-all " + folder.File("escape.json") + " " + folder.File("out"));
+    EXPECT_EQ(1, escapeRun.exitCode);
+    EXPECT_TRUE(Contains(escapeRun.err, "escape.json: disks[0].image must name a file inside the target folder"))
+        << escapeRun.err;
+
+    ASSERT_EQ(0, mkfifo(folder.File("pipe.json").c_str(), 0600));
+    const strata_test::ProgramRun pipeRun =
+        strata_test::RunProgram("timeout 60 " + kTool + " write-all " + folder.File("pipe.json") + " " + folder.File("out"));
+    EXPECT_EQ(1, pipeRun.exitCode);
+    EXPECT_TRUE(Contains(pipeRun.err, "pipe.json: not a regular file")) << pipeRun.err;
+
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::string>{"crowded.json", "escape.json", "old.img", "out", "pipe.json"}), left);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.File("out")));
+}
+
 }  // namespace

@@ -10,7 +10,8 @@
 
 namespace strata_tools {
 
-// The description in the file; throws std::runtime_error naming the file.
+// The description in the file; throws std::runtime_error naming the file
+// and the faulty key. Only a regular file of at most 16 MiB is read.
 GroupDescription LoadGroupDescription(const std::string& path);
 
 // `write DESCRIPTION OUT [DISK]`; exit status, 2 for a bad command line.
