@@ -172,6 +172,9 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
     group.guid = groupKeys.Text("guid", GuidFromName("group:" + group.name));
     group.diskSetGuid = groupKeys.Text("diskSetGuid", GuidFromName("diskset:" + group.name));
     group.version = static_cast<int>(groupKeys.Number("version", 4, 255));
+    // Object IDs are written as var-nums of up to 8 bytes; room is left for
+    // every record after the first.
+    group.firstObjectId = groupKeys.Number("firstObjectId", 0x401, 0xFFFFFFFFull);
     if (group.version != 3 && group.version != 4) groupKeys.Fail("version", "must be 3 or 4");
 
     if (!top.Has("disks") || !top.Get("disks").is_array() || top.Get("disks").empty()) {
