@@ -198,6 +198,7 @@ TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
         {"/disks/0/image", "../escaped.img", "disks[0].image must name a file inside the target folder"},
         {"/disks/0/image", "/tmp/escaped.img", "disks[0].image must name a file inside the target folder"},
         {"/disks/0", 7, "disks[0] must be a JSON object"},
+        {"/volumes/0/name", std::string(300, 'V'), "volumes[0].name must be at most 255 characters long"},
     };
     for (const auto& c : hostile) {
         json description = good;

@@ -19,6 +19,8 @@ namespace {
 const std::uint64_t kMaxOffset = 0x7FFFFFFFFFFFFFFFull;
 // The database area is built in memory; Windows makes it 1 MiB.
 const std::uint64_t kMaxConfigBytes = std::uint64_t(64) << 20;
+const std::size_t kMaxPathLength = 4096;
+const std::size_t kMaxHexDigits = 2 * 255;  // a var-num holds up to 255 bytes
 
 // The keys of one JSON object of a description; errors name each key by its
 // place (disks[1].dataStart).
@@ -40,10 +42,14 @@ public:
     bool Has(const char* key) const { return object_.contains(key); }
     const nlohmann::json& Get(const char* key) const { return object_.at(key); }
 
-    std::string Text(const char* key, const std::string& fallback) const {
+    // Names are stored with a one-byte length; longer texts are refused
+    // before they reach a record or a message.
+    std::string Text(const char* key, const std::string& fallback, std::size_t maxLength = 255) const {
         if (!Has(key)) return fallback;
         if (!Get(key).is_string()) Fail(key, "must be a text");
-        return Get(key).get<std::string>();
+        const std::string& text = Get(key).get_ref<const std::string&>();
+        if (text.size() > maxLength) Fail(key, "must be at most " + std::to_string(maxLength) + " characters long");
+        return text;
     }
 
     std::uint64_t Number(const char* key, std::uint64_t fallback, std::uint64_t max = kMaxOffset) const {
@@ -186,7 +192,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
         disk.name = keys.Text("name", "Disk" + std::to_string(group.disks.size() + 1));
         disk.guid = keys.Text("guid", GuidFromName("disk:" + group.name + disk.name));
         disk.alternateName = keys.Text("alternateName", "");
-        disk.image = keys.Text("image", disk.name + ".img");
+        disk.image = keys.Text("image", disk.name + ".img", kMaxPathLength);
         if (!StaysInFolder(disk.image)) keys.Fail("image", "must name a file inside the target folder");
         disk.style = ParseStyle(keys.Text("style", style));
         disk.sectors = keys.Number("sectors", diskSectors, maxSectors);
@@ -211,9 +217,9 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
         volume.partitionType = static_cast<unsigned char>(keys.Number("partitionType", 0x07, 0xFF));
         volume.guid = keys.Text("guid", GuidFromName("volume:" + group.name + volume.name));
         volume.stripeSize = keys.Number("stripeSize", 128, maxSectors);
-        volume.id1 = keys.Text("id1", "");
-        volume.id2 = keys.Text("id2", "");
-        volume.childSize = keys.Text("childSize", "");
+        volume.id1 = keys.Text("id1", "", kMaxHexDigits);
+        volume.id2 = keys.Text("id2", "", kMaxHexDigits);
+        volume.childSize = keys.Text("childSize", "", kMaxHexDigits);
         if (!keys.Has("partitions") || !keys.Get("partitions").is_array() || keys.Get("partitions").empty()) {
             throw std::runtime_error("volume \"" + volume.name + "\" needs its partitions");
         }
