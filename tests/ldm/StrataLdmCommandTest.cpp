@@ -139,19 +139,24 @@ TEST_F(StrataLdmCommand, EveryImageNotDecodedIsNamedWithItsReasonAndTheOthersAre
 }
 
 TEST_F(StrataLdmCommand, APartialDatabaseIsPrintedWithWhatItLacks) {
-    const std::string path = WriteImage(OneDiskGroup("Partial-Dg0"), "partial.img");
-    // Blank the type byte of the disk record: its partition then names a disk the database lacks.
+    json group = OneDiskGroup("Partial-Dg0");
+    group["disks"].push_back({{"name", "Disk2"}});
+    const std::string path = WriteImage(group, "partial.img");
+    // Blank the type byte of this disk's record (the first disk record): its
+    // partition then names a disk the database lacks; Disk2's record stays.
     std::ifstream in(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    for (std::uint64_t at = AreaStart() + 18 * kSector; at + kVblkSize <= bytes.size(); at += kVblkSize) {
-        if (bytes[at + kVblkTypeOffset] == char(kTypeDiskV4)) Patch(path, at + kVblkTypeOffset, {0});
-    }
+    std::uint64_t at = AreaStart() + 18 * kSector;
+    while (at + kVblkSize <= bytes.size() && bytes[at + kVblkTypeOffset] != char(kTypeDiskV4)) at += kVblkSize;
+    Patch(path, at + kVblkTypeOffset, {0});
     const strata_test::ProgramRun run = Dump(path);
     EXPECT_EQ(0, run.exitCode);
     EXPECT_TRUE(Contains(run.err, path + ": partial database: no disk record of this disk")) << run.err;
     EXPECT_TRUE(Contains(run.err, path + ": partial database: 1 partition record names a disk record that is missing"))
         << run.err;
-    EXPECT_EQ(1u, json::parse(run.out).at(guids["partial.img"]).at("partitions").size());
+    const json dumped = json::parse(run.out).at(guids["partial.img"]);
+    EXPECT_EQ(1u, dumped.at("disks").size());
+    EXPECT_EQ(1u, dumped.at("partitions").size());
 }
 
 TEST_F(StrataLdmCommand, SectorSizesOutsideTheRangeAreRefused) {
