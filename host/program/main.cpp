@@ -3,10 +3,14 @@
 #include "host/HostSession.h"
 #include "host/PluginModule.h"
 #include "host/PluginRegistry.h"
+#include "host/core/Schema.h"
+#include "host/program/ClassListCheck.h"
 #include "host/program/HostOptions.h"
 #include "host/program/HostReport.h"
 #include "host/program/TerminalWidth.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #ifndef _WIN32
@@ -48,8 +52,21 @@ void WriteReport(const telva_host::HostOptions& options, const telva_host::HostR
     }
 }
 
+// A report that never reached its reader (a full disk, a closed output) is
+// a failure, not an empty success. errno, from the write that failed, says why.
+bool ReportWritten() {
+    std::cout.flush();
+    if (std::cout) return true;
+    std::cerr << "strata-host: cannot write the report" << (errno != 0 ? std::string(": ") + std::strerror(errno) : "")
+              << "\n";
+    return false;
+}
+
 int Run(const telva_host::HostOptions& options) {
     telva_host::CoreLogger::Instance().SetEchoLevel(options.logLevel);
+    for (const std::string& warning : telva_host::ClassListWarnings(options.classes, telva_host::Schema::Builtin())) {
+        std::cerr << "strata-host: warning: --classes: " << warning << "\n";
+    }
     if (!options.machineFile.empty() && !LoadMachine(options.machineFile)) return kExitFailure;
 
     const std::string pluginPath = options.pluginPath.empty()
@@ -83,9 +100,11 @@ int Run(const telva_host::HostOptions& options) {
         std::cerr << "strata-host: the query failed with an unknown exception\n";
         status = kExitFailure;
     }
+    errno = 0;
     WriteReport(options, telva_host::CollectReport(session, plugin, options.classes));
+    const bool written = ReportWritten();
     telva_host::PluginRegistry::Instance().ReleaseAll();
-    return status;
+    return written ? status : kExitFailure;
 }
 
 }  // namespace

@@ -129,8 +129,12 @@ bool ReadEntries(const SectorSource& source, const GptHeader& header, DriveLayou
             return false;
         }
         if (IsZeroGuid(entry.gptType)) continue;  // unused slots are not listed
+        if (start > end || end >= source.SectorCount()) {
+            reason = "has a partition entry outside the drive";
+            return false;
+        }
         entry.startingOffset = static_cast<std::int64_t>(start * source.bytesPerSector);
-        entry.length = end >= start ? static_cast<std::int64_t>((end - start + 1) * source.bytesPerSector) : 0;
+        entry.length = static_cast<std::int64_t>((end - start + 1) * source.bytesPerSector);
         for (std::size_t c = 0; c < kNameChars; ++c) {
             std::uint16_t unit = 0;
             if (!e.U16(kName + 2 * c, unit) || unit == 0) break;

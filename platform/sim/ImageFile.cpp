@@ -12,24 +12,32 @@ ImageFile::~ImageFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+bool ImageFile::Refuse(const std::string& why) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    error_ = why;
+    return false;
+}
+
 bool ImageFile::Open(const std::string& path) {
     if (fd_ >= 0) ::close(fd_);
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    error_.clear();
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return Refuse(std::strerror(errno));
     struct stat info;
-    int error = 0;
-    if (::fstat(fd_, &info) != 0) {
-        error = errno;
-    } else if (!S_ISREG(info.st_mode)) {
-        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;  // images are plain files
+    if (::fstat(fd_, &info) != 0) return Refuse(std::strerror(errno));
+    if (S_ISREG(info.st_mode)) {
+        size_ = info.st_size;
+    } else if (S_ISBLK(info.st_mode)) {
+        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        if (end < 0) return Refuse(std::strerror(errno));
+        size_ = end;
+    } else {
+        return Refuse("not a regular file or block device");
     }
-    if (error != 0) {
-        ::close(fd_);
-        fd_ = -1;
-        errno = error;
-        return false;
-    }
-    size_ = info.st_size;
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) return Refuse(std::strerror(errno));
     return true;
 }
 

@@ -71,10 +71,17 @@ void JsonObject::Fail(const std::string& key, const std::string& problem) const 
     throw std::runtime_error("machine description: " + WhereOf(key) + " " + problem);
 }
 
-std::optional<std::string> JsonObject::Text(const std::string& key) {
+namespace {
+std::string LongerThan(std::size_t maxLength) {
+    return "is longer than " + std::to_string(maxLength) + " characters";
+}
+}  // namespace
+
+std::optional<std::string> JsonObject::Text(const std::string& key, std::size_t maxLength) {
     const nlohmann::json* v = Get(key);
     if (v == nullptr) return std::nullopt;
     if (!v->is_string()) Fail(key, "must be a text");
+    if (v->get_ref<const std::string&>().size() > maxLength) Fail(key, LongerThan(maxLength));
     return v->get<std::string>();
 }
 
@@ -122,6 +129,7 @@ std::vector<std::string> JsonObject::TextList(const std::string& key) {
     if (!v->is_array()) Fail(key, "must be a list of texts");
     for (const nlohmann::json& element : *v) {
         if (!element.is_string()) Fail(key, "must be a list of texts");
+        if (element.get_ref<const std::string&>().size() > kMaxTextLength) Fail(key, LongerThan(kMaxTextLength));
         texts.push_back(element.get<std::string>());
     }
     return texts;

@@ -14,6 +14,10 @@
 
 namespace strata_sim {
 
+// The longest text a description may hold: the longest path Windows takes.
+// Texts reach every instance (the machine name does), so they are bounded.
+const std::size_t kMaxTextLength = 32767;
+
 class JsonObject {
 public:
     // where: the object's place in the description, e.g. devices[2].geometry.
@@ -26,7 +30,7 @@ public:
     // The value of a key, marking it read; null when absent.
     const nlohmann::json* Get(const std::string& key);
 
-    std::optional<std::string> Text(const std::string& key);
+    std::optional<std::string> Text(const std::string& key, std::size_t maxLength = kMaxTextLength);
     std::optional<bool> Bool(const std::string& key);
     // Integers are JSON numbers or texts in decimal or 0x-hexadecimal.
     std::optional<std::uint64_t> Unsigned(const std::string& key, std::uint64_t max = UINT64_MAX);

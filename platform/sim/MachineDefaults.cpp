@@ -8,9 +8,7 @@
 #include "platform/sim/LayoutDecoder.h"
 #include "platform/sim/PathNames.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <stdexcept>
 
@@ -76,6 +74,31 @@ std::string VolumeLabel(const Volume& volume, std::size_t index) {
     return "volume " + std::to_string(index) + " (" + volume.guidName + ")";
 }
 
+const std::int64_t kMaxOffset = INT64_MAX;
+
+// Offsets and lengths on a disk are byte counts: never negative, and the end
+// of each piece, and of all a volume's pieces together, must fit 64 bits.
+void CheckExtents(const std::vector<DiskExtentSpec>& extents, const std::string& label) {
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < extents.size(); ++i) {
+        const DiskExtentSpec& extent = extents[i];
+        const std::string name = label + ": extent " + std::to_string(i);
+        if (extent.startingOffset < 0 || extent.length < 0) throw Bad(name + " has a negative offset or length");
+        if (extent.length > kMaxOffset - extent.startingOffset) throw Bad(name + " ends past 2^63 - 1 bytes");
+        if (extent.length > kMaxOffset - total) throw Bad(label + ": the extents are longer than 2^63 - 1 bytes");
+        total += extent.length;
+    }
+}
+
+void CheckPartitions(const DriveLayout& layout, const std::string& label) {
+    for (std::size_t i = 0; i < layout.partitions.size(); ++i) {
+        const PartitionEntry& entry = layout.partitions[i];
+        const std::string name = label + ": partition " + std::to_string(i);
+        if (entry.startingOffset < 0 || entry.length < 0) throw Bad(name + " has a negative offset or length");
+        if (entry.length > kMaxOffset - entry.startingOffset) throw Bad(name + " ends past 2^63 - 1 bytes");
+    }
+}
+
 std::string MadeUpVolumeName(std::size_t index) {
     char name[64];
     std::snprintf(name, sizeof(name), "\\\\?\\Volume{5354524b-0000-0000-0000-%012zx}\\", index + 1);
@@ -111,7 +134,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
     ImageFile image;
     if (!device.image.empty()) {
         if (!image.Open(device.image)) {
-            throw Bad(label + ": cannot open image " + device.image + ": " + std::strerror(errno));
+            throw Bad(label + ": cannot open image " + device.image + ": " + image.Error());
         }
         if (!device.length) device.length = image.Size();
     }
@@ -126,6 +149,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
         }
     }
     if (*device.length < 0) throw Bad(label + ": negative length");
+    if (g.cylinders && *g.cylinders < 0) throw Bad(label + ": negative cylinder count");
     if (!g.cylinders) {
         const std::int64_t cylinderBytes =
             static_cast<std::int64_t>(*g.tracksPerCylinder) * *g.sectorsPerTrack * sectorSize;
@@ -140,6 +164,7 @@ void PreparedMachine::FillDevice(Device& device, std::size_t index) {
         }
     }
 
+    if (device.layout) CheckPartitions(*device.layout, label);  // a decoded layout is checked as it is read
     if (!device.layout) {
         SectorSource source;
         source.image = image.IsOpen() ? &image : nullptr;
@@ -171,6 +196,7 @@ void PreparedMachine::FillVolume(Volume& volume, std::size_t index) {
             throw Bad(label + ": mount folder " + folder + " must end with a backslash");
         }
     }
+    CheckExtents(volume.extents, label);
     if (volume.driveType > DRIVE_RAMDISK) throw Bad(label + ": drive type " + std::to_string(volume.driveType));
     CheckShortBufferError(volume.shortBufferError, label);
     const bool deviceTypeGiven = volume.deviceType.has_value();
@@ -187,10 +213,11 @@ void PreparedMachine::FillVolume(Volume& volume, std::size_t index) {
     if (!volume.mediaPresent) volume.mediaPresent = disk ? disk->mediaPresent : true;
     if (!volume.length) {
         std::int64_t sum = 0;
-        for (const DiskExtentSpec& extent : volume.extents) sum += extent.length;
+        for (const DiskExtentSpec& extent : volume.extents) sum += extent.length;  // bounded by CheckExtents
         if (volume.extents.empty() && disk != nullptr && *volume.mediaPresent) sum = *disk->length;
         volume.length = sum;
     }
+    if (*volume.length < 0) throw Bad(label + ": negative length");
     if (!volume.totalBytes) volume.totalBytes = static_cast<std::uint64_t>(*volume.length);
     if (!volume.totalFreeBytes) volume.totalFreeBytes = volume.freeBytes;
     if (!volume.fileSystemFlags) {
@@ -236,6 +263,7 @@ PreparedMachine::PreparedMachine(const Machine& machine) : machine_(machine) {
     IndexDeviceNames();
     for (std::size_t i = 0; i < machine_.volumes.size(); ++i) FillVolume(machine_.volumes[i], i);
     IndexMountPaths();
+    CheckMountCycles();
     CheckFailures();
 }
 

@@ -1,10 +1,9 @@
 // Machine descriptions in JSON, read into the same model tests build in code.
+#include "platform/sim/DescriptionFile.h"
 #include "platform/sim/Guid.h"
 #include "platform/sim/JsonObject.h"
 #include "platform/sim/SimMachine.h"
 
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace strata_sim {
@@ -37,6 +36,8 @@ const NamedValue kControlCodes[] = {
 };
 
 const std::uint64_t kMaxU32 = UINT32_MAX;
+// The computer name goes into every instance the plug-in reports.
+const std::size_t kMaxMachineNameLength = 255;
 
 // A number, or one of the names of the table.
 template <std::size_t N>
@@ -187,8 +188,8 @@ Volume ReadVolume(JsonObject o) {
     for (JsonObject& e : o.Objects("extents")) {
         DiskExtentSpec extent;
         extent.diskNumber = static_cast<std::uint32_t>(e.Unsigned("disk", kMaxU32).value_or(0));
-        extent.startingOffset = e.Signed("offset").value_or(0);
-        extent.length = e.Signed("length").value_or(0);
+        extent.startingOffset = e.Signed("offset", 0).value_or(0);
+        extent.length = e.Signed("length", 0).value_or(0);
         e.Finish();
         v.extents.push_back(extent);
     }
@@ -219,7 +220,7 @@ Failure ReadFailure(JsonObject o) {
 Machine ReadMachine(const nlohmann::json& document, const std::string& baseDir) {
     JsonObject o(document, "machine");
     Machine m;
-    m.name = o.Text("name").value_or(m.name);
+    m.name = o.Text("name", kMaxMachineNameLength).value_or(m.name);
     m.systemDirectory = o.Text("systemDirectory").value_or(m.systemDirectory);
     m.windowsDirectory = o.Text("windowsDirectory").value_or(m.windowsDirectory);
     for (JsonObject& d : o.Objects("devices")) m.devices.push_back(ReadDevice(d, baseDir));
@@ -242,14 +243,10 @@ void LoadMachineJson(const std::string& jsonText, const std::string& baseDir) {
 }
 
 void LoadMachineFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw std::runtime_error("cannot read machine description " + path);
-    std::stringstream text;
-    text << file.rdbuf();
     const std::size_t slash = path.find_last_of('/');
     const std::string baseDir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     try {
-        LoadMachineJson(text.str(), baseDir);
+        LoadMachineJson(ReadDescriptionFile(path), baseDir);
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(path + ": " + e.what());
     }

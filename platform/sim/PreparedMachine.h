@@ -60,6 +60,7 @@ private:
     void FillVolume(Volume& volume, std::size_t index);
     void IndexDeviceNames();
     void IndexMountPaths();
+    void CheckMountCycles() const;
     void CheckFailures() const;
     // The longest mount path no longer than `longest` characters that
     // begins `upperPath` (upper case).

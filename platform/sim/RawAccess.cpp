@@ -122,7 +122,7 @@ STRATA_SIM_API int _open(const char* path, int flags, ...) {
     if (!d.image.empty()) {
         file.image = std::make_shared<ImageFile>();
         if (!file.image->Open(d.image)) {
-            std::fprintf(stderr, "strata-sim: cannot open image %s: %s\n", d.image.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "strata-sim: cannot open image %s: %s\n", d.image.c_str(), file.image->Error().c_str());
             return CrtFail(ERROR_GEN_FAILURE, -1);
         }
     }

@@ -1,44 +1,20 @@
 // The strata-host program, run as a separate process with the fake plug-in
 // module (fixed answers) or with modules that cannot serve.
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using RunResult = strata_test::ProgramRun;
 
 const std::string kBin = STRATA_BIN_DIR;
 const std::string kFakePlugin = "--plugin " + kBin + "/fake.pi.so";
 
-RunResult RunHost(const std::string& arguments) {
-    const std::string errFile = testing::TempDir() + "strata-host-" + std::to_string(getpid()) + ".err";
-    const std::string command = kBin + "/strata-host " + arguments + " 2>" + errFile;
-    RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t length;
-    while ((length = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, length);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    std::stringstream text;
-    text << err.rdbuf();
-    result.err = text.str();
-    std::remove(errFile.c_str());
-    return result;
-}
+RunResult RunHost(const std::string& arguments) { return strata_test::RunProgram(kBin + "/strata-host " + arguments); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -157,6 +133,33 @@ TEST_F(HostProgramTest, AMissingMachineFileIsReported) {
     RunResult result = RunHost(kFakePlugin + " --machine /nonexistent/machine.json");
     EXPECT_EQ(1, result.exitCode);
     EXPECT_TRUE(Contains(result.err, "cannot load machine /nonexistent/machine.json")) << result.err;
+}
+
+TEST_F(HostProgramTest, AReportThatCannotBeWrittenFailsTheRun) {
+    for (const char* output : {">/dev/full", ">&-"}) {
+        RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 " + output);
+        EXPECT_EQ(1, result.exitCode) << output;
+        EXPECT_TRUE(Contains(result.err, "strata-host: cannot write the report")) << output << ": " << result.err;
+    }
+}
+
+TEST_F(HostProgramTest, UnknownAndRepeatedClassNamesAreWarnedAboutAndStillSent) {
+    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 "
+                               "--classes Junk,orva_diskdrive,ORVA_TapeDrive,ORVA_TapeDrive");
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_EQ("strata-host: warning: --classes: Junk is not a class of the schema; it is sent as given\n"
+              "strata-host: warning: --classes: orva_diskdrive is not a class of the schema (class names are "
+              "case-sensitive: ORVA_DiskDrive); it is sent as given\n"
+              "strata-host: warning: --classes: ORVA_TapeDrive is listed 2 times; it is queried each time\n",
+              result.err);
+    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
+    std::vector<std::string> served;
+    for (const auto& line : report["log"]) {
+        if (line["level"] == 3) served.push_back(line["text"]);
+    }
+    EXPECT_EQ((std::vector<std::string>{"serving Junk", "serving orva_diskdrive", "serving ORVA_TapeDrive",
+                                        "serving ORVA_TapeDrive"}),
+              served);
 }
 
 }  // namespace

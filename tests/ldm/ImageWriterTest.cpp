@@ -182,6 +182,30 @@ TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
     json gptTooBig = gpt;
     gptTooBig["volumes"][0]["partitions"][0]["size"] = 102400 - 6144 - 32;  // one more than fits
     refused(gptTooBig, "does not fit");
+
+    // Numbers that would wrap or be cut short, names that leave the target folder.
+    const struct {
+        const char* key;
+        json value;
+        const char* reason;
+    } hostile[] = {
+        {"/sectorSize", 4294967808ull, "sectorSize must be a power of two"},  // 2^32 + 512, not 512
+        {"/sectorSize", 1000, "sectorSize must be a power of two"},
+        {"/configSectors", 1ull << 40, "configSectors must be a number from 0 to 131072"},
+        {"/disks/0/dataStart", 18446744073709551600ull, "disks[0].dataStart must be a number"},
+        {"/volumes/0/partitions/0/start", 18446744073709551615ull, "volumes[0].partitions[0].start must be"},
+        {"/volumes/0/partitionType", 256, "volumes[0].partitionType must be a number from 0 to 255"},
+        {"/disks/0/image", "../escaped.img", "disks[0].image must name a file inside the target folder"},
+        {"/disks/0/image", "/tmp/escaped.img", "disks[0].image must name a file inside the target folder"},
+        {"/disks/0", 7, "disks[0] must be a JSON object"},
+        {"/volumes/0/name", std::string(300, 'V'), "volumes[0].name must be at most 255 characters long"},
+    };
+    for (const auto& c : hostile) {
+        json description = good;
+        description["diskSectors"] = 1ull << 41;  // room for everything
+        description[json::json_pointer(c.key)] = c.value;
+        refused(description, c.reason);
+    }
 }
 
 }  // namespace

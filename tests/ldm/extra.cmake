@@ -4,8 +4,8 @@ if(TARGET test_ldm)
   add_dependencies(test_ldm strata-ldm)
 endif()
 
-# The libFuzzer target (clang only), built on demand by tests/ldm/run-fuzz.sh:
-#   cmake --build <build> --target ldm_fuzz
+# The libFuzzer targets (clang only), built on demand by tests/ldm/run-fuzz.sh:
+#   cmake --build <build> --target ldm_fuzz description_fuzz
 find_program(STRATA_CLANGXX NAMES clang++ clang++-16 clang++-15 clang++-14)
 if(STRATA_CLANGXX AND TARGET stratasim)
   set(ldm_fuzz_sources
@@ -31,6 +31,30 @@ if(STRATA_CLANGXX AND TARGET stratasim)
     COMMENT "Building the dynamic-disk database fuzzer"
     VERBATIM)
   add_custom_target(ldm_fuzz DEPENDS ${ldm_fuzz_binary})
+
+  # The description readers: the simulated machine's, compiled in so that
+  # the fuzzer sees its coverage, and the disk-group description of strata-ldm.
+  file(GLOB description_fuzz_sim ${CMAKE_SOURCE_DIR}/platform/sim/*.cpp)
+  set(description_fuzz_sources
+    ${CMAKE_SOURCE_DIR}/tests/ldm/fuzz/DescriptionFuzzTarget.cpp
+    ${description_fuzz_sim}
+    ${CMAKE_SOURCE_DIR}/tools/strata-ldm/ByteAppender.cpp
+    ${CMAKE_SOURCE_DIR}/tools/strata-ldm/DatabaseRecords.cpp
+    ${CMAKE_SOURCE_DIR}/tools/strata-ldm/DiskImageWriter.cpp
+    ${CMAKE_SOURCE_DIR}/tools/strata-ldm/DiskPlan.cpp
+    ${CMAKE_SOURCE_DIR}/tools/strata-ldm/GptTableWriter.cpp
+    ${CMAKE_SOURCE_DIR}/tools/strata-ldm/GroupDescription.cpp)
+  file(GLOB description_fuzz_headers ${CMAKE_SOURCE_DIR}/platform/sim/*.h ${CMAKE_SOURCE_DIR}/tools/strata-ldm/*.h)
+  set(description_fuzz_binary ${CMAKE_BINARY_DIR}/bin/description_fuzz)
+  add_custom_command(
+    OUTPUT ${description_fuzz_binary}
+    COMMAND ${STRATA_CLANGXX} -std=c++17 -g -O1 -fno-omit-frame-pointer
+            -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
+            -I${CMAKE_SOURCE_DIR} ${description_fuzz_sources} -o ${description_fuzz_binary}
+    DEPENDS ${description_fuzz_sources} ${description_fuzz_headers}
+    COMMENT "Building the description fuzzer"
+    VERBATIM)
+  add_custom_target(description_fuzz DEPENDS ${description_fuzz_binary})
 endif()
 
 # Writes the fuzzer's seed corpus (used by tests/ldm/run-fuzz.sh).

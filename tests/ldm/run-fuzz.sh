@@ -1,47 +1,110 @@
 #!/usr/bin/env bash
-# Fuzzes the dynamic-disk database reader for a bounded time.
-#   tests/ldm/run-fuzz.sh [SECONDS] [BUILD_DIR]
-# The seed corpus holds the databases of the Windows-written fixture images
-# (when the build tree has them) and of images strata-ldm writes. Exits
-# non-zero when the fuzzer finds a crash, a leak or undefined behaviour.
+# Fuzzes the dynamic-disk database reader (ldm_fuzz) and the machine and
+# disk-group description readers (description_fuzz), each for a bounded time.
+#   tests/ldm/run-fuzz.sh [SECONDS] [BUILD_DIR] [TARGET...]
+# SECONDS per target (default 60); TARGETs default to both.
+#
+# Each target keeps its corpus in $STRATA_FUZZ_CORPUS/<target> (default:
+# fuzz-corpus/ at the top of the source tree, outside every build tree, not
+# committed). A run starts from that corpus and fresh seeds (the fixture
+# databases and images strata-ldm writes; the sample machines and the
+# documented descriptions), and leaves the corpus minimised. Exits non-zero
+# when the fuzzer finds a crash, a leak, undefined behaviour or a hang; the
+# input is kept in BUILD_DIR/fuzz-findings/.
+#
+# A long run, one target at a time, at low priority:
+#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build ldm_fuzz
+#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build description_fuzz
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
 build=${2:-$top/build}
+shift $(( $# < 2 ? $# : 2 ))
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(ldm_fuzz description_fuzz)
 case "$build" in /*) ;; *) build=$top/$build ;; esac
+corpora=${STRATA_FUZZ_CORPUS:-$top/fuzz-corpus}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 # The whole target list first: grep -q stopping early would break the pipe.
-targets=$(cmake --build "$build" --target help)
-if ! grep -qE '(^|\.\.\. )ldm_fuzz(:|$)' <<<"$targets"; then
+known=$(cmake --build "$build" --target help)
+if ! grep -qE '(^|\.\.\. )ldm_fuzz(:|$)' <<<"$known"; then
   echo "run-fuzz: no clang++ with libFuzzer in this build tree; skipped"
   exit 0
 fi
-cmake --build "$build" --target ldm_fuzz ldm_fuzz_seeds strata_fixtures -j2 >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/corpus" "$work/artifacts"
-shopt -s nullglob
-images=("$build"/fixtures/ldm/*.img)
-"$build/bin/ldm_fuzz_seeds" "$work/corpus" "${images[@]}"
-echo "run-fuzz: $(ls "$work/corpus" | wc -l) seeds (${#images[@]} fixture images), ${seconds}s"
-
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
-if ! "$build/bin/ldm_fuzz" -max_total_time="$seconds" -max_len=32768 -timeout=10 \
-     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/artifacts/" \
-     "$work/corpus" >"$work/log" 2>&1; then
-  tail -n 60 "$work/log"
-  for finding in "$work"/artifacts/*; do
+
+# Writes the seeds of a target into a folder.
+seed() {
+  local target=$1 into=$2
+  mkdir -p "$into"
+  if [ "$target" = ldm_fuzz ]; then
+    shopt -s nullglob
+    local images=("$build"/fixtures/ldm/*.img)
+    "$build/bin/ldm_fuzz_seeds" "$into" "${images[@]}" >/dev/null
+  else
+    cp "$top"/samples/*.json "$top"/samples/lab/*.json "$into"/
+    local readme
+    for readme in "$top/platform/sim/README.md" "$top/tools/README-strata-ldm.md"; do
+      awk -v out="$into/$(basename "$(dirname "$readme")")" \
+        '/^```json$/ { block = 1; n++; next } /^```$/ { block = 0 } block { print > (out "-" n ".json") }' "$readme"
+    done
+  fi
+}
+
+# Options of a target: longer inputs for descriptions, and their keys as a
+# dictionary.
+options() {
+  if [ "$1" = ldm_fuzz ]; then
+    echo "-max_len=32768"
+  else
+    echo "-max_len=16384 -dict=$top/tests/ldm/fuzz/description.dict"
+  fi
+}
+
+fuzz() {
+  local target=$1 corpus=$corpora/$1 log=$work/$1.log
+  cmake --build "$build" --target "$target" ldm_fuzz_seeds strata_fixtures -j2 >/dev/null
+  mkdir -p "$corpus" "$work/$target-artifacts"
+  seed "$target" "$work/$target-seeds"
+  echo "run-fuzz: $target: $(ls "$corpus" | wc -l) corpus inputs, $(ls "$work/$target-seeds" | wc -l) seeds, ${seconds}s"
+  # shellcheck disable=SC2046
+  if ! "$build/bin/$target" $(options "$target") -max_total_time="$seconds" -timeout=10 \
+       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/$target-artifacts/" \
+       "$corpus" "$work/$target-seeds" >"$log" 2>&1; then
+    tail -n 60 "$log"
     mkdir -p "$build/fuzz-findings"
-    cp "$finding" "$build/fuzz-findings/"
-    echo "run-fuzz: finding kept in $build/fuzz-findings/$(basename "$finding")"
-  done
-  echo "run-fuzz: the fuzzer found a fault"
-  exit 1
-fi
-grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/log" || true
-echo "run-fuzz: no finding"
+    local finding
+    for finding in "$work/$target-artifacts"/*; do
+      cp "$finding" "$build/fuzz-findings/"
+      echo "run-fuzz: $target: finding kept in $build/fuzz-findings/$(basename "$finding")"
+    done
+    echo "run-fuzz: $target: the fuzzer found a fault"
+    return 1
+  fi
+  # What the run did: executions, coverage (edges), features, corpus.
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 | sed "s/^/run-fuzz: $target: /"
+  grep -E '^stat::number_of_executed_units|^Done ' "$log" | sed "s/^/run-fuzz: $target: /"
+  # Keep the smallest set of inputs that reaches the same coverage.
+  mkdir -p "$work/$target-minimised"
+  # shellcheck disable=SC2046
+  if "$build/bin/$target" $(options "$target") -merge=1 "$work/$target-minimised" "$corpus" "$work/$target-seeds" \
+       >"$work/$target-merge.log" 2>&1; then
+    find "$corpus" -mindepth 1 -delete
+    find "$work/$target-minimised" -mindepth 1 -maxdepth 1 -exec mv -t "$corpus" {} +
+  fi
+  echo "run-fuzz: $target: corpus of $(ls "$corpus" | wc -l) inputs ($(du -sh "$corpus" | cut -f1)) in $corpus"
+}
+
+status=0
+for target in "${targets[@]}"; do
+  fuzz "$target" || status=1
+done
+[ $status -eq 0 ] && echo "run-fuzz: no finding"
+exit $status

@@ -185,6 +185,21 @@ TEST_F(LayoutDecoding, ADamagedPrimaryGptFallsBackToTheBackup) {
     EXPECT_TRUE(Noted("CRC32"));
 }
 
+TEST_F(LayoutDecoding, GptEntriesOutsideTheDriveAreDamage) {
+    for (const auto& [first, last] : {std::pair<std::uint64_t, std::uint64_t>{34, 1ull << 62}, {34, 8192}, {100, 50}}) {
+        ImageBuilder image(4 << 20);
+        image.MbrEntry(0, 0, 0xEE, 1, 8191);
+        image.BootSignature(0);
+        const std::vector<ImageBuilder::GptPartition> parts = {{kBasicData, kDiskId, first, last, "Outside"}};
+        image.Gpt(1, 8191, 2, kDiskId, parts);
+        image.Gpt(8191, 1, 8159, kDiskId, parts);
+        image.Write(dir.File("gpt.img"));
+        const Layout l = LayoutOf(dir.File("gpt.img"));
+        EXPECT_EQ(l.U32(0), DWORD(PARTITION_STYLE_RAW)) << first << "-" << last;
+        EXPECT_TRUE(Noted("partition entry outside the drive"));
+    }
+}
+
 TEST_F(LayoutDecoding, NoBootSignatureIsARawDisk) {
     ImageBuilder image(1 << 20);
     image.MbrEntry(0, 0, 0x07, 63, 1000);

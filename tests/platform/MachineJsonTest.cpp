@@ -4,7 +4,13 @@
 
 #include "tests/platform/SimTestSupport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <functional>
+#include <future>
 #include <sstream>
 #include <stdexcept>
 
@@ -149,4 +155,104 @@ TEST_F(MachineJson, MistakesAreReportedByTheirPlace) {
     EXPECT_NE(LoadError(R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})").find("error"),
               std::string::npos);
     EXPECT_EQ(LoadError(R"({"comment": "fine", "volumes": [{"serialNumber": "0xFFFFFFFF"}]})"), "");
+}
+
+namespace {
+
+// Runs a load that might wait on the FIFO for a writer that never comes. A
+// load still waiting after ten seconds is released by opening the other end
+// once, and counts as blocked.
+std::string ErrorWithoutBlocking(const std::function<std::string()>& load, const std::string& fifo) {
+    std::future<std::string> result = std::async(std::launch::async, load);
+    if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) close(writer);
+        result.get();
+        return "blocked on the FIFO";
+    }
+    return result.get();
+}
+
+std::string FileLoadError(const std::string& path) {
+    try {
+        LoadMachineFile(path);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    const std::string huge = dir.File("huge.json");
+    { std::ofstream create(huge); }
+    std::filesystem::resize_file(huge, 17 << 20);
+    const std::string longText(40000, 'N');
+    struct Case {
+        const char* what;
+        std::function<std::string()> load;
+        std::vector<std::string> reasons;
+    };
+    const Case cases[] = {
+        {"image FIFO",
+         [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "pipe"}]})", dir.Path()); },
+         {"device 0", "pipe", "not a regular file or block device"}},
+        {"image folder",
+         [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "."}]})", dir.Path()); },
+         {"not a regular file or block device"}},
+        {"description FIFO", [&] { return FileLoadError(fifo); }, {fifo, "not a regular file"}},
+        {"description device", [&] { return FileLoadError("/dev/null"); }, {"/dev/null", "not a regular file"}},
+        {"huge description", [&] { return FileLoadError(huge); }, {huge, "larger than 16 MiB"}},
+        {"long name", [&] { return LoadError(R"({"name": ")" + longText + "\"}"); }, {"machine.name", "longer than 255"}},
+        {"long label",
+         [&] { return LoadError(R"({"volumes": [{"label": ")" + longText + "\"}]}"); },
+         {"machine.volumes[0].label", "longer than 32767"}},
+    };
+    for (const Case& c : cases) {
+        const std::string error = ErrorWithoutBlocking(c.load, fifo);
+        for (const std::string& reason : c.reasons) {
+            EXPECT_NE(error.find(reason), std::string::npos) << c.what << ": " << error;
+        }
+    }
+}
+
+TEST_F(MachineJson, ExtentsAndMountFoldersThatCannotExistAreRefused) {
+    const std::string c = R"({"roots": ["C:\\"]})";
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": -1048576, "length": 1}]}]})",
+         "machine.volumes[0].extents[0].offset"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": -1048576}]}]})",
+         "machine.volumes[0].extents[0].length"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 9223372036854775807, "length": 1}]}]})",
+         "extent 0 ends past"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": 5000000000000000000},
+                                      {"disk": 1, "offset": 0, "length": 5000000000000000000}]}]})",
+         "extents are longer than"},
+        {R"({"volumes": [)" + c + R"(, {"roots": ["D:\\"], "mountFolders": ["C:\\d\\"]},
+                          {"mountFolders": ["D:\\e\\"]}]})",
+         ""},
+        {R"({"volumes": [{"roots": ["C:\\"], "mountFolders": ["C:\\self\\"]}]})", "mounted inside itself"},
+        {R"({"volumes": [{"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\",
+                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\a\\"]},
+                         {"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\",
+                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\b\\"]}]})",
+         "mounted inside itself"},
+    };
+    for (const auto& [json, reason] : cases) {
+        const std::string error = LoadError(json);
+        if (reason.empty()) {
+            EXPECT_EQ(error, "") << json;
+        } else {
+            EXPECT_NE(error.find(reason), std::string::npos) << json << "\n" << error;
+        }
+    }
+    // Machines built in code get the same checks.
+    Machine machine;
+    Volume volume;
+    volume.extents = {DiskExtentSpec{0, -1048576, 1048576}};
+    machine.volumes.push_back(volume);
+    EXPECT_THROW(SetMachine(machine), std::runtime_error);
 }

@@ -6,6 +6,13 @@
 namespace strata_tools {
 
 namespace {
+// A text from a description, quoted in a message: a hostile description may
+// hold megabytes in one value.
+std::string Quoted(const std::string& text) {
+    const std::size_t kShown = 40;
+    return "\"" + (text.size() <= kShown ? text : text.substr(0, kShown) + "...") + "\"";
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -15,14 +22,14 @@ int HexValue(char c) {
 
 Bytes HexBytes(const std::string& digits) {
     if (digits.size() % 2 != 0) {
-        throw std::runtime_error("\"" + digits + "\" needs an even number of hex digits");
+        throw std::runtime_error(Quoted(digits) + " needs an even number of hex digits");
     }
     Bytes bytes;
     for (std::size_t i = 0; i < digits.size(); i += 2) {
         const int high = HexValue(digits[i]);
         const int low = HexValue(digits[i + 1]);
         if (high < 0 || low < 0) {
-            throw std::runtime_error("\"" + digits + "\" is not hex digits");
+            throw std::runtime_error(Quoted(digits) + " is not hex digits");
         }
         bytes.push_back(static_cast<unsigned char>(high * 16 + low));
     }
@@ -65,7 +72,7 @@ Bytes GuidTextBytes(const std::string& guidText) {
         }
     }
     if (digits.size() != 32) {
-        throw std::runtime_error("\"" + guidText + "\" is not a GUID");
+        throw std::runtime_error(Quoted(guidText) + " is not a GUID");
     }
     return HexBytes(digits);
 }
@@ -88,7 +95,7 @@ void ByteAppender::VarNumber(std::uint64_t value) {
 void ByteAppender::VarNumberHex(const std::string& digits) {
     const Bytes bytes = HexBytes(digits);
     if (bytes.size() > 255) {
-        throw std::runtime_error("\"" + digits + "\" is too long for one field");
+        throw std::runtime_error(Quoted(digits) + " is too long for one field");
     }
     Byte(static_cast<unsigned char>(bytes.size()));
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
@@ -102,7 +109,7 @@ void ByteAppender::FixedText(const std::string& text, std::size_t width) {
 
 void ByteAppender::VarText(const std::string& text) {
     if (text.size() > 255) {
-        throw std::runtime_error("\"" + text + "\" is too long for one field");
+        throw std::runtime_error(Quoted(text) + " is too long for one field");
     }
     Byte(static_cast<unsigned char>(text.size()));
     FixedText(text, text.size());

@@ -1,5 +1,8 @@
 #include "tools/strata-ldm/DatabaseJson.h"
 
+#include <iterator>
+#include <map>
+
 namespace strata_tools {
 
 namespace {
@@ -45,6 +48,33 @@ nlohmann::ordered_json DatabasesToJson(const strata_col::DiskDatabaseMap& databa
         out[entry.first] = DatabaseToJson(*entry.second);
     }
     return out;
+}
+
+std::string JsonText(const nlohmann::ordered_json& json) {
+    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+std::string DatabasesJsonText(const strata_col::DiskDatabaseMap& databases) {
+    if (databases.empty()) return JsonText(nlohmann::ordered_json::object());
+    // A member's value is its own indented text with every line after the
+    // first moved in by one level, as the serializer nests it.
+    std::map<const strata_col::DiskDatabase*, std::string> nested;
+    std::string text = "{\n";
+    for (auto entry = databases.begin(); entry != databases.end(); ++entry) {
+        std::string& value = nested[entry->second.get()];
+        if (value.empty()) {
+            const std::string own = JsonText(DatabaseToJson(*entry->second));
+            value.reserve(own.size() + own.size() / 8);
+            for (const char c : own) {
+                value.push_back(c);
+                if (c == '\n') value.append("  ");
+            }
+        }
+        text.append("  ").append(JsonText(nlohmann::ordered_json(entry->first))).append(": ").append(value);
+        text.append(std::next(entry) == databases.end() ? "\n" : ",\n");
+    }
+    text.append("}");
+    return text;
 }
 
 }  // namespace strata_tools

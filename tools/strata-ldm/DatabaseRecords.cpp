@@ -11,7 +11,6 @@ using namespace strata_col::ldm_layout;
 
 namespace {
 
-const std::uint64_t kFirstObjectId = 0x401;
 const std::uint64_t kFirstCommitId = 0x404;
 const unsigned char kComponentStriped = 0x01;
 const unsigned char kComponentConcatenated = 0x02;
@@ -46,7 +45,7 @@ private:
 
 class Encoder {
 public:
-    explicit Encoder(const GroupDescription& group) : group_(group) {}
+    explicit Encoder(const GroupDescription& group) : group_(group), objectId_(group.firstObjectId) {}
 
     DatabaseRecords Encode() {
         const std::uint64_t groupId = NextObjectId();
@@ -226,7 +225,7 @@ private:
     DatabaseRecords result_;
     std::map<std::string, std::uint64_t> diskIds_;
     std::map<std::string, unsigned> partitionsOnDisk_;
-    std::uint64_t objectId_ = kFirstObjectId;
+    std::uint64_t objectId_;
     std::uint64_t commitId_ = kFirstCommitId;
 };
 

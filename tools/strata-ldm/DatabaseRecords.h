@@ -26,8 +26,9 @@ struct DatabaseRecords {
     std::uint64_t lastCommitId = 0;
 };
 
-// Object identifiers are given in order, from 0x401: the group, the disks,
-// then per volume the volume, its components and their partitions.
+// Object identifiers are given in order, from the group's first (0x401
+// unless it says): the group, the disks, then per volume the volume, its
+// components and their partitions.
 DatabaseRecords EncodeDatabaseRecords(const GroupDescription& group);
 
 }  // namespace strata_tools

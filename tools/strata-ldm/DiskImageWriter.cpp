@@ -5,7 +5,9 @@
 #include "tools/strata-ldm/GptTableWriter.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace strata_tools {
@@ -254,20 +256,39 @@ void DiskImageWriter::Write(const std::string& diskName, const std::string& path
     if (disk == nullptr) {
         throw std::runtime_error("no disk \"" + diskName + "\" in the description");
     }
-    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        throw std::runtime_error("cannot write " + path);
+    // The image is written beside its final name and renamed only when
+    // complete, so a failure never leaves a partial image or spoils an
+    // earlier one.
+    const std::string partial = path + ".partial-" + std::to_string(std::random_device()());
+    try {
+        std::ofstream out(partial, std::ios::out | std::ios::binary | std::ios::trunc);
+        if (!out.is_open()) {
+            throw std::runtime_error("cannot write " + path);
+        }
+        WriteImage(out, *disk);
+        out.close();
+        if (!out) {
+            throw std::runtime_error("writing " + path + " failed");
+        }
+        std::filesystem::rename(partial, path);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        throw;
     }
+}
+
+void DiskImageWriter::WriteImage(std::ostream& out, const DiskDescription& disk) const {
     const std::uint64_t sector = group_.sectorSize;
-    const DiskPlan plan = PlanDisk(group_, *disk);
-    const Bytes header = PrivateHeaderSector(*disk);
+    const DiskPlan plan = PlanDisk(group_, disk);
+    const Bytes header = PrivateHeaderSector(disk);
     // The full size first, without writing the data region.
     out.seekp(static_cast<std::streamoff>(plan.sectors * sector - 1));
     out.put('\0');
     if (plan.style == PartitionStyle::Gpt) {
-        WriteGptTable(out, *disk);
+        WriteGptTable(out, disk);
     } else {
-        WriteMbrTable(out, *disk);
+        WriteMbrTable(out, disk);
         PutAt(out, plan.headerSector * sector, header);
     }
     // The area ends with a header copy; on a GPT disk that copy, the last
@@ -277,10 +298,6 @@ void DiskImageWriter::Write(const std::string& diskName, const std::string& path
     const std::uint64_t copy = PlanArea(group_).headerCopySector;
     if (copy != 0) {
         PutAt(out, (plan.configStart + copy) * sector, header);
-    }
-    out.close();
-    if (!out) {
-        throw std::runtime_error("writing " + path + " failed");
     }
 }
 

@@ -21,7 +21,7 @@ public:
     virtual ~DiskImageWriter() {}
 
     // Writes the disk's image to `path`; throws std::runtime_error on a
-    // failure or an unknown disk.
+    // failure or an unknown disk, leaving `path` as it was.
     void Write(const std::string& diskName, const std::string& path) const;
 
     // The pieces, for tests.
@@ -30,6 +30,7 @@ public:
     Bytes DatabaseArea() const;
 
 private:
+    void WriteImage(std::ostream& out, const DiskDescription& disk) const;
     void WriteMbrTable(std::ostream& out, const DiskDescription& disk) const;
     void WriteGptTable(std::ostream& out, const DiskDescription& disk) const;
 

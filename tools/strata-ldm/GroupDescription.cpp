@@ -2,33 +2,87 @@
 
 #include "tools/strata-ldm/DiskPlan.h"
 
+#include "tools/strata-ldm/SectorSize.h"
+
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <limits>
 #include <stdexcept>
 
 namespace strata_tools {
 
 namespace {
 
-std::string Text(const nlohmann::json& object, const char* key, const std::string& fallback) {
-    if (!object.contains(key)) {
-        return fallback;
+// Every sector number and count of a description, in bytes, must fit a file
+// offset (signed 64 bits), so sums of two of them cannot wrap.
+const std::uint64_t kMaxOffset = 0x7FFFFFFFFFFFFFFFull;
+// The database area is built in memory; Windows makes it 1 MiB.
+const std::uint64_t kMaxConfigBytes = std::uint64_t(64) << 20;
+const std::size_t kMaxPathLength = 4096;
+const std::size_t kMaxHexDigits = 2 * 255;  // a var-num holds up to 255 bytes
+
+// The keys of one JSON object of a description; errors name each key by its
+// place (disks[1].dataStart).
+class Keys {
+public:
+    Keys(const nlohmann::json& object, const std::string& where) : object_(object), where_(where) {
+        if (!object.is_object()) {
+            throw std::runtime_error((where.empty() ? std::string("the description") : where) +
+                                     " must be a JSON object");
+        }
     }
-    if (!object[key].is_string()) {
-        throw std::runtime_error(std::string("\"") + key + "\" must be a text");
+
+    std::string Where(const char* key) const { return where_.empty() ? key : where_ + "." + key; }
+
+    [[noreturn]] void Fail(const char* key, const std::string& problem) const {
+        throw std::runtime_error(Where(key) + " " + problem);
     }
-    return object[key].get<std::string>();
+
+    bool Has(const char* key) const { return object_.contains(key); }
+    const nlohmann::json& Get(const char* key) const { return object_.at(key); }
+
+    // Names are stored with a one-byte length; longer texts are refused
+    // before they reach a record or a message.
+    std::string Text(const char* key, const std::string& fallback, std::size_t maxLength = 255) const {
+        if (!Has(key)) return fallback;
+        if (!Get(key).is_string()) Fail(key, "must be a text");
+        const std::string& text = Get(key).get_ref<const std::string&>();
+        if (text.size() > maxLength) Fail(key, "must be at most " + std::to_string(maxLength) + " characters long");
+        return text;
+    }
+
+    std::uint64_t Number(const char* key, std::uint64_t fallback, std::uint64_t max = kMaxOffset) const {
+        if (!Has(key)) return fallback;
+        const nlohmann::json& value = Get(key);
+        if (!value.is_number_integer() || (!value.is_number_unsigned() && value.get<std::int64_t>() < 0) ||
+            value.get<std::uint64_t>() > max) {
+            Fail(key, "must be a number from 0 to " + std::to_string(max));
+        }
+        return value.get<std::uint64_t>();
+    }
+
+private:
+    const nlohmann::json& object_;
+    std::string where_;
+};
+
+std::string Item(const std::string& list, std::size_t index) {
+    return list + "[" + std::to_string(index) + "]";
 }
 
-std::uint64_t Number(const nlohmann::json& object, const char* key, std::uint64_t fallback) {
-    if (!object.contains(key)) {
-        return fallback;
+// write-all puts each image into its target folder: a name that leaves it
+// (an absolute path, "..") is refused.
+bool StaysInFolder(const std::string& image) {
+    const std::filesystem::path path(image);
+    if (image.empty() || path.is_absolute() || path.has_root_name() || path.has_root_directory() ||
+        !path.has_filename()) {
+        return false;
     }
-    const nlohmann::json& value = object[key];
-    if (!value.is_number_integer() || (!value.is_number_unsigned() && value.get<std::int64_t>() < 0)) {
-        throw std::runtime_error(std::string("\"") + key + "\" must be a number of 0 or more");
+    for (const std::filesystem::path& part : path) {
+        if (part == "..") return false;
     }
-    return value.get<std::uint64_t>();
+    return true;
 }
 
 VolumeLayout ParseLayout(const std::string& text) {
@@ -83,9 +137,13 @@ const DiskDescription* GroupDescription::FindDisk(const std::string& diskName) c
 }
 
 std::uint64_t LayoutVolumeSize(const VolumeDescription& volume) {
+    const std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t total = 0;
     std::uint64_t smallest = volume.partitions.empty() ? 0 : volume.partitions[0].size;
     for (const PartitionDescription& partition : volume.partitions) {
+        if (partition.size > kMax - total) {
+            throw std::runtime_error("volume \"" + volume.name + "\" is larger than 2^64 sectors");
+        }
         total += partition.size;
         smallest = std::min(smallest, partition.size);
     }
@@ -93,7 +151,7 @@ std::uint64_t LayoutVolumeSize(const VolumeDescription& volume) {
     switch (volume.layout) {
     case VolumeLayout::Simple:
     case VolumeLayout::Spanned: return total;
-    case VolumeLayout::Striped: return smallest * count;
+    case VolumeLayout::Striped: return smallest * count;  // at most the total
     case VolumeLayout::Mirror: return smallest;
     case VolumeLayout::Raid5: return count > 1 ? smallest * (count - 1) : 0;
     }
@@ -101,42 +159,45 @@ std::uint64_t LayoutVolumeSize(const VolumeDescription& volume) {
 }
 
 GroupDescription ParseGroupDescription(const nlohmann::json& json) {
-    if (!json.is_object()) {
-        throw std::runtime_error("the description must be a JSON object");
-    }
+    const Keys top(json, "");
     GroupDescription group;
-    group.sectorSize = static_cast<std::uint32_t>(Number(json, "sectorSize", 512));
-    if (group.sectorSize < 512 || group.sectorSize % 512 != 0 || group.sectorSize > 65536) {
-        throw std::runtime_error("\"sectorSize\" must be a multiple of 512 up to 65536");
-    }
+    const std::uint64_t sectorSize = top.Number("sectorSize", 512);
+    if (!IsSectorSize(sectorSize)) top.Fail("sectorSize", "must be a power of two from 512 to 65536");
+    group.sectorSize = static_cast<std::uint32_t>(sectorSize);
+    const std::uint64_t maxSectors = kMaxOffset / group.sectorSize;
     const std::uint64_t mib = (1u << 20) / group.sectorSize;
-    group.configSectors = Number(json, "configSectors", std::max<std::uint64_t>(mib, 64));
-    const std::uint64_t diskSectors = Number(json, "diskSectors", 50 * mib);
-    const std::string style = Text(json, "style", "mbr");
-    const std::uint64_t reservedSectors = Number(json, "reservedSectors", mib);
+    group.configSectors = top.Number("configSectors", std::max<std::uint64_t>(mib, 64),
+                                     kMaxConfigBytes / group.sectorSize);
+    const std::uint64_t diskSectors = top.Number("diskSectors", 50 * mib, maxSectors);
+    const std::string style = top.Text("style", "mbr");
+    const std::uint64_t reservedSectors = top.Number("reservedSectors", mib, maxSectors);
 
-    const nlohmann::json groupJson = json.value("group", nlohmann::json::object());
-    group.name = Text(groupJson, "name", "Strata-Dg0");
-    group.guid = Text(groupJson, "guid", GuidFromName("group:" + group.name));
-    group.diskSetGuid = Text(groupJson, "diskSetGuid", GuidFromName("diskset:" + group.name));
-    group.version = static_cast<int>(Number(groupJson, "version", 4));
-    if (group.version != 3 && group.version != 4) {
-        throw std::runtime_error("\"group.version\" must be 3 or 4");
-    }
+    const nlohmann::json groupJson = top.Has("group") ? top.Get("group") : nlohmann::json::object();
+    const Keys groupKeys(groupJson, "group");
+    group.name = groupKeys.Text("name", "Strata-Dg0");
+    group.guid = groupKeys.Text("guid", GuidFromName("group:" + group.name));
+    group.diskSetGuid = groupKeys.Text("diskSetGuid", GuidFromName("diskset:" + group.name));
+    group.version = static_cast<int>(groupKeys.Number("version", 4, 255));
+    // Object IDs are written as var-nums of up to 8 bytes; room is left for
+    // every record after the first.
+    group.firstObjectId = groupKeys.Number("firstObjectId", 0x401, 0xFFFFFFFFull);
+    if (group.version != 3 && group.version != 4) groupKeys.Fail("version", "must be 3 or 4");
 
-    if (!json.contains("disks") || !json["disks"].is_array() || json["disks"].empty()) {
+    if (!top.Has("disks") || !top.Get("disks").is_array() || top.Get("disks").empty()) {
         throw std::runtime_error("\"disks\" must list at least one disk");
     }
-    for (const nlohmann::json& diskJson : json["disks"]) {
+    for (const nlohmann::json& diskJson : top.Get("disks")) {
+        const Keys keys(diskJson, Item("disks", group.disks.size()));
         DiskDescription disk;
-        disk.name = Text(diskJson, "name", "Disk" + std::to_string(group.disks.size() + 1));
-        disk.guid = Text(diskJson, "guid", GuidFromName("disk:" + group.name + disk.name));
-        disk.alternateName = Text(diskJson, "alternateName", "");
-        disk.image = Text(diskJson, "image", disk.name + ".img");
-        disk.style = ParseStyle(Text(diskJson, "style", style));
-        disk.sectors = Number(diskJson, "sectors", diskSectors);
-        disk.reservedSectors = Number(diskJson, "reservedSectors", reservedSectors);
-        disk.dataStart = Number(diskJson, "dataStart", DefaultDataStart(group, disk));
+        disk.name = keys.Text("name", "Disk" + std::to_string(group.disks.size() + 1));
+        disk.guid = keys.Text("guid", GuidFromName("disk:" + group.name + disk.name));
+        disk.alternateName = keys.Text("alternateName", "");
+        disk.image = keys.Text("image", disk.name + ".img", kMaxPathLength);
+        if (!StaysInFolder(disk.image)) keys.Fail("image", "must name a file inside the target folder");
+        disk.style = ParseStyle(keys.Text("style", style));
+        disk.sectors = keys.Number("sectors", diskSectors, maxSectors);
+        disk.reservedSectors = keys.Number("reservedSectors", reservedSectors, maxSectors);
+        disk.dataStart = keys.Number("dataStart", DefaultDataStart(group, disk), maxSectors);
         if (group.FindDisk(disk.name) != nullptr) {
             throw std::runtime_error("disk \"" + disk.name + "\" is described twice");
         }
@@ -144,40 +205,42 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
         group.disks.push_back(disk);
     }
 
-    const nlohmann::json volumes = json.value("volumes", nlohmann::json::array());
+    const nlohmann::json volumes = top.Has("volumes") ? top.Get("volumes") : nlohmann::json::array();
+    if (!volumes.is_array()) top.Fail("volumes", "must be a list");
     for (const nlohmann::json& volumeJson : volumes) {
+        const Keys keys(volumeJson, Item("volumes", group.volumes.size()));
         VolumeDescription volume;
-        volume.name = Text(volumeJson, "name", "Volume" + std::to_string(group.volumes.size() + 1));
-        volume.layout = ParseLayout(Text(volumeJson, "layout", "simple"));
-        volume.hint = Text(volumeJson, "hint", "");
-        volume.state = Text(volumeJson, "state", "ACTIVE");
-        volume.partitionType =
-            static_cast<unsigned char>(Number(volumeJson, "partitionType", 0x07) & 0xFF);
-        volume.guid = Text(volumeJson, "guid", GuidFromName("volume:" + group.name + volume.name));
-        volume.stripeSize = Number(volumeJson, "stripeSize", 128);
-        volume.id1 = Text(volumeJson, "id1", "");
-        volume.id2 = Text(volumeJson, "id2", "");
-        volume.childSize = Text(volumeJson, "childSize", "");
-        if (!volumeJson.contains("partitions") || !volumeJson["partitions"].is_array() ||
-            volumeJson["partitions"].empty()) {
+        volume.name = keys.Text("name", "Volume" + std::to_string(group.volumes.size() + 1));
+        volume.layout = ParseLayout(keys.Text("layout", "simple"));
+        volume.hint = keys.Text("hint", "");
+        volume.state = keys.Text("state", "ACTIVE");
+        volume.partitionType = static_cast<unsigned char>(keys.Number("partitionType", 0x07, 0xFF));
+        volume.guid = keys.Text("guid", GuidFromName("volume:" + group.name + volume.name));
+        volume.stripeSize = keys.Number("stripeSize", 128, maxSectors);
+        volume.id1 = keys.Text("id1", "", kMaxHexDigits);
+        volume.id2 = keys.Text("id2", "", kMaxHexDigits);
+        volume.childSize = keys.Text("childSize", "", kMaxHexDigits);
+        if (!keys.Has("partitions") || !keys.Get("partitions").is_array() || keys.Get("partitions").empty()) {
             throw std::runtime_error("volume \"" + volume.name + "\" needs its partitions");
         }
-        for (const nlohmann::json& partJson : volumeJson["partitions"]) {
+        for (const nlohmann::json& partJson : keys.Get("partitions")) {
+            const Keys partKeys(partJson, keys.Where("partitions") + "[" +
+                                              std::to_string(volume.partitions.size()) + "]");
             PartitionDescription partition;
-            partition.disk = Text(partJson, "disk", "");
+            partition.disk = partKeys.Text("disk", "");
             const DiskDescription* disk = group.FindDisk(partition.disk);
             if (disk == nullptr) {
                 throw std::runtime_error("volume \"" + volume.name + "\" names unknown disk \"" +
                                          partition.disk + "\"");
             }
-            partition.start = Number(partJson, "start", 0);
-            partition.size = Number(partJson, "size", 0);
+            partition.start = partKeys.Number("start", 0, maxSectors);
+            partition.size = partKeys.Number("size", 0, maxSectors);
             const std::uint64_t dataSize = PlanDisk(group, *disk).dataSectors;
-            if (partition.size == 0 || partition.start + partition.size > dataSize) {
+            if (partition.size == 0 || partition.start > dataSize || partition.size > dataSize - partition.start) {
                 throw std::runtime_error("a partition of volume \"" + volume.name +
                                          "\" does not fit the data region of " + disk->name);
             }
-            partition.name = Text(partJson, "name", "");
+            partition.name = partKeys.Text("name", "");
             volume.partitions.push_back(partition);
         }
         const std::size_t count = volume.partitions.size();
@@ -187,7 +250,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
             throw std::runtime_error("volume \"" + volume.name +
                                      "\" has the wrong number of partitions for its layout");
         }
-        volume.size = Number(volumeJson, "size", LayoutVolumeSize(volume));
+        volume.size = keys.Number("size", LayoutVolumeSize(volume), std::numeric_limits<std::uint64_t>::max());
         group.volumes.push_back(volume);
     }
     return group;

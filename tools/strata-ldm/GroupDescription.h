@@ -56,6 +56,7 @@ struct GroupDescription {
     std::string name;
     std::string guid;
     std::string diskSetGuid;
+    std::uint64_t firstObjectId = 0x401;  // of the group record; the others follow
     std::vector<DiskDescription> disks;
     std::vector<VolumeDescription> volumes;
 

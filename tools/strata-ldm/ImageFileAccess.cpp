@@ -1,8 +1,21 @@
 #include "tools/strata-ldm/ImageFileAccess.h"
 
+#include <filesystem>
 #include <limits>
 
 namespace strata_tools {
+
+std::string ImageFileProblem(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error) {
+        return "cannot be opened: " + error.message();
+    }
+    if (status.type() != std::filesystem::file_type::regular && status.type() != std::filesystem::file_type::block) {
+        return "is not a regular file or block device";
+    }
+    return "";
+}
 
 std::ifstream* ImageFileAccess::Find(int file) {
     const auto it = files_.find(file);
@@ -10,6 +23,9 @@ std::ifstream* ImageFileAccess::Find(int file) {
 }
 
 int ImageFileAccess::Open(const std::string& path) {
+    if (!ImageFileProblem(path).empty()) {
+        return -1;
+    }
     std::unique_ptr<std::ifstream> stream(new std::ifstream(path, std::ios::in | std::ios::binary));
     if (!stream->is_open()) {
         return -1;
@@ -54,6 +70,9 @@ std::uint64_t ImageFileAccess::EndOf(int file) {
 
 strata_col::DriveSize ImageFileAccess::QueryDrive(const std::string& path) {
     strata_col::DriveSize size;
+    if (!ImageFileProblem(path).empty()) {
+        return size;
+    }
     std::ifstream stream(path, std::ios::in | std::ios::binary | std::ios::ate);
     if (!stream.is_open()) {
         return size;

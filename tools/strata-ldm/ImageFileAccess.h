@@ -1,5 +1,7 @@
 // Drive access to disk image files on the host: each image is a drive of a
-// chosen sector size whose length is the file's.
+// chosen sector size whose length is the file's. Only regular files and
+// block devices are images; anything else (a FIFO, a folder) is not opened,
+// so nothing waits for a writer that never comes.
 #ifndef STRATA_TOOLS_IMAGEFILEACCESS_H
 #define STRATA_TOOLS_IMAGEFILEACCESS_H
 
@@ -10,6 +12,9 @@
 #include <memory>
 
 namespace strata_tools {
+
+// Why the path cannot be read as an image; empty when it can be tried.
+std::string ImageFileProblem(const std::string& path);
 
 class ImageFileAccess : public strata_col::RawDiskAccess {
 public:

@@ -1,0 +1,224 @@
+// strata-ldm run as its users run it: damaged and hostile images, bad
+// numbers and outputs that cannot be written each end in a clear message
+// and an exit status, and never hide the images that could be decoded.
+#include "ldm/LdmLayout.h"
+#include "tests/ldm/TempFolder.h"
+#include "tests/support/RunProgram.h"
+#include "tools/strata-ldm/DiskImageWriter.h"
+#include "tools/strata-ldm/DiskPlan.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+using nlohmann::json;
+using namespace strata_col::ldm_layout;
+
+namespace {
+
+const std::string kTool = std::string(STRATA_BIN_DIR) + "/strata-ldm";
+const std::uint64_t kSector = 512;
+
+// A group of one 1 MiB disk with a 128 KiB database area.
+json OneDiskGroup(const std::string& group, const std::string& volume = "Volume1") {
+    return {{"diskSectors", 2048},
+            {"configSectors", 256},
+            {"group", {{"name", group}}},
+            {"disks", {{{"name", "Disk1"}}}},
+            {"volumes", {{{"name", volume}, {"partitions", {{{"disk", "Disk1"}, {"size", 100}}}}}}}};
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The line strata-ldm wrote about an image.
+std::string LineAbout(const std::string& err, const std::string& image) {
+    const std::string start = "strata-ldm: " + image + ": ";
+    const std::size_t at = err.find(start);
+    return at == std::string::npos ? "" : err.substr(at, err.find('\n', at) - at);
+}
+
+class StrataLdmCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (access(kTool.c_str(), X_OK) != 0) GTEST_SKIP() << "strata-ldm is not built";
+    }
+
+    // Writes the group's disk as `name` in the folder; returns its path.
+    std::string WriteImage(const json& description, const std::string& name) {
+        const strata_tools::GroupDescription group = strata_tools::ParseGroupDescription(description);
+        strata_tools::DiskImageWriter(group).Write(group.disks[0].name, folder.File(name));
+        guids[name] = group.disks[0].guid;
+        return folder.File(name);
+    }
+
+    // Byte offset of the database area of a disk written from OneDiskGroup.
+    static std::uint64_t AreaStart() {
+        const strata_tools::GroupDescription group = strata_tools::ParseGroupDescription(OneDiskGroup("G"));
+        return strata_tools::PlanDisk(group, group.disks[0]).configStart * kSector;
+    }
+
+    static void Patch(const std::string& path, std::uint64_t offset, const std::vector<unsigned char>& bytes) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(offset));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    strata_test::ProgramRun Dump(const std::string& arguments) {
+        return strata_test::RunProgram("timeout 120 " + kTool + " dump " + arguments);
+    }
+
+    strata_test::TempFolder folder;
+    std::map<std::string, std::string> guids;  // image name to disk GUID
+};
+
+TEST_F(StrataLdmCommand, TextsThatAreNotUtf8AreReplacedAndHideNoImage) {
+    const std::string bad = WriteImage(OneDiskGroup("Bad\xff-Dg0", "Name\xfe\xff"), "bad.img");
+    const std::string good = WriteImage(OneDiskGroup("Good-Dg0"), "good.img");
+    const strata_test::ProgramRun run = Dump(bad + " " + good);
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    const json dumped = json::parse(run.out);
+    ASSERT_EQ(2u, dumped.size());
+    const json& volumes = dumped.at(guids["bad.img"]).at("volumes");
+    ASSERT_EQ(1u, volumes.size());
+    EXPECT_TRUE(Contains(volumes.begin()->at("Name"), "Name\xEF\xBF\xBD")) << volumes.dump();  // U+FFFD
+    EXPECT_EQ("Good-Dg0", dumped.at(guids["good.img"]).at("diskGroups").begin()->at("Name"));
+}
+
+TEST_F(StrataLdmCommand, EveryImageNotDecodedIsNamedWithItsReasonAndTheOthersArePrinted) {
+    const std::uint64_t area = AreaStart();
+    const std::uint64_t vmdb = area + 17 * kSector;  // where the writer puts it
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> damage;  // on a written image
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"basic.img", [](const std::string& p) { Patch(p, 6 * kSector, std::vector<unsigned char>(kSector, 0)); },
+         "no private header"},
+        {"outside.img", [](const std::string& p) { Patch(p, 6 * kSector + kConfigStartOffset, {0, 0, 0, 1, 0, 0, 0, 0}); },
+         "lies outside the drive (2048 sectors)"},
+        {"toc.img", [&](const std::string& p) { Patch(p, area + kSector + kTocConfigRegionLowOffset, {0, 0, 1, 0}); },
+         "puts the database header (VMDB) at byte 131072, past the end of the 131072-byte database area"},
+        {"blank.img",
+         [&](const std::string& p) { Patch(p, vmdb + 512, std::vector<unsigned char>(area + 255 * kSector - vmdb - 512, 0)); },
+         "no database records"},
+        {"missing.img", nullptr, "cannot be opened"},
+        {"pipe",
+         [](const std::string& p) {
+             std::filesystem::remove(p);
+             mkfifo(p.c_str(), 0600);
+         },
+         "is not a regular file or block device"},
+        {"folder",
+         [](const std::string& p) {
+             std::filesystem::remove(p);
+             std::filesystem::create_directory(p);
+         },
+         "is not a regular file or block device"},
+    };
+    std::string arguments = WriteImage(OneDiskGroup("Good-Dg0"), "good.img");
+    for (const Case& c : cases) {
+        if (c.damage) c.damage(WriteImage(OneDiskGroup(std::string("Dg-") + c.name), c.name));
+        arguments += " " + folder.File(c.name);
+    }
+    const strata_test::ProgramRun run = Dump(arguments);
+    EXPECT_EQ(1, run.exitCode);
+    for (const Case& c : cases) {
+        EXPECT_TRUE(Contains(LineAbout(run.err, folder.File(c.name)), c.reason)) << c.name << "\n" << run.err;
+    }
+    const json dumped = json::parse(run.out);
+    EXPECT_EQ(1u, dumped.at(guids["good.img"]).at("volumes").size());
+    EXPECT_EQ(0u, dumped.at(guids["blank.img"]).at("volumes").size());  // an entry, with empty maps
+}
+
+TEST_F(StrataLdmCommand, APartialDatabaseIsPrintedWithWhatItLacks) {
+    json group = OneDiskGroup("Partial-Dg0");
+    group["disks"].push_back({{"name", "Disk2"}});
+    const std::string path = WriteImage(group, "partial.img");
+    // Blank the type byte of this disk's record (the first disk record): its
+    // partition then names a disk the database lacks; Disk2's record stays.
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::uint64_t at = AreaStart() + 18 * kSector;
+    while (at + kVblkSize <= bytes.size() && bytes[at + kVblkTypeOffset] != char(kTypeDiskV4)) at += kVblkSize;
+    Patch(path, at + kVblkTypeOffset, {0});
+    const strata_test::ProgramRun run = Dump(path);
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, path + ": partial database: no disk record of this disk")) << run.err;
+    EXPECT_TRUE(Contains(run.err, path + ": partial database: 1 partition record names a disk record that is missing"))
+        << run.err;
+    const json dumped = json::parse(run.out).at(guids["partial.img"]);
+    EXPECT_EQ(1u, dumped.at("disks").size());
+    EXPECT_EQ(1u, dumped.at("partitions").size());
+}
+
+TEST_F(StrataLdmCommand, SectorSizesOutsideTheRangeAreRefused) {
+    const std::string image = WriteImage(OneDiskGroup("Good-Dg0"), "good.img");
+    for (const char* size : {"3", "1000", "131072", "2147483648", "-1", "0", "4k", ""}) {
+        const strata_test::ProgramRun run = Dump(std::string("--sector-size '") + size + "' " + image);
+        EXPECT_EQ(2, run.exitCode) << size;
+        EXPECT_TRUE(Contains(run.err, "--sector-size needs a power of two from 512 to 65536")) << size << run.err;
+    }
+    EXPECT_EQ(0, Dump("--sector-size 512 " + image).exitCode);
+}
+
+TEST_F(StrataLdmCommand, OutputThatCannotBeWrittenFailsTheRun) {
+    const std::string image = WriteImage(OneDiskGroup("Good-Dg0"), "good.img");
+    for (const char* output : {">/dev/full", ">&-"}) {
+        const strata_test::ProgramRun run = Dump(image + " " + output);
+        EXPECT_EQ(1, run.exitCode) << output;
+        EXPECT_TRUE(Contains(run.err, "strata-ldm: cannot write the output")) << output << ": " << run.err;
+    }
+}
+
+TEST_F(StrataLdmCommand, WritingNeverLeavesAPartialImageNorItsFolder) {
+    // More volumes than a 64-sector database area holds: the failure comes
+    // after the image file was begun.
+    json crowded = OneDiskGroup("Crowded-Dg0");
+    crowded["configSectors"] = 64;
+    for (int i = 0; i < 150; ++i) {
+        crowded["volumes"].push_back({{"name", "V" + std::to_string(i)},
+                                      {"partitions", {{{"disk", "Disk1"}, {"start", 100 + i}, {"size", 1}}}}});
+    }
+    std::ofstream(folder.File("crowded.json")) << crowded.dump();
+    std::ofstream(folder.File("old.img")) << "old";
+    const strata_test::ProgramRun crowdedRun =
+        strata_test::RunProgram(kTool + " write " + folder.File("crowded.json") + " " + folder.File("old.img"));
+    EXPECT_EQ(1, crowdedRun.exitCode);
+    EXPECT_TRUE(Contains(crowdedRun.err, "too small for the records")) << crowdedRun.err;
+    std::ifstream old(folder.File("old.img"));
+    EXPECT_EQ("old", std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()));
+
+    json escaping = OneDiskGroup("Escape-Dg0");
+    escaping["disks"][0]["image"] = "../escaped.img";
+    std::ofstream(folder.File("escape.json")) << escaping.dump();
+    std::filesystem::create_directory(folder.File("out"));
+    const strata_test::ProgramRun escapeRun =
+        strata_test::RunProgram(kTool + " write-all " + folder.File("escape.json") + " " + folder.File("out"));
+    EXPECT_EQ(1, escapeRun.exitCode);
+    EXPECT_TRUE(Contains(escapeRun.err, "escape.json: disks[0].image must name a file inside the target folder"))
+        << escapeRun.err;
+
+    ASSERT_EQ(0, mkfifo(folder.File("pipe.json").c_str(), 0600));
+    const strata_test::ProgramRun pipeRun =
+        strata_test::RunProgram("timeout 60 " + kTool + " write-all " + folder.File("pipe.json") + " " + folder.File("out"));
+    EXPECT_EQ(1, pipeRun.exitCode);
+    EXPECT_TRUE(Contains(pipeRun.err, "pipe.json: not a regular file")) << pipeRun.err;
+
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::string>{"crowded.json", "escape.json", "old.img", "out", "pipe.json"}), left);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.File("out")));
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include "tools/strata-ldm/DatabaseDiagnosis.h"
+
+#include "ldm/BigEndian.h"
+#include "ldm/LDMDBParser.h"
+#include "ldm/LdmLayout.h"
+#include "ldm/PrivateHeader.h"
+
+#include <limits>
+#include <set>
+
+namespace strata_tools {
+
+using namespace strata_col;
+using namespace strata_col::ldm_layout;
+
+namespace {
+
+// An open drive, closed when done.
+class OpenDrive {
+public:
+    OpenDrive(RawDiskAccess& access, const std::string& path)
+        : access_(access), file_(access.Open(path)), drive_(access.QueryDrive(path)) {
+        if (file_ >= 0 && drive_.length == 0) drive_.length = access.EndOf(file_);
+    }
+    ~OpenDrive() {
+        if (file_ >= 0) access_.Close(file_);
+    }
+    OpenDrive(const OpenDrive&) = delete;
+    OpenDrive& operator=(const OpenDrive&) = delete;
+
+    int file() const { return file_; }
+    const DriveSize& drive() const { return drive_; }
+
+private:
+    RawDiskAccess& access_;
+    int file_;
+    DriveSize drive_;
+};
+
+std::string Sectors(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " sector" : " sectors"); }
+
+// How many records of `table` name, under `key`, no record of `named`.
+std::size_t Dangling(const RecordTable& table, const char* key, const RecordTable& named) {
+    std::size_t count = 0;
+    for (const auto& entry : table) {
+        const RecordMap::const_iterator reference = entry.second.find(key);
+        if (reference == entry.second.end() || named.count(reference->second) == 0) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+std::size_t RecordCount(const LDMDataBase& database) {
+    return database.volumes.size() + database.components.size() + database.partitions.size() +
+           database.disks.size() + database.diskGroups.size();
+}
+
+std::string WhyNoDatabase(RawDiskAccess& access, const std::string& path) {
+    const OpenDrive open(access, path);
+    if (open.file() < 0) return "cannot be opened";
+    if (open.drive().bytesPerSector == 0) return "its sector size is not available";
+    return "no private header (PRIVHEAD) at sector 6 nor at the end of an LDM metadata partition: a basic disk, "
+           "or sectors of another size than " +
+           std::to_string(open.drive().bytesPerSector) + " bytes";
+}
+
+std::string WhyEmpty(RawDiskAccess& access, const std::string& path) {
+    const OpenDrive open(access, path);
+    const std::uint32_t sectorSize = open.drive().bytesPerSector;
+    std::vector<unsigned char> bytes;
+    PrivateHeader header;
+    if (open.file() < 0 || sectorSize == 0 ||
+        !LDMDBParser(access).ReadPrivateHeader(open.file(), bytes, sectorSize, open.drive().length) ||
+        !DecodePrivateHeader(bytes, header)) {
+        return "its private header can no longer be read";
+    }
+    const std::uint64_t driveSectors = open.drive().length / sectorSize;
+    if (header.configSize == 0) return "its private header gives a database area of 0 sectors";
+    if (header.configStart >= driveSectors || header.configSize > driveSectors - header.configStart) {
+        return "its database area (" + Sectors(header.configSize) + " from sector " +
+               std::to_string(header.configStart) + ") lies outside the drive (" + Sectors(driveSectors) + ")";
+    }
+    const std::uint64_t areaBytes = header.configSize * sectorSize;
+    if (areaBytes > std::numeric_limits<std::uint32_t>::max()) {
+        return "its database area of " + std::to_string(areaBytes) + " bytes is larger than one read (4 GiB)";
+    }
+    // The table of contents is the area's second sector.
+    std::vector<unsigned char> toc(sectorSize, 0);
+    if (!access.Seek(open.file(), (header.configStart + 1) * sectorSize) ||
+        access.Read(open.file(), toc.data(), sectorSize) < static_cast<long>(sectorSize)) {
+        return "its database area cannot be read";
+    }
+    std::uint32_t configStart = 0;
+    ReadBigEndian32(toc.data(), toc.size(), kTocConfigRegionLowOffset, configStart);
+    const std::uint32_t vmdb = configStart * kTocConfigStartUnit;  // as the reader computes it
+    if (std::uint64_t(vmdb) + kVmdbSize >= areaBytes) {
+        return "its table of contents puts the database header (VMDB) at byte " + std::to_string(vmdb) +
+               ", past the end of the " + std::to_string(areaBytes) + "-byte database area";
+    }
+    return "no database records (VBLK blocks of a known type) after its database header (VMDB) at byte " +
+           std::to_string(vmdb) + " of the database area";
+}
+
+std::vector<std::string> MissingRecords(const std::string& diskGuid, const LDMDataBase& database) {
+    std::vector<std::string> missing;
+    if (database.diskGroups.empty()) missing.push_back("no disk-group record");
+    const std::string own = NormalizedGuid(diskGuid);
+    bool ownDisk = false;
+    for (const auto& entry : database.diskGuidByName) ownDisk = ownDisk || NormalizedGuid(entry.second) == own;
+    if (!ownDisk) missing.push_back("no disk record of this disk (" + diskGuid + ")");
+    const struct {
+        const RecordTable& table;
+        const char* kind;
+        const char* key;
+        const RecordTable& named;
+        const char* namedKind;
+    } references[] = {
+        {database.components, "component", "ParentID", database.volumes, "volume"},
+        {database.partitions, "partition", "ParentID", database.components, "component"},
+        {database.partitions, "partition", "DiskID", database.disks, "disk"},
+    };
+    for (const auto& reference : references) {
+        const std::size_t count = Dangling(reference.table, reference.key, reference.named);
+        if (count != 0) {
+            missing.push_back(std::to_string(count) + " " + reference.kind + " record" + (count == 1 ? "" : "s") +
+                              " name" + (count == 1 ? "s" : "") + " a " + reference.namedKind +
+                              " record that is missing");
+        }
+    }
+    return missing;
+}
+
+}  // namespace strata_tools

@@ -1,0 +1,30 @@
+// Why a drive gave no database, an empty one or a partial one. The private
+// header and the database area are checked again, step by step, the way the
+// reader takes them, so that strata-ldm can name the first thing that
+// stopped it: for people diagnosing a disk, "empty" is not an answer.
+#ifndef STRATA_TOOLS_DATABASEDIAGNOSIS_H
+#define STRATA_TOOLS_DATABASEDIAGNOSIS_H
+
+#include "ldm/LDMDataBase.h"
+#include "ldm/RawDiskAccess.h"
+
+#include <string>
+#include <vector>
+
+namespace strata_tools {
+
+// The drive gave no database: why no private header was found.
+std::string WhyNoDatabase(strata_col::RawDiskAccess& access, const std::string& path);
+
+// The drive's database holds no records: why.
+std::string WhyEmpty(strata_col::RawDiskAccess& access, const std::string& path);
+
+// What a database with records lacks: records that other records name, and
+// the record of the disk itself (`diskGuid`, from its private header).
+std::vector<std::string> MissingRecords(const std::string& diskGuid, const strata_col::LDMDataBase& database);
+
+std::size_t RecordCount(const strata_col::LDMDataBase& database);
+
+}  // namespace strata_tools
+
+#endif
