@@ -65,7 +65,11 @@ void VBLKParser::FindBlocks(const unsigned char* database, std::uint32_t vmdbOff
         if (start + kVblkSize >= end) {
             break;
         }
-        blocks.append(reinterpret_cast<const char*>(database + start), kVblkSize);
+        // A block of no record kind decodes to nothing (Windows fills its
+        // free slots with such blocks): it is left out.
+        if (KindOfType(database[start + kVblkTypeOffset]) != VBLKRecordKind::None) {
+            blocks.append(reinterpret_cast<const char*>(database + start), kVblkSize);
+        }
         position = start + kVblkSearchStep;
     }
 }

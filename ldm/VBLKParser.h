@@ -19,9 +19,10 @@ public:
     // searched from 512 bytes after `vmdbOffset` to the end of the area.
     LDMDataBase Parse(const unsigned char* database, std::uint32_t vmdbOffset, std::size_t size);
 
-    // Sets `blocks` to the blocks the search finds, each of the VBLK size,
-    // end to end in the order found. They are all the decoding depends on:
-    // two areas with the same blocks decode to the same database.
+    // Sets `blocks` to the blocks the search finds that hold a record of one
+    // of the seven kinds, each of the VBLK size, end to end in the order
+    // found. They are all the decoding depends on: two areas with the same
+    // blocks decode to the same database.
     static void FindBlocks(const unsigned char* database, std::uint32_t vmdbOffset,
                            std::size_t size, std::string& blocks);
 

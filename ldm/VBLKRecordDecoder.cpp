@@ -92,6 +92,8 @@ void DecodeDiskGroupV4(VBLKRecordReader& r) {
         r.FixedNumber("DiskSetID", 16) && r.Skip(4) && r.FixedNumber("LogCommitID", 8);
 }
 
+}  // namespace
+
 VBLKRecordKind KindOfType(unsigned char type) {
     switch (type) {
     case kTypeVolume: return VBLKRecordKind::Volume;
@@ -104,8 +106,6 @@ VBLKRecordKind KindOfType(unsigned char type) {
     default: return VBLKRecordKind::None;
     }
 }
-
-}  // namespace
 
 DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t size) const {
     DecodedRecord decoded;

@@ -11,6 +11,9 @@ namespace strata_col {
 
 enum class VBLKRecordKind { None, Volume, Component, Partition, Disk, DiskGroup };
 
+// The record kind of a block's type byte; None for any other value.
+VBLKRecordKind KindOfType(unsigned char type);
+
 struct DecodedRecord {
     VBLKRecordKind kind = VBLKRecordKind::None;
     RecordMap fields;

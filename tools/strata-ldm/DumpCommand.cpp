@@ -35,13 +35,12 @@ void Tell(const std::string& image, const std::string& what) {
 
 // Decodes one image into `databases`; false (after saying why) when it
 // gives no records.
-// Images whose record blocks are the same bytes share one decoded database
-// through `decoded`.
-bool DecodeImage(strata_col::RawDiskAccess& access, strata_col::DatabaseCache& decoded,
+// `reader` reads through `access`; images whose record blocks are the same
+// bytes share one decoded database through its cache.
+bool DecodeImage(strata_col::RawDiskAccess& access, strata_col::LDMDBParser& reader,
                  const std::string& path, strata_col::DiskDatabaseMap& databases,
                  std::map<std::string, std::string>& imageOfGuid) {
-    const strata_col::DiskDatabaseMap found =
-        strata_col::LDMDBParser(access, &decoded).ReadDatabases(strata_col::DeviceMap{{"image", path}});
+    const strata_col::DiskDatabaseMap found = reader.ReadDatabases(strata_col::DeviceMap{{"image", path}});
     if (found.empty()) {
         Tell(path, WhyNoDatabase(access, path));
         return false;
@@ -88,6 +87,8 @@ int DumpCommand(const std::vector<std::string>& args) {
     strata_col::PlatformDiskAccess platform;
     ImageFileAccess files(sectorSize);
     strata_col::DatabaseCache decoded;
+    strata_col::LDMDBParser platformReader(platform, &decoded);
+    strata_col::LDMDBParser fileReader(files, &decoded);
     strata_col::DiskDatabaseMap databases;
     std::map<std::string, std::string> imageOfGuid;
     bool allDecoded = true;
@@ -101,8 +102,9 @@ int DumpCommand(const std::vector<std::string>& args) {
         }
         // One image that cannot be decoded never hides the others.
         try {
-            strata_col::RawDiskAccess& access = device ? static_cast<strata_col::RawDiskAccess&>(platform) : files;
-            allDecoded = DecodeImage(access, decoded, path, databases, imageOfGuid) && allDecoded;
+            allDecoded = (device ? DecodeImage(platform, platformReader, path, databases, imageOfGuid)
+                                 : DecodeImage(files, fileReader, path, databases, imageOfGuid)) &&
+                         allDecoded;
         } catch (const std::bad_alloc&) {
             Tell(path, "not enough memory to decode it");
             allDecoded = false;
