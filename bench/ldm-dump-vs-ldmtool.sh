@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whole-process time of `strata-ldm dump` against `ldmtool` showing the same
-# ten fixture images, median of several runs.
+# ten fixture images, in alternating pairs.
 #   bench/ldm-dump-vs-ldmtool.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=${1:?usage: bench/ldm-dump-vs-ldmtool.sh BUILD_DIR [RUNS]}
@@ -12,18 +12,25 @@ devices=()
 for image in "${images[@]}"; do devices+=(-d "$image"); done
 group=$(ldmtool scan "${images[@]}" 2>/dev/null | tr -d '[]" \n')
 
-median_ms() {
-  local times=()
-  for ((i = 0; i < runs; i++)); do
-    local start end
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=($(( (end - start) / 1000 )))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { printf "%.1f", t[int((NR + 1) / 2)] / 1000 }'
+# Microseconds one run of the command takes.
+run_us() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  echo $(( (end - start) / 1000 ))
 }
 
-ours=$(median_ms "$build/bin/strata-ldm" dump "${images[@]}")
-theirs=$(median_ms ldmtool "${devices[@]}" show diskgroup "$group")
-echo "ten images, median of $runs runs: strata-ldm dump ${ours} ms, ldmtool show diskgroup ${theirs} ms"
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Alternating pairs (ours, then ldmtool's), so that a drift of the machine's
+# speed touches both alike; the median of each and of the pairwise ratios.
+ours=() theirs=() ratios=()
+for ((i = 0; i < runs; i++)); do
+  a=$(run_us "$build/bin/strata-ldm" dump "${images[@]}")
+  b=$(run_us ldmtool "${devices[@]}" show diskgroup "$group")
+  ours+=("$a") theirs+=("$b")
+  ratios+=("$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.3f", a / b }')")
+done
+echo "ten images, $runs alternating pairs, medians: strata-ldm dump $(printf '%s\n' "${ours[@]}" | median) us," \
+     "ldmtool show diskgroup $(printf '%s\n' "${theirs[@]}" | median) us, ratio $(printf '%s\n' "${ratios[@]}" | median)"
