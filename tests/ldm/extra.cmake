@@ -10,6 +10,9 @@ find_program(STRATA_CLANGXX NAMES clang++ clang++-16 clang++-15 clang++-14)
 if(STRATA_CLANGXX AND TARGET stratasim)
   set(ldm_fuzz_sources
     ${CMAKE_SOURCE_DIR}/tests/ldm/fuzz/LdmFuzzTarget.cpp
+    ${CMAKE_SOURCE_DIR}/collect/TextConversions.cpp
+    ${CMAKE_SOURCE_DIR}/ldm/DatabaseCache.cpp
+    ${CMAKE_SOURCE_DIR}/ldm/DiskDatabase.cpp
     ${CMAKE_SOURCE_DIR}/ldm/GptPartitionReader.cpp
     ${CMAKE_SOURCE_DIR}/ldm/LDMDBParser.cpp
     ${CMAKE_SOURCE_DIR}/ldm/LDMDataBase.cpp

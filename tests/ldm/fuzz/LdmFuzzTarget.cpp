@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const strata_col::DiskDatabaseMap databases =
         parser.ReadDatabases(strata_col::DeviceMap{{"id", "drive"}});
     for (const auto& entry : databases) {
-        strata_col::GetDiskPartitions(entry.first, entry.second);
+        strata_col::GetDiskPartitions(entry.first, *entry.second);
     }
     parser.GetPrivateHeader("drive");
     return 0;
