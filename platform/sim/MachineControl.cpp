@@ -14,6 +14,7 @@ void SetMachine(const Machine& machine) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.machine = prepared;
+    state.images.Clear();
     state.failures.Install(prepared->Description().failures);
     state.diagnostics = prepared->Notes();
     state.busyNanoseconds = 0;

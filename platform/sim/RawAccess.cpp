@@ -120,9 +120,10 @@ STRATA_SIM_API int _open(const char* path, int flags, ...) {
     file.textMode = (flags & _O_BINARY) == 0;
     const Device& d = machine.Description().devices[*device];
     if (!d.image.empty()) {
-        file.image = std::make_shared<ImageFile>();
-        if (!file.image->Open(d.image)) {
-            std::fprintf(stderr, "strata-sim: cannot open image %s: %s\n", d.image.c_str(), file.image->Error().c_str());
+        std::string why;
+        file.image = state.images.Get(d.image, why);
+        if (!file.image) {
+            std::fprintf(stderr, "strata-sim: cannot open image %s: %s\n", d.image.c_str(), why.c_str());
             return CrtFail(ERROR_GEN_FAILURE, -1);
         }
     }

@@ -15,6 +15,7 @@
 #include "platform/sim/FailureInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/ImageFile.h"
+#include "platform/sim/OpenImages.h"
 #include "platform/sim/PreparedMachine.h"
 
 namespace strata_sim {
@@ -46,7 +47,7 @@ struct NameSearch {
 struct RawFile {
     MachinePtr machine;
     std::size_t device = 0;
-    std::shared_ptr<ImageFile> image;  // null: the device reads as zeros
+    std::shared_ptr<const ImageFile> image;  // null: the device reads as zeros
     std::int64_t position = 0;
     bool textMode = false;
     bool atCtrlZ = false;  // text mode stops at Ctrl-Z until the next seek
@@ -62,6 +63,7 @@ struct SimState {
     HandleTable<NameSearch> volumeSearches;
     HandleTable<NameSearch> mountPointSearches;
     std::map<int, RawFile> rawFiles;
+    OpenImages images;  // of the current machine
     std::atomic<unsigned> errorMode{0};
     std::vector<std::string> dialogRisks;  // "call target" of each risky access
     std::atomic<int> comBalance{0};

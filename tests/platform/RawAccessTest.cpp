@@ -5,6 +5,7 @@
 #include "tests/platform/SimTestSupport.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -79,6 +80,28 @@ TEST_F(RawAccess, ReadsSectorsThenZerosPastTheImageThenNothing) {
     EXPECT_EQ(_close(fd), 0);
     EXPECT_EQ(_close(fd), -1);
     EXPECT_EQ(errno, EBADF);
+}
+
+TEST_F(RawAccess, AnImageReplacedBetweenOpensIsReadAnew) {
+    const int before = _open("\\\\.\\PHYSICALDRIVE0", _O_RDONLY | _O_BINARY);
+    ASSERT_EQ(_read(before, sector.data(), 512), 512);
+    EXPECT_EQ(sector[0], 0);
+
+    // Written aside and renamed over the image: another file at the same path.
+    ImageBuilder replacement(kImageSize);
+    replacement.Put8(0, 0x5A);
+    replacement.Write(dir.File("replacement.img"));
+    ASSERT_EQ(std::rename(dir.File("replacement.img").c_str(), dir.File("disk.img").c_str()), 0);
+
+    const int after = _open("\\\\.\\PHYSICALDRIVE0", _O_RDONLY | _O_BINARY);
+    ASSERT_EQ(_read(after, sector.data(), 512), 512);
+    EXPECT_EQ(sector[0], 0x5A);
+    // A drive opened before keeps reading the file it opened.
+    ASSERT_EQ(_lseeki64(before, 512, SEEK_SET), 512);
+    ASSERT_EQ(_read(before, sector.data(), 512), 512);
+    EXPECT_EQ(sector[0], 1);
+    _close(before);
+    _close(after);
 }
 
 TEST_F(RawAccess, ReadsMustBeWholeSectors) {
