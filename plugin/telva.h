@@ -48,6 +48,7 @@ private:
 };
 
 // Object path of a committed instance: namespace, class and key bindings.
+// Copies share one immutable path, so handing references around is cheap.
 class TELVA_API TCIMReference {
 public:
     TCIMReference();
@@ -60,16 +61,17 @@ public:
     bool operator<(const TCIMReference& other) const;
     bool operator==(const TCIMReference& other) const;
 
-    const std::string& GetNamespace() const { return nameSpace_; }
-    const std::string& GetClassName() const { return className_; }
-    const std::map<std::string, std::string>& GetKeys() const { return keys_; }
+    const std::string& GetNamespace() const;
+    const std::string& GetClassName() const;
+    const std::map<std::string, std::string>& GetKeys() const;
     // Object path text: namespace:Class.Key1="v1",Key2="v2"
     std::string ToString() const;
 
 private:
-    std::string nameSpace_;
-    std::string className_;
-    std::map<std::string, std::string> keys_;
+    struct Path;
+    const Path& Parts() const;
+
+    boost::shared_ptr<const Path> path_;  // empty for the default path
 };
 
 class TELVA_API TCIMValue {

@@ -18,30 +18,52 @@ std::string QuotedKeyValue(const std::string& value) {
 
 }  // namespace
 
+struct TCIMReference::Path {
+    std::string nameSpace;
+    std::string className;
+    std::map<std::string, std::string> keys;
+};
+
 TCIMReference::TCIMReference() {}
 
 TCIMReference::TCIMReference(const std::string& nameSpace, const std::string& className,
                              const std::map<std::string, std::string>& keys)
-    : nameSpace_(nameSpace), className_(className), keys_(keys) {}
+    : path_(new Path{nameSpace, className, keys}) {}
 
 TCIMReference::TCIMReference(const TCIMReference& other) = default;
 TCIMReference& TCIMReference::operator=(const TCIMReference& other) = default;
 TCIMReference::~TCIMReference() {}
 
+const TCIMReference::Path& TCIMReference::Parts() const {
+    static const Path kEmpty;
+    return path_ ? *path_ : kEmpty;
+}
+
+const std::string& TCIMReference::GetNamespace() const { return Parts().nameSpace; }
+const std::string& TCIMReference::GetClassName() const { return Parts().className; }
+const std::map<std::string, std::string>& TCIMReference::GetKeys() const { return Parts().keys; }
+
 bool TCIMReference::operator<(const TCIMReference& other) const {
-    return std::tie(nameSpace_, className_, keys_) <
-           std::tie(other.nameSpace_, other.className_, other.keys_);
+    if (path_ == other.path_) return false;
+    const Path& left = Parts();
+    const Path& right = other.Parts();
+    return std::tie(left.nameSpace, left.className, left.keys) <
+           std::tie(right.nameSpace, right.className, right.keys);
 }
 
 bool TCIMReference::operator==(const TCIMReference& other) const {
-    return nameSpace_ == other.nameSpace_ && className_ == other.className_ &&
-           keys_ == other.keys_;
+    if (path_ == other.path_) return true;
+    const Path& left = Parts();
+    const Path& right = other.Parts();
+    return left.nameSpace == right.nameSpace && left.className == right.className &&
+           left.keys == right.keys;
 }
 
 std::string TCIMReference::ToString() const {
-    std::string path = nameSpace_.empty() ? className_ : nameSpace_ + ":" + className_;
+    const Path& parts = Parts();
+    std::string path = parts.nameSpace.empty() ? parts.className : parts.nameSpace + ":" + parts.className;
     char separator = '.';
-    for (const auto& key : keys_) {
+    for (const auto& key : parts.keys) {
         path += separator;
         path += key.first + "=" + QuotedKeyValue(key.second);
         separator = ',';
