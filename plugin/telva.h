@@ -53,7 +53,7 @@ class TELVA_API TCIMReference {
 public:
     TCIMReference();
     TCIMReference(const std::string& nameSpace, const std::string& className,
-                  const std::map<std::string, std::string>& keys);
+                  std::map<std::string, std::string> keys);
     TCIMReference(const TCIMReference& other);
     TCIMReference& operator=(const TCIMReference& other);
     ~TCIMReference();

@@ -2,6 +2,7 @@
 #include "plugin/telva.h"
 
 #include <tuple>
+#include <utility>
 
 namespace NTELVA20 {
 
@@ -27,8 +28,8 @@ struct TCIMReference::Path {
 TCIMReference::TCIMReference() {}
 
 TCIMReference::TCIMReference(const std::string& nameSpace, const std::string& className,
-                             const std::map<std::string, std::string>& keys)
-    : path_(new Path{nameSpace, className, keys}) {}
+                             std::map<std::string, std::string> keys)
+    : path_(new Path{nameSpace, className, std::move(keys)}) {}
 
 TCIMReference::TCIMReference(const TCIMReference& other) = default;
 TCIMReference& TCIMReference::operator=(const TCIMReference& other) = default;

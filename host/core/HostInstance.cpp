@@ -55,7 +55,7 @@ TCIMReference HostInstance::Path() const {
         }
         keys[property.name] = values_[i].ToString();
     }
-    return TCIMReference(nameSpaceName_, definition_.name, keys);
+    return TCIMReference(nameSpaceName_, definition_.name, std::move(keys));
 }
 
 boost::shared_ptr<ICIMProperty> HostInstance::GetProperty(const std::string& name, ContextMap) {

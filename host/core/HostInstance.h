@@ -62,7 +62,7 @@ public:
     const NTELVA20::TCIMValue& GetValue(NTELVA20::ContextMap context) override;
 
 private:
-    PropertyDefinition definition_;
+    const PropertyDefinition& definition_;  // the schema's, which outlives every instance
     NTELVA20::TCIMValue value_;
 };
 

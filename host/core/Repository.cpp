@@ -2,6 +2,8 @@
 
 #include "host/core/HostInstance.h"
 
+#include <algorithm>
+
 namespace telva_host {
 
 Repository::Repository(const Schema& schema) : schema_(schema) {}
@@ -17,12 +19,17 @@ void Repository::Store(const boost::shared_ptr<HostInstance>& instance,
 
 std::vector<boost::shared_ptr<HostInstance> > Repository::Instances(const std::string& className,
                                                                     bool deep) const {
+    // The classes asked for, found once rather than per instance.
+    std::vector<const ClassDefinition*> wanted;
+    for (const std::string& name : schema_.ClassNames()) {
+        if (name == className || (deep && schema_.IsSubclassOf(name, className))) {
+            wanted.push_back(schema_.FindClass(name));
+        }
+    }
     std::vector<boost::shared_ptr<HostInstance> > found;
     for (const auto& instance : committed_) {
-        const std::string& instanceClass = instance->Definition().name;
-        if (instanceClass == className || (deep && schema_.IsSubclassOf(instanceClass, className))) {
-            found.push_back(instance);
-        }
+        const ClassDefinition* definition = &instance->Definition();
+        if (std::find(wanted.begin(), wanted.end(), definition) != wanted.end()) found.push_back(instance);
     }
     return found;
 }
