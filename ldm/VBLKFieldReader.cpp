@@ -1,5 +1,6 @@
 #include "ldm/VBLKFieldReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -16,30 +17,55 @@ void AppendHex(unsigned char byte, std::string& text) {
 
 void ReadFields::Add(const char* key, std::string&& value) {
     // Every layout stores fewer fields than there is room for.
-    if (count_ == kMostFields) return;
+    if (count_ == kMostRecordFields) return;
     keys_[count_] = key;
     values_[count_] = std::move(value);
     ++count_;
 }
 
-RecordMap ReadFields::Sorted() {
-    // Stable insertion sort of positions by key: a dozen fields, no allocation.
-    std::array<unsigned char, kMostFields> order;
-    for (std::size_t i = 0; i < count_; ++i) {
-        std::size_t j = i;
-        for (; j > 0 && std::strcmp(keys_[i], keys_[order[j - 1]]) < 0; --j) order[j] = order[j - 1];
-        order[j] = static_cast<unsigned char>(i);
-    }
+RecordMap ReadFields::Sorted(FieldOrders& orders) {
+    const FieldOrder& order = orders.Of(keys_, count_);
     RecordMap::sequence_type fields;
-    fields.reserve(count_);
-    for (std::size_t i = 0; i < count_; ++i) {
-        const std::size_t at = order[i];
-        if (i > 0 && std::strcmp(keys_[at], keys_[order[i - 1]]) == 0) continue;
+    fields.reserve(order.count);
+    for (std::size_t i = 0; i < order.count; ++i) {
+        const std::size_t at = order.at[i];
         fields.emplace_back(keys_[at], std::move(values_[at]));
     }
     RecordMap record;
     record.adopt_sequence(boost::container::ordered_unique_range, std::move(fields));
     return record;
+}
+
+const FieldOrder& FieldOrders::Of(const std::array<const char*, kMostRecordFields>& keys,
+                                  std::size_t count) {
+    for (const Known& known : known_) {
+        if (known.keyCount == count && std::equal(keys.begin(), keys.begin() + count, known.keys.begin())) {
+            return known.order;
+        }
+    }
+    // Stable insertion sort of positions by key text: a dozen fields.
+    std::array<unsigned char, kMostRecordFields> sorted;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t j = i;
+        for (; j > 0 && std::strcmp(keys[i], keys[sorted[j - 1]]) < 0; --j) sorted[j] = sorted[j - 1];
+        sorted[j] = static_cast<unsigned char>(i);
+    }
+    Known fresh;
+    fresh.keys = keys;
+    fresh.keyCount = count;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = sorted[i];
+        if (i > 0 && std::strcmp(keys[at], keys[sorted[i - 1]]) == 0) continue;
+        fresh.order.at[fresh.order.count++] = static_cast<unsigned char>(at);
+    }
+    if (known_.size() < kMostKnown) {
+        known_.push_back(fresh);
+        return known_.back().order;
+    }
+    Known& replaced = known_[nextReplaced_];
+    nextReplaced_ = (nextReplaced_ + 1) % kMostKnown;
+    replaced = fresh;
+    return replaced.order;
 }
 
 VBLKFieldReader::VBLKFieldReader(const unsigned char* block, std::size_t size, int position)

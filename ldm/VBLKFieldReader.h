@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace strata_col {
 
@@ -42,20 +43,47 @@ private:
     bool exhausted_;
 };
 
+const std::size_t kMostRecordFields = 20;
+
+// Where each field of a key sequence goes in its record: positions in key
+// order, a repeated key only at its first place.
+struct FieldOrder {
+    std::array<unsigned char, kMostRecordFields> at;
+    std::size_t count = 0;
+};
+
+// The orders of the key sequences seen so far. Decoders read every record of
+// one kind and version with the same constant keys in the same order, so a
+// sequence is sorted once and then found by comparing key pointers. Holds a
+// bounded number of sequences.
+class FieldOrders {
+public:
+    const FieldOrder& Of(const std::array<const char*, kMostRecordFields>& keys, std::size_t count);
+
+private:
+    struct Known {
+        std::array<const char*, kMostRecordFields> keys;
+        std::size_t keyCount;
+        FieldOrder order;
+    };
+    static const std::size_t kMostKnown = 32;
+
+    std::vector<Known> known_;
+    std::size_t nextReplaced_ = 0;
+};
+
 // The fields of one record in the order read. Keys are the decoders' own
 // constant texts; Sorted() hands the record over in key order, moving each
 // value once.
 class ReadFields {
 public:
-    static const std::size_t kMostFields = 20;
-
     void Add(const char* key, std::string&& value);
     // The record; of two fields with one key the first read is kept.
-    RecordMap Sorted();
+    RecordMap Sorted(FieldOrders& orders);
 
 private:
-    std::array<const char*, kMostFields> keys_{};
-    std::array<std::string, kMostFields> values_;
+    std::array<const char*, kMostRecordFields> keys_{};
+    std::array<std::string, kMostRecordFields> values_;
     std::size_t count_ = 0;
 };
 

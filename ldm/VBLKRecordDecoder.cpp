@@ -107,7 +107,7 @@ VBLKRecordKind KindOfType(unsigned char type) {
     }
 }
 
-DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t size) const {
+DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t size) {
     DecodedRecord decoded;
     if (size < kVblkBodyOffset) {
         return decoded;
@@ -142,7 +142,7 @@ DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t 
     case kTypeDiskGroupV4: DecodeDiskGroupV4(r); break;
     default: break;
     }
-    decoded.fields = stored.Sorted();
+    decoded.fields = stored.Sorted(orders_);
     if (type == kTypeDiskV3) {
         const RecordMap::const_iterator diskId = decoded.fields.find("DiskID");
         if (diskId != decoded.fields.end()) decoded.nameIndexGuid = diskId->second;

@@ -3,6 +3,7 @@
 #define STRATA_LDM_VBLKRECORDDECODER_H
 
 #include "ldm/LDMDataBase.h"
+#include "ldm/VBLKFieldReader.h"
 
 #include <cstddef>
 #include <string>
@@ -29,7 +30,10 @@ public:
 
     // Decodes the block (`size` bytes, the VBLK size). A type byte that is
     // none of the seven record kinds gives kind None and no fields.
-    DecodedRecord Decode(const unsigned char* block, std::size_t size) const;
+    DecodedRecord Decode(const unsigned char* block, std::size_t size);
+
+private:
+    FieldOrders orders_;
 };
 
 }  // namespace strata_col
