@@ -23,13 +23,33 @@ struct TCIMReference::Path {
     std::string nameSpace;
     std::string className;
     std::map<std::string, std::string> keys;
+    std::string text;  // the object path text, made once: associations key on it
 };
+
+namespace {
+
+std::string PathText(const std::string& nameSpace, const std::string& className,
+                     const std::map<std::string, std::string>& keys) {
+    std::string path = nameSpace.empty() ? className : nameSpace + ":" + className;
+    char separator = '.';
+    for (const auto& key : keys) {
+        path += separator;
+        path += key.first + "=" + QuotedKeyValue(key.second);
+        separator = ',';
+    }
+    return path;
+}
+
+}  // namespace
 
 TCIMReference::TCIMReference() {}
 
 TCIMReference::TCIMReference(const std::string& nameSpace, const std::string& className,
-                             std::map<std::string, std::string> keys)
-    : path_(new Path{nameSpace, className, std::move(keys)}) {}
+                             std::map<std::string, std::string> keys) {
+    boost::shared_ptr<Path> path(new Path{nameSpace, className, std::move(keys), std::string()});
+    path->text = PathText(path->nameSpace, path->className, path->keys);
+    path_ = path;
+}
 
 TCIMReference::TCIMReference(const TCIMReference& other) = default;
 TCIMReference& TCIMReference::operator=(const TCIMReference& other) = default;
@@ -60,16 +80,6 @@ bool TCIMReference::operator==(const TCIMReference& other) const {
            left.keys == right.keys;
 }
 
-std::string TCIMReference::ToString() const {
-    const Path& parts = Parts();
-    std::string path = parts.nameSpace.empty() ? parts.className : parts.nameSpace + ":" + parts.className;
-    char separator = '.';
-    for (const auto& key : parts.keys) {
-        path += separator;
-        path += key.first + "=" + QuotedKeyValue(key.second);
-        separator = ',';
-    }
-    return path;
-}
+std::string TCIMReference::ToString() const { return Parts().text; }
 
 }  // namespace NTELVA20
