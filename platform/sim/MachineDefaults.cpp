@@ -263,6 +263,7 @@ PreparedMachine::PreparedMachine(const Machine& machine) : machine_(machine) {
     IndexDeviceNames();
     for (std::size_t i = 0; i < machine_.volumes.size(); ++i) FillVolume(machine_.volumes[i], i);
     IndexMountPaths();
+    IndexFailureNames();
     CheckMountCycles();
     CheckFailures();
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 namespace strata_sim {
 
@@ -123,15 +124,25 @@ std::optional<std::size_t> PreparedMachine::DeviceOfVolume(std::size_t volume) c
     return std::nullopt;
 }
 
-std::vector<std::string> PreparedMachine::DeviceNames(std::size_t device) const {
-    const Device& d = machine_.devices[device];
-    std::vector<std::string> names = {d.devicePath, d.instanceId};
-    for (const NumberedName& name : kNumberedNames) {
-        if (name.cls == d.interfaceClass) {
-            names.push_back(std::string("\\\\.\\") + name.prefix + std::to_string(d.deviceNumber));
+void PreparedMachine::IndexFailureNames() {
+    for (const Device& d : machine_.devices) {
+        std::vector<std::string> names = {d.devicePath, d.instanceId};
+        for (const NumberedName& name : kNumberedNames) {
+            if (name.cls == d.interfaceClass) {
+                names.push_back(std::string("\\\\.\\") + name.prefix + std::to_string(d.deviceNumber));
+            }
         }
+        deviceNames_.push_back(std::move(names));
     }
-    return names;
+    for (const Volume& v : machine_.volumes) {
+        std::vector<std::string> names = {v.guidName};
+        names.insert(names.end(), v.roots.begin(), v.roots.end());
+        names.insert(names.end(), v.mountFolders.begin(), v.mountFolders.end());
+        for (const std::string& root : v.roots) {
+            names.push_back("\\\\.\\" + root.substr(0, root.size() - 1));  // \\.\C:
+        }
+        volumeNames_.push_back(std::move(names));
+    }
 }
 
 std::optional<std::size_t> PreparedMachine::VolumeMountedAt(const std::string& path) const {
@@ -161,22 +172,11 @@ std::vector<std::string> PreparedMachine::MountFoldersOn(std::size_t volume) con
     return volume < foldersOnVolume_.size() ? foldersOnVolume_[volume] : std::vector<std::string>();
 }
 
-std::vector<std::string> PreparedMachine::VolumeNames(std::size_t volume) const {
-    const Volume& v = machine_.volumes[volume];
-    std::vector<std::string> names = {v.guidName};
-    names.insert(names.end(), v.roots.begin(), v.roots.end());
-    names.insert(names.end(), v.mountFolders.begin(), v.mountFolders.end());
-    for (const std::string& root : v.roots) {
-        names.push_back("\\\\.\\" + root.substr(0, root.size() - 1));  // \\.\C:
-    }
-    return names;
-}
-
 std::vector<std::string> PreparedMachine::PathNames(const std::string& path,
                                                    const std::optional<std::size_t>& volume) const {
     std::vector<std::string> names = {path};
     if (volume) {
-        const std::vector<std::string> own = VolumeNames(*volume);
+        const std::vector<std::string>& own = VolumeNames(*volume);
         names.insert(names.end(), own.begin(), own.end());
     }
     return names;

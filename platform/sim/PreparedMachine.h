@@ -31,7 +31,7 @@ public:
     // The device a volume lives on: by its device type and number.
     std::optional<std::size_t> DeviceOfVolume(std::size_t volume) const;
     // Every name a failure target may use for the device.
-    std::vector<std::string> DeviceNames(std::size_t device) const;
+    const std::vector<std::string>& DeviceNames(std::size_t device) const { return deviceNames_[device]; }
 
     // The volume mounted exactly at path: a drive root, a mount folder or a
     // volume GUID name, each with its trailing backslash.
@@ -44,7 +44,8 @@ public:
     std::optional<std::size_t> HostOfMountFolder(const std::string& folder, std::string* relative = nullptr) const;
     // Mount folders (relative paths) that lie on the volume, in description order.
     std::vector<std::string> MountFoldersOn(std::size_t volume) const;
-    std::vector<std::string> VolumeNames(std::size_t volume) const;
+    // Every name a failure target may use for the volume.
+    const std::vector<std::string>& VolumeNames(std::size_t volume) const { return volumeNames_[volume]; }
     // Failure targets of a call on a path: the path and the names of its volume.
     std::vector<std::string> PathNames(const std::string& path, const std::optional<std::size_t>& volume) const;
     // The distinct disk numbers of a volume's extents.
@@ -60,6 +61,9 @@ private:
     void FillVolume(Volume& volume, std::size_t index);
     void IndexDeviceNames();
     void IndexMountPaths();
+    // The names of every device and volume, made once: each call names its
+    // object to the failure injector.
+    void IndexFailureNames();
     void CheckMountCycles() const;
     void CheckFailures() const;
     // The longest mount path no longer than `longest` characters that
@@ -69,6 +73,8 @@ private:
     Machine machine_;
     std::vector<std::string> notes_;
     std::vector<MountPath> mountPaths_;
+    std::vector<std::vector<std::string> > deviceNames_;
+    std::vector<std::vector<std::string> > volumeNames_;
     // Lookups by upper-case name, so that a machine of thousands of devices
     // or mount folders answers each call without a walk.
     std::unordered_map<std::string, std::size_t> devicesByName_;  // path without its prefix

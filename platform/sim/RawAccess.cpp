@@ -104,7 +104,7 @@ STRATA_SIM_API int _open(const char* path, int flags, ...) {
     const std::optional<std::size_t> device = machine.DeviceByName(path);
     std::vector<std::string> subjects = {path};
     if (device) {
-        const std::vector<std::string> names = machine.DeviceNames(*device);
+        const std::vector<std::string>& names = machine.DeviceNames(*device);
         subjects.insert(subjects.end(), names.begin(), names.end());
     }
     DWORD error = 0;
