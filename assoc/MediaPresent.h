@@ -43,9 +43,6 @@ public:
                                         const DiskDatabaseMap& databases);
 
 private:
-    // The databases key of the disk whose record GUID this is; the record's
-    // GUID text itself when no database is kept under it.
-    std::string DriveKeyOfDiskGuid(const std::string& recordGuid) const;
     static const DiskDatabaseMap& NoDatabases();
 
     // The collector's databases, read for one run; the collector outlives the run.

@@ -10,6 +10,8 @@
 #include "ldm/LDMDBParser.h"
 #include "volume/StorageVolEnum.h"
 
+#include <unordered_map>
+
 using NTELVA20::ICIMNamespace;
 
 namespace strata_col {
@@ -20,6 +22,27 @@ namespace {
 std::string FirstGuidOf(const std::string& diskId) {
     return diskId.substr(0, diskId.find(','));
 }
+
+// The databases' keys, found from a disk record's GUID.
+class DriveKeys {
+public:
+    explicit DriveKeys(const DiskDatabaseMap& databases) : databases_(databases) {
+        // In key order, so that of two keys of one GUID the first is kept.
+        for (const auto& entry : databases) byNormalGuid_.emplace(NormalizedGuid(entry.first), entry.first);
+    }
+
+    // The databases key of the disk whose record GUID this is; the record's
+    // GUID text itself when no database is kept under it.
+    const std::string& Of(const std::string& recordGuid) const {
+        if (databases_.count(recordGuid)) return recordGuid;
+        const auto key = byNormalGuid_.find(NormalizedGuid(recordGuid));
+        return key != byNormalGuid_.end() ? key->second : recordGuid;
+    }
+
+private:
+    const DiskDatabaseMap& databases_;
+    std::unordered_map<std::string, std::string> byNormalGuid_;
+};
 
 }  // namespace
 
@@ -88,6 +111,7 @@ SignatureIndex MediaPresent::IndexPartitionsBySignature(
 InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex index;
     const RecordOwners owners(*databases, &LDMDataBase::partitions);
+    const DriveKeys driveKeys(*databases);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
@@ -98,18 +122,10 @@ InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespa
         const RecordMap* disk = FindRecord(database->disks, RecordField(record, "DiskID"));
         if (!disk) continue;
         const std::string diskGuid = FirstGuidOf(RecordField(*disk, "DiskID"));
-        if (!diskGuid.empty()) index.insert(std::make_pair(DriveKeyOfDiskGuid(diskGuid), partition));
+        if (!diskGuid.empty()) index.insert(std::make_pair(driveKeys.Of(diskGuid), partition));
     }
     return index;
 }
 
-std::string MediaPresent::DriveKeyOfDiskGuid(const std::string& recordGuid) const {
-    if (databases->count(recordGuid)) return recordGuid;
-    const std::string wanted = NormalizedGuid(recordGuid);
-    for (const auto& entry : *databases) {
-        if (NormalizedGuid(entry.first) == wanted) return entry.first;
-    }
-    return recordGuid;
-}
 
 }  // namespace strata_col
