@@ -5,7 +5,9 @@
 
 #include "host/core/Schema.h"
 
-#include <set>
+#include <functional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace telva_host {
@@ -27,7 +29,12 @@ public:
 private:
     const Schema& schema_;
     std::vector<boost::shared_ptr<HostInstance> > committed_;
-    std::set<NTELVA20::TCIMReference> paths_;
+    struct PathHash {
+        std::size_t operator()(const NTELVA20::TCIMReference& path) const {
+            return std::hash<std::string>()(path.ToString());
+        }
+    };
+    std::unordered_set<NTELVA20::TCIMReference, PathHash> paths_;
 };
 
 }  // namespace telva_host
