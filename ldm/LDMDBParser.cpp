@@ -14,12 +14,6 @@ namespace strata_col {
 
 using namespace ldm_layout;
 
-namespace {
-// Windows writes 1 MiB database areas. A header that announces more than
-// this is damaged, and is refused before anything is allocated.
-const std::uint64_t kMaxDatabaseAreaBytes = 64ull << 20;
-}  // namespace
-
 LDMDBParser::LDMDBParser(DatabaseCache* cache) : access_(platform_), cache_(cache) {}
 
 LDMDBParser::LDMDBParser(RawDiskAccess& access, DatabaseCache* cache)

@@ -17,6 +17,10 @@ namespace strata_col {
 
 class LDMDBParser {
 public:
+    // Windows writes 1 MiB database areas. A header that announces more than
+    // this is damaged, and its area is refused before anything is allocated.
+    static const std::uint64_t kMaxDatabaseAreaBytes = 64ull << 20;
+
     // Reads drives through the platform (C run-time and DeviceIoControl).
     // Databases decoded from the same record blocks are shared within one
     // ReadDatabases call, or, given a `cache` that outlives the parser,

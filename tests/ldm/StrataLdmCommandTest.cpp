@@ -109,6 +109,12 @@ TEST_F(StrataLdmCommand, EveryImageNotDecodedIsNamedWithItsReasonAndTheOthersAre
         {"blank.img",
          [&](const std::string& p) { Patch(p, vmdb + 512, std::vector<unsigned char>(area + 255 * kSector - vmdb - 512, 0)); },
          "no database records"},
+        {"huge.img",
+         [](const std::string& p) {
+             std::filesystem::resize_file(p, 200 << 20);  // sparse: the drive has room for the area
+             Patch(p, 6 * kSector + kConfigSizeOffset, {0, 0, 0, 0, 0, 0x02, 0x20, 0});  // 68 MiB
+         },
+         "larger than the 64 MiB a database area is read up to"},
         {"missing.img", nullptr, "cannot be opened"},
         {"pipe",
          [](const std::string& p) {

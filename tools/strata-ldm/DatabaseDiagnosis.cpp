@@ -82,8 +82,9 @@ std::string WhyEmpty(RawDiskAccess& access, const std::string& path) {
                std::to_string(header.configStart) + ") lies outside the drive (" + Sectors(driveSectors) + ")";
     }
     const std::uint64_t areaBytes = header.configSize * sectorSize;
-    if (areaBytes > std::numeric_limits<std::uint32_t>::max()) {
-        return "its database area of " + std::to_string(areaBytes) + " bytes is larger than one read (4 GiB)";
+    if (areaBytes > LDMDBParser::kMaxDatabaseAreaBytes) {
+        return "its database area of " + std::to_string(areaBytes) + " bytes is larger than the " +
+               std::to_string(LDMDBParser::kMaxDatabaseAreaBytes >> 20) + " MiB a database area is read up to";
     }
     // The table of contents is the area's second sector.
     std::vector<unsigned char> toc(sectorSize, 0);
