@@ -35,9 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     strata_test::MemoryDrive& drive = access.drives["drive"];
     drive.sectorSize = (mode & 2) ? 4096 : 512;
     drive.bytes.assign(data + 1, data + size);
-    strata_col::LDMDBParser parser(access);
-    const strata_col::DiskDatabaseMap databases =
-        parser.ReadDatabases(strata_col::DeviceMap{{"id", "drive"}});
+    // Read twice through one cache, as the two collectors of a query do: the
+    // second read finds the first one's database.
+    strata_col::DatabaseCache cache;
+    strata_col::LDMDBParser parser(access, &cache);
+    const strata_col::DeviceMap devices{{"id", "drive"}};
+    parser.ReadDatabases(devices);
+    const strata_col::DiskDatabaseMap databases = parser.ReadDatabases(devices);
     for (const auto& entry : databases) {
         strata_col::GetDiskPartitions(entry.first, *entry.second);
     }
