@@ -235,6 +235,7 @@ void VolumeCapture::DescribeDevice(const Found& volume, Json& json, bool mediaPr
                                 {"length", extent.ExtentLength.QuadPart}});
         }
         json["extents"] = list;
+        if (list.empty()) json["emptyExtents"] = true;
     } else if (!extents.ok) {
         Fail("DeviceIoControl", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, volume.guidName, extents.error,
              extents.error == ERROR_INVALID_FUNCTION || (!mediaPresent && extents.error == ERROR_NOT_READY));
