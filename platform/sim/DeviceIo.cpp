@@ -111,7 +111,7 @@ DWORD VolumeControl(const PreparedMachine& machine, std::size_t index, DWORD cod
             return WriteFixed(out, length);
         }
         case IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS:
-            if (volume.extents.empty()) return ERROR_INVALID_FUNCTION;
+            if (volume.extents.empty() && !volume.emptyExtents) return ERROR_INVALID_FUNCTION;
             if (!volume.mediaPresent.value_or(true)) return ERROR_NOT_READY;
             return WriteEntries(out, ExtentsReply(volume), kExtentsHeaderSize, sizeof(DISK_EXTENT),
                                 sizeof(VOLUME_DISK_EXTENTS), volume.shortBufferError.value_or(ERROR_MORE_DATA));

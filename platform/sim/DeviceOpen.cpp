@@ -74,7 +74,6 @@ bool HasMedium(const PreparedMachine& machine, const Resolution& r) {
 
 STRATA_SIM_API HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) {
-    (void)desiredAccess;
     (void)shareMode;
     (void)security;
     (void)flagsAndAttributes;
@@ -95,6 +94,7 @@ STRATA_SIM_API HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD sh
     DWORD error = 0;
     if (Injected({"CreateFileA", subjects}, error)) return FailWith(error, INVALID_HANDLE_VALUE);
     NoteMediaAccess(HasMedium(machine, r), "CreateFileA", path);
+    if (desiredAccess & GENERIC_WRITE) NoteWriteRequest("CreateFileA", path);
     if (!r.found) return FailWith(r.error, INVALID_HANDLE_VALUE);
     // Nothing is ever created or truncated here.
     if (creationDisposition != OPEN_EXISTING && creationDisposition != OPEN_ALWAYS) {

@@ -19,6 +19,7 @@ void SetMachine(const Machine& machine) {
     state.diagnostics = prepared->Notes();
     state.busyNanoseconds = 0;
     state.dialogRisks.clear();
+    state.writeRequests.clear();
 }
 
 void ResetMachine() { SetMachine(Machine()); }
@@ -53,6 +54,11 @@ int OpenRawFileCount() {
 std::vector<std::string> DialogRisks() {
     std::lock_guard<std::mutex> lock(State().mutex);
     return State().dialogRisks;
+}
+
+std::vector<std::string> WriteRequests() {
+    std::lock_guard<std::mutex> lock(State().mutex);
+    return State().writeRequests;
 }
 
 std::vector<std::string> Diagnostics() {

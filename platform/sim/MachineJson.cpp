@@ -193,6 +193,7 @@ Volume ReadVolume(JsonObject o) {
         e.Finish();
         v.extents.push_back(extent);
     }
+    v.emptyExtents = o.Bool("emptyExtents").value_or(false);
     Assign(v.deviceType, o.Unsigned("deviceType", kMaxU32));
     Assign(v.deviceNumber, o.Unsigned("deviceNumber", kMaxU32));
     if (const std::optional<std::int64_t> n = o.Signed("partitionNumber", INT32_MIN, INT32_MAX)) {

@@ -97,6 +97,9 @@ struct Volume {
     std::optional<std::int64_t> length;              // sum of the extents when absent
     std::optional<bool> mediaPresent;                // from its device when absent
     std::vector<DiskExtentSpec> extents;
+    // Without extents: true answers the extents request with a count of 0
+    // (as Wine does for its drives), false fails it with ERROR_INVALID_FUNCTION.
+    bool emptyExtents = false;
     std::optional<std::uint32_t> deviceType;         // for IOCTL_STORAGE_GET_DEVICE_NUMBER
     std::optional<std::uint32_t> deviceNumber;       // the extents' disk when absent
     std::optional<std::int32_t> partitionNumber;     // found in the disk's layout when absent

@@ -61,7 +61,6 @@ public:
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID, void**) override { return kNotImplemented; }
 
     HRESULT STDMETHODCALLTYPE Initialize(LPCWSTR path, BOOL readWrite) override {
-        (void)readWrite;  // nothing here ever changes a volume
         SimState& state = State();
         SimCall busy(state);
         if (path == nullptr) return kPointerInvalid;
@@ -75,6 +74,8 @@ public:
         if (!volume) return ToHresult(ERROR_PATH_NOT_FOUND);
         const Volume& v = state.machine->Description().volumes[*volume];
         NoteMediaAccess(v.mediaPresent.value_or(true), "IDiskQuotaControl::Initialize", root);
+        // Nothing here ever changes a volume; the request is only noted.
+        if (readWrite) NoteWriteRequest("IDiskQuotaControl::Initialize", root);
         if (!v.mediaPresent.value_or(true)) return ToHresult(ERROR_NOT_READY);
         if (v.fileSystem.empty()) return ToHresult(ERROR_UNRECOGNIZED_VOLUME);
         machine_ = state.machine;

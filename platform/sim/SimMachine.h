@@ -45,6 +45,10 @@ STRATA_SIM_CXX_API int OpenRawFileCount();
 // as "call target": each could have stopped a Windows desktop at a "no disk"
 // dialog.
 STRATA_SIM_CXX_API std::vector<std::string> DialogRisks();
+// As "call target", the opens since the machine was installed that asked for
+// write access: CreateFileA with GENERIC_WRITE, IDiskQuotaControl::Initialize
+// with readWrite. Nothing is ever written; this tells who asked.
+STRATA_SIM_CXX_API std::vector<std::string> WriteRequests();
 // Lines the machine wrote about bad images or descriptions since it was installed.
 STRATA_SIM_CXX_API std::vector<std::string> Diagnostics();
 // Nanoseconds spent inside the machine's Win32 calls since it was loaded.

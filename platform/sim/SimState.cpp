@@ -36,4 +36,8 @@ void NoteMediaAccess(bool mediaPresent, const char* call, const std::string& tar
     }
 }
 
+void NoteWriteRequest(const char* call, const std::string& target) {
+    State().writeRequests.push_back(std::string(call) + " " + target);
+}
+
 }  // namespace strata_sim

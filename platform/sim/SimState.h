@@ -66,6 +66,7 @@ struct SimState {
     OpenImages images;  // of the current machine
     std::atomic<unsigned> errorMode{0};
     std::vector<std::string> dialogRisks;  // "call target" of each risky access
+    std::vector<std::string> writeRequests;  // "call target" of each open asking to write
     std::atomic<int> comBalance{0};
     std::atomic<int> liveQuotaObjects{0};
     // Time spent inside the Win32 calls, so that benchmarks can tell the
@@ -103,6 +104,8 @@ bool Injected(const CallSite& site, DWORD& error);
 // SEM_FAILCRITICALERRORS, is where Windows may show its modal "no disk in
 // drive" dialog and wait for the user.
 void NoteMediaAccess(bool mediaPresent, const char* call, const std::string& target);
+// Notes an open that asked for write access (granted or not).
+void NoteWriteRequest(const char* call, const std::string& target);
 
 // Sets the thread's last error and returns value, for one-line failure returns.
 template <class T>

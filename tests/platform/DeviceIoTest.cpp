@@ -267,6 +267,21 @@ TEST(DeviceIo, VolumeDiskExtentsAndTheMoreDataAnswer) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
+// Wine answers a volume without extents with a count of 0; Windows fails it.
+TEST(DeviceIo, AVolumeWithoutExtentsCanAnswerACountOfZero) {
+    Machine m = ProbeMachine();
+    m.volumes[1].extents.clear();
+    m.volumes[1].length = kMiB;
+    m.volumes[1].emptyExtents = true;
+    InstalledMachine machine(m);
+    HANDLE e = OpenForProbe("\\\\.\\E:");
+    const Answer a = Ask(e, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32);
+    ASSERT_EQ(a.result, 1);
+    EXPECT_EQ(a.returned, 8u);
+    EXPECT_EQ(U32At(a.bytes, 0), 0u);
+    CloseHandle(e);
+}
+
 TEST(DeviceIo, TheShortBufferErrorIsChosenPerDeviceAndVolume) {
     Machine m = ProbeMachine();
     m.devices[0].shortBufferError = ERROR_MORE_DATA;

@@ -3,7 +3,8 @@
 # runs it under Wine, headless, in its own prefix (build-windows/wine-prefix):
 #   1. strata-host.exe --format json loads strata.pi.dll and queries every
 #      class; the report is checked by check_host_output.py;
-#   2. test_windows.exe, the tests that run on Windows itself.
+#   2. test_windows.exe, the tests that run on Windows itself;
+#   3. strata-capture.exe snapshots the Wine machine, replayed on Linux.
 # Each Wine run has a time limit (STRATA_WINE_TIME_LIMIT seconds, default 120):
 # a hung enumeration fails the stage.
 set -uo pipefail
@@ -39,7 +40,7 @@ fi
 objdump=x86_64-w64-mingw32-objdump
 imports() { "$objdump" -p "$1" | awk '/DLL Name:/ { print tolower($3) }' | sort | tr '\n' ' '; }
 modules_ok=1
-for module in strata.pi.dll telvacore.dll strata-host.exe test_windows.exe; do
+for module in strata.pi.dll telvacore.dll strata-host.exe strata-capture.exe test_windows.exe; do
   if [ ! -f "$dir/bin/$module" ]; then
     fail "$module was not built"; modules_ok=0; continue
   fi
@@ -93,6 +94,30 @@ elif [ $status -ne 0 ]; then
   fail "test_windows.exe exited with $status"
 else
   echo "test_windows.exe under Wine: PASS"
+fi
+
+# 3. strata-capture.exe snapshots the Wine machine; the snapshot replays on
+#    Linux (when build/ has strata-host) to the logical disks that
+#    strata-host.exe reported in step 1.
+snapshot="$dir/wine-snapshot"
+rm -rf "$snapshot" && mkdir -p "$snapshot" && touch "$dir/capture-start"
+echo "Running strata-capture.exe under Wine (limit ${limit}s)"
+timeout -k 10 "$limit" wine "$dir/bin/strata-capture.exe" --out "Z:$snapshot" </dev/null \
+  >/dev/null 2>"$dir/wine-capture.log"
+status=$?
+linux_host="$top/${STRATA_BUILD_DIR:-build}/bin/strata-host"
+if [ $status -ne 0 ]; then
+  fail "strata-capture.exe exited with $status (see $dir/wine-capture.log)"
+elif [ -n "$(find "$dir" -newer "$dir/capture-start" -type f ! -path "$snapshot/*" ! -path "$dir/wine-prefix/*" ! -name wine-capture.log -print -quit)" ]; then
+  fail "strata-capture.exe wrote outside its output folder"
+elif [ ! -x "$linux_host" ]; then
+  echo "strata-capture.exe under Wine: PASS (no Linux build at $linux_host: replay skipped)"
+elif ! "$linux_host" --machine "$snapshot/machine.json" --format json >"$dir/wine-replay.json" 2>"$dir/wine-replay.log"; then
+  fail "the snapshot does not load on Linux (see $dir/wine-replay.log)"
+elif ! python3 "$here/check_capture.py" "$report" "$dir/wine-replay.json"; then
+  fail "the snapshot's logical disks differ from those strata-host.exe reported"
+else
+  echo "strata-capture.exe under Wine, replayed on Linux: PASS"
 fi
 
 if [ $failed -ne 0 ]; then

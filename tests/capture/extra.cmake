@@ -1,0 +1,10 @@
+# strata-capture: snapshots of simulated machines replay to the same inventory.
+file(GLOB STRATA_CAPTURE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+add_executable(test_capture ${STRATA_CAPTURE_TESTS})
+target_link_libraries(test_capture PRIVATE strata_test_support strata_capture_tool GTest::gtest_main)
+add_dependencies(test_capture strata-capture strata-host strata_pi bench_make_machine)
+if(TARGET strata_lab_sample)
+  add_dependencies(test_capture strata_lab_sample)
+endif()
+add_test(NAME capture COMMAND test_capture)
+set_tests_properties(capture PROPERTIES TIMEOUT 900)

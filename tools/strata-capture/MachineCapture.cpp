@@ -1,0 +1,110 @@
+#include "tools/strata-capture/MachineCapture.h"
+
+#include "platform/win32.h"
+#include "tools/strata-capture/DeviceCapture.h"
+#include "tools/strata-capture/SectorCapture.h"
+#include "tools/strata-capture/SparseImage.h"
+#include "tools/strata-capture/SystemNames.h"
+#include "tools/strata-capture/VolumeCapture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <vector>
+
+namespace strata_capture {
+
+namespace {
+
+const char kImageFolder[] = "images";
+const char kDescriptionName[] = "machine.json";
+
+// Keeps the system's "no disk in drive" dialog away while drives are probed.
+class CriticalErrorsOff {
+public:
+    CriticalErrorsOff() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~CriticalErrorsOff() { SetErrorMode(previous_); }
+    CriticalErrorsOff(const CriticalErrorsOff&) = delete;
+    CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
+
+private:
+    UINT previous_;
+};
+
+}  // namespace
+
+std::string MachineCapture::DescriptionPath() const {
+    return (std::filesystem::path(folder_) / kDescriptionName).string();
+}
+
+bool MachineCapture::CaptureDrives(Json& devices, std::vector<DriveToRead>& drives, std::string& error) {
+    SectorCapture sectorCapture(log_);
+    std::size_t denied = 0;
+    for (std::size_t i = 0; i < drives.size(); ++i) {
+        const DriveToRead& drive = drives[i];
+        CapturedSectors sectors;
+        DWORD openError = 0;
+        const bool opened = sectorCapture.Capture(drive, sectors, openError);
+        if (!opened && openError == ERROR_ACCESS_DENIED) ++denied;
+        const std::string image = std::string(kImageFolder) + "/disk" + std::to_string(i) + ".img";
+        std::string writeError;
+        if (!WriteSparseImage((std::filesystem::path(folder_) / image).string(), drive.length, sectors,
+                              writeError)) {
+            error = "cannot write " + image + ": " + writeError;
+            return false;
+        }
+        devices[drive.device]["image"] = image;
+        const std::uint64_t bytes = CoveredBytes(sectors);
+        log_.bytesCaptured += bytes;
+        ++log_.drives;
+        progress_ << "strata-capture: " << drive.path << ": ";
+        if (opened) {
+            progress_ << bytes << " bytes in " << sectors.size() << " pieces -> " << image << "\n";
+        } else {
+            progress_ << "cannot be read (error " << openError << "), recorded\n";
+        }
+    }
+    if (!drives.empty() && denied == drives.size()) {
+        error = "no right to read the drives (access denied); run strata-capture as an administrator "
+                "(an elevated prompt)";
+        return false;
+    }
+    return true;
+}
+
+bool MachineCapture::Run(std::string& error) {
+    std::error_code failed;
+    if (!std::filesystem::is_directory(folder_, failed)) {
+        error = "output folder " + folder_ + " does not exist or is not a folder";
+        return false;
+    }
+    std::filesystem::create_directory(std::filesystem::path(folder_) / kImageFolder, failed);
+    if (failed) {
+        error = "cannot create " + (std::filesystem::path(folder_) / kImageFolder).string() + ": " +
+                failed.message();
+        return false;
+    }
+    const CriticalErrorsOff guard;
+    Json machine = Json::object();
+    machine["comment"] = "Captured by strata-capture.";
+    DescribeSystem(machine, log_);
+    std::vector<DriveToRead> drives;
+    Json devices = DeviceCapture(log_).Capture(drives);
+    if (!CaptureDrives(devices, drives, error)) return false;
+    machine["devices"] = devices;
+    Json volumes = VolumeCapture(log_).Capture();
+    log_.volumes = volumes.size();
+    machine["volumes"] = volumes;
+    machine["failures"] = log_.Failures();
+
+    std::ofstream out(DescriptionPath(), std::ios::binary | std::ios::trunc);
+    out << machine.dump(1) << "\n";
+    out.close();
+    if (!out) {
+        error = "cannot write " + DescriptionPath();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace strata_capture
