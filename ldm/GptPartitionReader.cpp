@@ -1,5 +1,6 @@
 #include "ldm/GptPartitionReader.h"
 
+#include "collect/SameGuid.h"
 #include "ldm/GptFormat.h"
 #include "ldm/LittleEndian.h"
 
@@ -34,11 +35,6 @@ bool ReadGuid(const unsigned char* data, std::size_t size, std::size_t offset, G
     guid.Data3 = data3;
     std::memcpy(guid.Data4, data + offset + kGuidData4Offset, sizeof(guid.Data4));
     return true;
-}
-
-bool SameGuid(const GUID& a, const GUID& b) {
-    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-           std::memcmp(a.Data4, b.Data4, sizeof(a.Data4)) == 0;
 }
 
 }  // namespace
