@@ -24,7 +24,8 @@ std::vector<PropertyMap> DiskGroupInformation::Collect(const DiskDatabaseMap& da
             PropertyMap record;
             record.insert(std::make_pair(std::string("CollectionID"), name));
             record.insert(std::make_pair(std::string("ElementName"), name));
-            record.insert(std::make_pair(std::string("DiskGroupID"), RecordField(group.second, "DiskGroupID")));
+            record.insert(std::make_pair(std::string("DiskGroupID"),
+                                         RecordField(group.second, "DiskGroupID")));
             groups.push_back(record);
         }
     }

@@ -4,8 +4,6 @@
 #include "ldm/GptFormat.h"
 #include "ldm/LittleEndian.h"
 
-#include <boost/crc.hpp>
-
 #include <cstring>
 #include <limits>
 
@@ -14,12 +12,6 @@ namespace strata_col {
 using namespace gpt_layout;
 
 namespace {
-
-std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-    boost::crc_32_type crc;
-    crc.process_bytes(data, size);
-    return crc.checksum();
-}
 
 bool ReadGuid(const unsigned char* data, std::size_t size, std::size_t offset, GUID& guid) {
     std::uint32_t data1 = 0;

@@ -9,8 +9,6 @@
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/DiskPlan.h"
 
-#include <boost/crc.hpp>
-
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -60,12 +58,6 @@ inline std::map<std::string, Bytes> ModernImages(std::uint32_t sectorSize = kMod
         images[disk.name] = Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return images;
-}
-
-inline std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-    boost::crc_32_type crc;
-    crc.process_bytes(data, size);
-    return crc.checksum();
 }
 
 inline void PutLittleEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value) {
