@@ -1,6 +1,6 @@
 #include "assoc/DynamicExtentInDiskGroup.h"
 
-#include "assoc/DatabaseLookup.h"
+#include "ldm/DatabaseLookup.h"
 #include "assoc/DiskGroupJoin.h"
 
 using NTELVA20::ICIMNamespace;

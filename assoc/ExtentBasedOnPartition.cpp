@@ -1,6 +1,6 @@
 #include "assoc/ExtentBasedOnPartition.h"
 
-#include "assoc/DatabaseLookup.h"
+#include "ldm/DatabaseLookup.h"
 #include "assoc/ReferencePairs.h"
 
 using NTELVA20::ICIMNamespace;

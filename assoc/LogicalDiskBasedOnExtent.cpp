@@ -1,6 +1,6 @@
 #include "assoc/LogicalDiskBasedOnExtent.h"
 
-#include "assoc/DatabaseLookup.h"
+#include "ldm/DatabaseLookup.h"
 #include "assoc/ReferencePairs.h"
 #include "assoc/VolumeExtentMatch.h"
 #include "volume/StorageVolEnum.h"

@@ -13,6 +13,7 @@ LogicalDiskBasedOnPartition::LogicalDiskBasedOnPartition() : log(LogMessage::Ins
     SetErrorMode(SEM_FAILCRITICALERRORS);
 }
 
+// Error mode 0 on destruction, not the previous mode, as ~PhysDiskEnum says.
 LogicalDiskBasedOnPartition::~LogicalDiskBasedOnPartition() { SetErrorMode(0); }
 
 ReferencePairs LogicalDiskBasedOnPartition::Collect(const DiskDatabaseMap& diskDatabases,

@@ -1,6 +1,10 @@
 // Which partition each logical disk occupies (ORVA_LogicalDiskBasedOnPartition):
 // a basic volume through its device and partition numbers, a dynamic volume
 // through the partition records its extents match.
+//
+// Methods by file: LogicalDiskBasedOnPartition.cpp holds construction,
+// Collect, MapPartitions and MapLogicalDisks; PartitionDeviceID.cpp holds
+// GetPartitionDeviceID.
 #ifndef STRATA_ASSOC_LOGICALDISKBASEDONPARTITION_H
 #define STRATA_ASSOC_LOGICALDISKBASEDONPARTITION_H
 

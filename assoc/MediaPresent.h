@@ -1,5 +1,9 @@
 // Which drive holds which logical disk (ORVA_MediaPresent) and which
 // partition (ORVA_PartitionPresent), paired from the instances the host holds.
+//
+// Methods by file: MediaPresent.cpp holds PairMediaPresent and
+// PairPartitionPresent; MediaPresentIndexes.cpp holds the Index* methods and
+// NoDatabases.
 #ifndef STRATA_ASSOC_MEDIAPRESENT_H
 #define STRATA_ASSOC_MEDIAPRESENT_H
 

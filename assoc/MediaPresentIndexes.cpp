@@ -2,7 +2,7 @@
 // from the host, each keyed the way the other side can find it.
 #include "assoc/MediaPresent.h"
 
-#include "assoc/DatabaseLookup.h"
+#include "ldm/DatabaseLookup.h"
 #include "assoc/VolumeExtentMatch.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"

@@ -2,17 +2,17 @@
 // are: the drive's name, a comma, "Partition " and the partition number.
 #include "assoc/LogicalDiskBasedOnPartition.h"
 
+#include "collect/DevicePaths.h"
 #include "collect/TextConversions.h"
 #include "platform/win32.h"
-#include "volume/DeviceHandle.h"
+#include "collect/DeviceHandle.h"
 
 #include <cstdint>
 
 namespace strata_col {
 
 std::string LogicalDiskBasedOnPartition::GetPartitionDeviceID(const std::string& logicalDiskId) {
-    // C:\ opens as \\.\C: ; an id without backslash is taken whole.
-    const std::string devicePath = "\\\\.\\" + logicalDiskId.substr(0, logicalDiskId.rfind('\\'));
+    const std::string devicePath = DevicePathBeforeLastBackslash(logicalDiskId);
     DeviceHandle volume(DeviceHandle::OpenForQueries(devicePath));
     if (!volume.IsValid()) {
         const DWORD error = GetLastError();

@@ -1,5 +1,6 @@
 #include "assoc/VolumeExtentMatch.h"
 
+#include "collect/DevicePaths.h"
 #include "ldm/LDMDBParser.h"
 
 namespace strata_col {
@@ -27,7 +28,7 @@ PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& ex
 std::string VolumeDevicePath(const std::string& logicalDiskId) {
     const std::string volume =
         logicalDiskId.empty() ? logicalDiskId : logicalDiskId.substr(0, logicalDiskId.size() - 1);
-    return "\\\\.\\" + volume;
+    return kDevicePrefix + volume;
 }
 
 }  // namespace strata_col

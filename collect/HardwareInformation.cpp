@@ -55,6 +55,9 @@ void HardwareInformation::Collect(boost::shared_ptr<ICIMClass> cimClass) {
         std::vector<PropertyMap> records = (this->*(row->second))();
         for (const PropertyMap& record : records) BuildInstance(cimClass, record);
     } catch (const TTelvaException& error) {
+        // No blank between the class name and "collection": the information
+        // collector's message has always read "ORVA_DiskDrivecollection ...",
+        // and log readers match it so. The association collector's has one.
         log->WriteLevel3(currentClassName + "collection encountered exception: " + error.what());
     } catch (const std::exception& error) {
         log->WriteLevel3(currentClassName + "collection encountered exception: " + error.what());

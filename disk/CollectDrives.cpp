@@ -4,7 +4,7 @@
 
 #include "disk/InterfaceClasses.h"
 #include "ldm/LDMDBParser.h"
-#include "volume/DeviceHandle.h"
+#include "collect/DeviceHandle.h"
 #include "volume/StorageVolEnum.h"
 
 #include <cctype>

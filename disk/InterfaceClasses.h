@@ -2,6 +2,7 @@
 #ifndef STRATA_DISK_INTERFACECLASSES_H
 #define STRATA_DISK_INTERFACECLASSES_H
 
+#include "collect/SameGuid.h"
 #include "platform/win32.h"
 
 namespace strata_col {
@@ -11,8 +12,6 @@ extern const GUID kCdromInterface;   // GUID_DEVINTERFACE_CDROM
 extern const GUID kTapeInterface;    // GUID_DEVINTERFACE_TAPE
 extern const GUID kFloppyInterface;  // GUID_DEVINTERFACE_FLOPPY
 extern const GUID kNullInterface;    // all zero
-
-bool SameGuid(const GUID& a, const GUID& b);
 
 }  // namespace strata_col
 

@@ -3,8 +3,9 @@
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
+#include "ldm/DatabaseLookup.h"
 #include "ldm/LDMDBParser.h"
-#include "volume/DeviceHandle.h"
+#include "collect/DeviceHandle.h"
 
 #include <cstddef>
 #include <cstring>
@@ -66,16 +67,6 @@ void Insert(PropertyMap& record, const std::string& name, const std::string& val
     record.insert(std::make_pair(name, value));
 }
 
-std::string Field(const RecordMap& record, const char* key) {
-    RecordMap::const_iterator field = record.find(key);
-    return field == record.end() ? std::string() : field->second;
-}
-
-const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId) {
-    RecordTable::const_iterator found = table.find(objectId);
-    return found == table.end() || found->second.empty() ? nullptr : &found->second;
-}
-
 std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t>(code)); }
 
 std::string Bytes(std::uint64_t sectors, std::uint32_t bytesPerSector) {
@@ -88,6 +79,7 @@ PartitionEnum::PartitionEnum() : extendedSeen(false), log(LogMessage::Instance()
     SetErrorMode(SEM_FAILCRITICALERRORS);
 }
 
+// Error mode 0 on destruction, not the previous mode, as ~PhysDiskEnum says.
 PartitionEnum::~PartitionEnum() { SetErrorMode(0); }
 
 std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceClass,
@@ -247,9 +239,8 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
     for (const DiskPartitionRef& partition : database.PartitionsOfDisk(diskGuid)) {
         const std::string& objectId = *partition.objectId;
         const RecordMap& placed = *partition.record;
-        const RecordMap* component = FindRecord(database.components, Field(placed, "ParentID"));
-        const RecordMap* volume =
-            component ? FindRecord(database.volumes, Field(*component, "ParentID")) : nullptr;
+        const RecordMap* component = ComponentOfPartition(database, placed);
+        const RecordMap* volume = component ? VolumeOfComponent(database, *component) : nullptr;
         if (volume == nullptr) {
             log->WriteLevel3("Partition record " + objectId + " on " + devicePath +
                              " has no component or volume record; partition not reported.");
@@ -262,19 +253,19 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
         }
 
         // Members of a RAID-5 component or of a mirror are fault tolerant.
-        const bool faultTolerant = HexTextToNumber(Field(*component, "ComponentType")) == 3 ||
-                                   HexTextToNumber(Field(*volume, "NumberOfChildren")) > 1;
+        const bool faultTolerant = HexField(*component, "ComponentType") == 3 ||
+                                   HexField(*volume, "NumberOfChildren") > 1;
         PropertyMap record;
         Insert(record, "PartitionType", Code(kDynamic));
         Insert(record, "FaultTolerant", BoolText(faultTolerant));
-        Insert(record, "PartitionSubType", Field(*volume, "PartitionType"));
+        Insert(record, "PartitionSubType", RecordField(*volume, "PartitionType"));
         // Without the drive's sector size the byte figures are unknown.
         if (bytesPerSector != 0) {
-            Insert(record, "Size", Bytes(HexTextToNumber(Field(placed, "Size")), bytesPerSector));
+            Insert(record, "Size", Bytes(HexField(placed, "Size"), bytesPerSector));
             Insert(record, "StartingOffset",
-                   Bytes(HexTextToNumber(Field(placed, "Start")), bytesPerSector));
+                   Bytes(HexField(placed, "Start"), bytesPerSector));
         }
-        Insert(record, "Name", Field(placed, "Name"));
+        Insert(record, "Name", RecordField(placed, "Name"));
         Insert(record, "DeviceID", objectId);
         Insert(record, "ElementName", objectId);
         records.push_back(record);

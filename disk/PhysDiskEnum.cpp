@@ -1,6 +1,7 @@
 // Device enumeration through SetupAPI.
 #include "disk/PhysDiskEnum.h"
 
+#include "collect/DeviceHandle.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 
@@ -46,6 +47,10 @@ PhysDiskEnum::PhysDiskEnum() : log(LogMessage::Instance()), defaultType("Disk") 
     }
 }
 
+// Destruction sets the error mode to 0, not back to what it was: the system
+// has always done so, and the enumerators that outlive a shorter-lived one
+// set the mode again after it ends (see their users). Restoring the previous
+// mode instead would change which drives raise a dialog on a desktop.
 PhysDiskEnum::~PhysDiskEnum() { SetErrorMode(0); }
 
 std::string PhysDiskEnum::InterfaceTypeName(const GUID& interfaceClass) {
@@ -57,8 +62,7 @@ std::string PhysDiskEnum::InterfaceTypeName(const GUID& interfaceClass) {
 }
 
 HANDLE PhysDiskEnum::OpenDevice(const std::string& devicePath) {
-    return CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    return DeviceHandle::OpenForQueries(devicePath);
 }
 
 DeviceMap PhysDiskEnum::EnumerateDevices(const GUID& interfaceClass) {

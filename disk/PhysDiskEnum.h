@@ -1,10 +1,17 @@
 // Enumerates the storage device interfaces and probes each drive.
+//
+// PhysDiskEnum's methods, by file (all in disk/):
+//   PhysDiskEnum.cpp   construction, destruction, InterfaceTypeName, OpenDevice,
+//                      EnumerateDevices
+//   DriveProbes.cpp    GetDeviceNumber, GetMediaTypes, GetDriveName, GetDiskGeometry,
+//                      GetCdromGeometry, GetGeometry, GetDriveLayout
+//   CollectDrives.cpp  CollectDrives
 #ifndef STRATA_DISK_PHYSDISKENUM_H
 #define STRATA_DISK_PHYSDISKENUM_H
 
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
-#include "disk/DeviceMap.h"
+#include "collect/DeviceMap.h"
 #include "ldm/DiskDatabase.h"
 #include "platform/win32.h"
 

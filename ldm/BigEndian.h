@@ -2,11 +2,31 @@
 #ifndef STRATA_LDM_BIGENDIAN_H
 #define STRATA_LDM_BIGENDIAN_H
 
+#include <boost/endian/conversion.hpp>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace strata_col {
+
+// The unsigned number in the `width` (0 to 8) bytes at `data`, in the byte
+// order given; 0 for width 0. The caller has checked the bytes lie inside.
+template <boost::endian::order Order>
+std::uint64_t LoadUnsigned(const unsigned char* data, std::size_t width) {
+    using boost::endian::endian_load;
+    switch (width) {
+        case 1: return endian_load<std::uint64_t, 1, Order>(data);
+        case 2: return endian_load<std::uint64_t, 2, Order>(data);
+        case 3: return endian_load<std::uint64_t, 3, Order>(data);
+        case 4: return endian_load<std::uint64_t, 4, Order>(data);
+        case 5: return endian_load<std::uint64_t, 5, Order>(data);
+        case 6: return endian_load<std::uint64_t, 6, Order>(data);
+        case 7: return endian_load<std::uint64_t, 7, Order>(data);
+        case 8: return endian_load<std::uint64_t, 8, Order>(data);
+        default: return 0;
+    }
+}
 
 // True when [offset, offset + width) lies inside a buffer of `size` bytes.
 inline bool RangeInside(std::size_t size, std::size_t offset, std::size_t width) {
@@ -20,11 +40,7 @@ inline bool ReadBigEndian(const unsigned char* data, std::size_t size, std::size
     if (width > 8 || !RangeInside(size, offset, width)) {
         return false;
     }
-    std::uint64_t result = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-        result = (result << 8) | data[offset + i];
-    }
-    value = result;
+    value = LoadUnsigned<boost::endian::order::big>(data + offset, width);
     return true;
 }
 

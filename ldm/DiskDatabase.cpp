@@ -1,6 +1,6 @@
 #include "ldm/DiskDatabase.h"
 
-#include "collect/TextConversions.h"
+#include "ldm/DatabaseLookup.h"
 
 #include <algorithm>
 #include <tuple>
@@ -8,11 +8,6 @@
 namespace strata_col {
 
 namespace {
-
-std::uint64_t SectorField(const RecordMap& record, const char* key) {
-    const RecordMap::const_iterator field = record.find(key);
-    return field == record.end() ? 0 : HexTextToNumber(field->second);
-}
 
 bool PlacedBefore(const PlacedPartition& a, const PlacedPartition& b) {
     return std::tie(a.start, a.size) < std::tie(b.start, b.size);
@@ -26,8 +21,8 @@ DiskDatabase::DiskDatabase(LDMDataBase records) : LDMDataBase(std::move(records)
         DiskPartitions& disk = partitionsByName_[entry.first];
         disk.byObjectId = ListPartitionsOfDiskName(entry.first, *this);
         for (const DiskPartitionRef& partition : disk.byObjectId) {
-            disk.byPlace.push_back(PlacedPartition{SectorField(*partition.record, "Start"),
-                                                   SectorField(*partition.record, "Size"),
+            disk.byPlace.push_back(PlacedPartition{HexField(*partition.record, "Start"),
+                                                   HexField(*partition.record, "Size"),
                                                    partition});
         }
         // Stable: partitions at the same place keep their ObjectID order.

@@ -1,19 +1,11 @@
 #include "ldm/DiskGroupInformation.h"
 
 #include "collect/LogMessage.h"
+#include "ldm/DatabaseLookup.h"
 
 #include <set>
 
 namespace strata_col {
-
-namespace {
-
-std::string Field(const RecordMap& record, const char* key) {
-    RecordMap::const_iterator field = record.find(key);
-    return field == record.end() ? std::string() : field->second;
-}
-
-}  // namespace
 
 std::vector<PropertyMap> DiskGroupInformation::Collect(const DiskDatabaseMap& databases) {
     std::vector<PropertyMap> groups;
@@ -21,7 +13,7 @@ std::vector<PropertyMap> DiskGroupInformation::Collect(const DiskDatabaseMap& da
     std::set<std::string> reported;
     for (const auto& disk : databases) {
         for (const auto& group : disk.second->diskGroups) {
-            const std::string name = Field(group.second, "Name");
+            const std::string name = RecordField(group.second, "Name");
             if (name.empty()) {
                 LogMessage::Instance()->WriteLevel3("Disk group record " + group.first +
                                                     " without a name on disk " + disk.first +
@@ -32,7 +24,8 @@ std::vector<PropertyMap> DiskGroupInformation::Collect(const DiskDatabaseMap& da
             PropertyMap record;
             record.insert(std::make_pair(std::string("CollectionID"), name));
             record.insert(std::make_pair(std::string("ElementName"), name));
-            record.insert(std::make_pair(std::string("DiskGroupID"), Field(group.second, "DiskGroupID")));
+            record.insert(std::make_pair(std::string("DiskGroupID"),
+                                         RecordField(group.second, "DiskGroupID")));
             groups.push_back(record);
         }
     }

@@ -1,18 +1,12 @@
 #include "ldm/DynamicExtentInformation.h"
 
 #include "collect/TextConversions.h"
+#include "ldm/DatabaseLookup.h"
 
 #include <set>
 #include <string>
 
 namespace strata_col {
-
-namespace {
-std::string Field(const RecordMap& record, const char* key) {
-    RecordMap::const_iterator found = record.find(key);
-    return found == record.end() ? std::string() : found->second;
-}
-}  // namespace
 
 std::vector<PropertyMap> DynamicExtentInformation::Collect(const DiskDatabaseMap& databases) {
     std::vector<PropertyMap> records;
@@ -25,11 +19,10 @@ std::vector<PropertyMap> DynamicExtentInformation::Collect(const DiskDatabaseMap
             if (reported.count(objectId) != 0) continue;
             PropertyMap record;
             record.insert(std::make_pair("Access", "4"));
-            record.insert(std::make_pair("Name", Field(volume.second, "Name")));
+            record.insert(std::make_pair("Name", RecordField(volume.second, "Name")));
             record.insert(std::make_pair(
-                "Size", ToDecimalText(static_cast<unsigned long long>(
-                            HexTextToNumber(Field(volume.second, "Size"))))));
-            record.insert(std::make_pair("PartitionType", Field(volume.second, "PartitionType")));
+                "Size", ToDecimalText(static_cast<unsigned long long>(HexField(volume.second, "Size")))));
+            record.insert(std::make_pair("PartitionType", RecordField(volume.second, "PartitionType")));
             record.insert(std::make_pair("DeviceID", objectId));
             record.insert(std::make_pair("ElementName", objectId));
             records.push_back(record);

@@ -1,9 +1,8 @@
 #include "ldm/GptPartitionReader.h"
 
+#include "collect/SameGuid.h"
 #include "ldm/GptFormat.h"
 #include "ldm/LittleEndian.h"
-
-#include <boost/crc.hpp>
 
 #include <cstring>
 #include <limits>
@@ -13,12 +12,6 @@ namespace strata_col {
 using namespace gpt_layout;
 
 namespace {
-
-std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-    boost::crc_32_type crc;
-    crc.process_bytes(data, size);
-    return crc.checksum();
-}
 
 bool ReadGuid(const unsigned char* data, std::size_t size, std::size_t offset, GUID& guid) {
     std::uint32_t data1 = 0;
@@ -34,11 +27,6 @@ bool ReadGuid(const unsigned char* data, std::size_t size, std::size_t offset, G
     guid.Data3 = data3;
     std::memcpy(guid.Data4, data + offset + kGuidData4Offset, sizeof(guid.Data4));
     return true;
-}
-
-bool SameGuid(const GUID& a, const GUID& b) {
-    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-           std::memcmp(a.Data4, b.Data4, sizeof(a.Data4)) == 0;
 }
 
 }  // namespace

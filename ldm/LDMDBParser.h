@@ -2,7 +2,7 @@
 #ifndef STRATA_LDM_LDMDBPARSER_H
 #define STRATA_LDM_LDMDBPARSER_H
 
-#include "disk/DeviceMap.h"
+#include "collect/DeviceMap.h"
 #include "ldm/DatabaseCache.h"
 #include "ldm/DiskDatabase.h"
 #include "ldm/PlatformDiskAccess.h"

@@ -85,7 +85,10 @@ const std::size_t kVmdbTimestampOffset = 0xBD;        // 64-bit
 // ---- VBLK: 128-byte database record blocks ---------------------------------
 const std::size_t kVblkSize = 128;
 // Blocks are searched for in a window of kVblkSize offsets; after a block the
-// next window starts this far beyond the block's first byte.
+// next window starts this far beyond the block's first byte. A step shorter
+// than a block is deliberate: packed blocks are then found 32 bytes into the
+// window, and a damaged area yields the same blocks as it does on Windows.
+// A larger step would skip blocks; do not "round" it to kVblkSize.
 const std::size_t kVblkSearchStep = 96;
 const char kVblkMagic[] = "VBLK";
 const std::size_t kVblkMagicOffset = 0x00;

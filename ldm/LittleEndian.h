@@ -17,11 +17,7 @@ inline bool ReadLittleEndian(const unsigned char* data, std::size_t size, std::s
     if (width > 8 || !RangeInside(size, offset, width)) {
         return false;
     }
-    std::uint64_t result = 0;
-    for (std::size_t i = width; i > 0; --i) {
-        result = (result << 8) | data[offset + i - 1];
-    }
-    value = result;
+    value = LoadUnsigned<boost::endian::order::little>(data + offset, width);
     return true;
 }
 

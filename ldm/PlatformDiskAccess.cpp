@@ -77,7 +77,9 @@ std::uint64_t PlatformDiskAccess::EndOf(int) { return 0; }
 DriveSize PlatformDiskAccess::QueryDrive(const std::string& path) {
     const CriticalErrorsOff guard;
     DriveSize size;
-    // Read and write access as the geometry query wants it; nothing is written.
+    // Read and write access as the geometry query wants it, as every device
+    // open of the plug-in does (DeviceHandle::OpenForQueries says why);
+    // nothing is written.
     HANDLE drive = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
     if (drive == INVALID_HANDLE_VALUE) {

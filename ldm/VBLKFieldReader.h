@@ -4,7 +4,10 @@
 // bytes in stored order, texts as their characters up to the first zero byte.
 // A field whose bytes would reach past the block is not read; from then on
 // the reader is exhausted and every later read fails too, so the record ends
-// with the fields read before it.
+// with the fields read before it. The bound is deliberate: a record that
+// Windows continues in further blocks (record count above 1) is decoded from
+// its first block alone, as the system always has; reading on would take the
+// next block's header for record data.
 #ifndef STRATA_LDM_VBLKFIELDREADER_H
 #define STRATA_LDM_VBLKFIELDREADER_H
 

@@ -4,7 +4,7 @@
 #include "collect/TextConversions.h"
 #include "disk/PhysDiskEnum.h"
 #include "platform/win32.h"
-#include "volume/DeviceHandle.h"
+#include "collect/DeviceHandle.h"
 
 #include <vector>
 

@@ -3,9 +3,10 @@
 #include "volume/StorageVolEnum.h"
 
 #include "collect/TextConversions.h"
+#include "ldm/DatabaseLookup.h"
 #include "ldm/LDMDBParser.h"
 #include "platform/win32.h"
-#include "volume/DeviceHandle.h"
+#include "collect/DeviceHandle.h"
 
 #include <algorithm>
 #include <climits>
@@ -23,20 +24,10 @@ const std::size_t kRetryHeaderBytes = 4;
 // More extents than any volume has; a larger count is not believed.
 const DWORD kMaxExtents = 1u << 16;
 
-std::string Field(const RecordMap& record, const char* key) {
-    RecordMap::const_iterator field = record.find(key);
-    return field == record.end() ? std::string() : field->second;
-}
-
 // A hex count field as an int; absurd values saturate instead of wrapping.
 int HexCount(const RecordMap& record, const char* key) {
-    const std::uint64_t value = HexTextToNumber(Field(record, key));
+    const std::uint64_t value = HexField(record, key);
     return value > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(value);
-}
-
-const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId) {
-    RecordTable::const_iterator found = table.find(objectId);
-    return found == table.end() || found->second.empty() ? nullptr : &found->second;
 }
 
 ExtentMap ExtentsFromAnswer(const std::vector<unsigned char>& answer) {
@@ -148,10 +139,8 @@ RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
     for (const PlacedPartition* partition = found.partitions.end();
          partition != found.partitions.begin();) {
         --partition;
-        const RecordMap* component =
-            FindRecord(records.components, Field(*partition->ref.record, "ParentID"));
-        const RecordMap* volume =
-            component ? FindRecord(records.volumes, Field(*component, "ParentID")) : nullptr;
+        const RecordMap* component = ComponentOfPartition(records, *partition->ref.record);
+        const RecordMap* volume = component ? VolumeOfComponent(records, *component) : nullptr;
         if (volume == nullptr) continue;
         result = *volume;
         result["Layout"] = LayoutName(HexCount(*component, "ComponentType"),

@@ -3,7 +3,7 @@
 
 #include "collect/TextConversions.h"
 #include "platform/win32.h"
-#include "volume/BufferText.h"
+#include "collect/BufferText.h"
 
 #include <exception>
 

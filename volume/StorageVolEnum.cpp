@@ -4,14 +4,11 @@
 
 namespace strata_col {
 
-namespace {
-const char kDevicePrefix[] = "\\\\.\\";
-}  // namespace
-
 StorageVolEnum::StorageVolEnum() : log(LogMessage::Instance()) {
     SetErrorMode(SEM_FAILCRITICALERRORS);
 }
 
+// Error mode 0 on destruction, not the previous mode, as ~PhysDiskEnum says.
 StorageVolEnum::~StorageVolEnum() { SetErrorMode(0); }
 
 std::vector<PropertyMap> StorageVolEnum::CollectLogicalDisks(DiskDatabaseMap& databases) {
@@ -21,14 +18,6 @@ std::vector<PropertyMap> StorageVolEnum::CollectLogicalDisks(DiskDatabaseMap& da
         if (!record.empty()) records.push_back(record);
     }
     return records;
-}
-
-std::string DevicePathBeforeLastBackslash(const std::string& volumePath) {
-    return kDevicePrefix + volumePath.substr(0, volumePath.rfind('\\'));
-}
-
-std::string DevicePathBeforeFirstBackslash(const std::string& volumePath) {
-    return kDevicePrefix + volumePath.substr(0, volumePath.find('\\'));
 }
 
 }  // namespace strata_col

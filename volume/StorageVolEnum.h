@@ -1,7 +1,19 @@
 // Volumes: their paths, properties, extents and dynamic-disk layout.
+//
+// StorageVolEnum's methods, by file (all in volume/):
+//   StorageVolEnum.cpp       construction, destruction, CollectLogicalDisks
+//   VolumePaths.cpp          EnumerateVolumePaths, GetDriveLetterMap, GetDriveRoots
+//   SystemVolumePaths.cpp    GetSystemVolumePath, GetBootVolumePath
+//   LogicalDiskBuilder.cpp   BuildLogicalDisk, AddDynamicLayout
+//   VolumeSpace.cpp          GetVolumeSpace
+//   DiskQuota.cpp            GetQuotaStatus
+//   DynamicVolumeLayout.cpp  GetDynamicVolumeExtents, GetVolumeLayoutAndState,
+//                            MatchDynamicVolume, LayoutName
+//   DiskNamesForVolume.cpp   DiskNamesForVolume
 #ifndef STRATA_VOLUME_STORAGEVOLENUM_H
 #define STRATA_VOLUME_STORAGEVOLENUM_H
 
+#include "collect/DevicePaths.h"
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
 #include "ldm/DiskDatabase.h"
@@ -65,12 +77,6 @@ private:
 
     LogMessage* log;
 };
-
-// "\\.\" + the path up to its last backslash (the whole path if it has none):
-// C:\ gives \\.\C: ; a mount-folder path names the folder.
-std::string DevicePathBeforeLastBackslash(const std::string& volumePath);
-// "\\.\" + the path before its first backslash: the drive that holds the path.
-std::string DevicePathBeforeFirstBackslash(const std::string& volumePath);
 
 }  // namespace strata_col
 

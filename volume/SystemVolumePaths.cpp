@@ -2,7 +2,7 @@
 #include "volume/StorageVolEnum.h"
 
 #include "platform/win32.h"
-#include "volume/BufferText.h"
+#include "collect/BufferText.h"
 
 #include <vector>
 

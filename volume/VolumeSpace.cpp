@@ -3,7 +3,7 @@
 
 #include "collect/TextConversions.h"
 #include "platform/win32.h"
-#include "volume/DeviceHandle.h"
+#include "collect/DeviceHandle.h"
 
 #include <exception>
 

@@ -124,7 +124,7 @@ std::vector<unsigned char> ExtentsReply(const Volume& volume) {
     std::vector<unsigned char> reply(kExtentsHeaderSize, 0);
     const DWORD count = static_cast<DWORD>(volume.extents.size());
     std::memcpy(reply.data(), &count, sizeof(count));
-    for (const DiskExtentSpec& described : volume.extents) {
+    for (const DiskExtentDescription& described : volume.extents) {
         DISK_EXTENT extent;
         std::memset(&extent, 0, sizeof(extent));
         extent.DiskNumber = described.diskNumber;

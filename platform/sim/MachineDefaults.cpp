@@ -78,10 +78,10 @@ const std::int64_t kMaxOffset = INT64_MAX;
 
 // Offsets and lengths on a disk are byte counts: never negative, and the end
 // of each piece, and of all a volume's pieces together, must fit 64 bits.
-void CheckExtents(const std::vector<DiskExtentSpec>& extents, const std::string& label) {
+void CheckExtents(const std::vector<DiskExtentDescription>& extents, const std::string& label) {
     std::int64_t total = 0;
     for (std::size_t i = 0; i < extents.size(); ++i) {
-        const DiskExtentSpec& extent = extents[i];
+        const DiskExtentDescription& extent = extents[i];
         const std::string name = label + ": extent " + std::to_string(i);
         if (extent.startingOffset < 0 || extent.length < 0) throw Bad(name + " has a negative offset or length");
         if (extent.length > kMaxOffset - extent.startingOffset) throw Bad(name + " ends past 2^63 - 1 bytes");
@@ -213,7 +213,7 @@ void PreparedMachine::FillVolume(Volume& volume, std::size_t index) {
     if (!volume.mediaPresent) volume.mediaPresent = disk ? disk->mediaPresent : true;
     if (!volume.length) {
         std::int64_t sum = 0;
-        for (const DiskExtentSpec& extent : volume.extents) sum += extent.length;  // bounded by CheckExtents
+        for (const DiskExtentDescription& extent : volume.extents) sum += extent.length;  // bounded by CheckExtents
         if (volume.extents.empty() && disk != nullptr && *volume.mediaPresent) sum = *disk->length;
         volume.length = sum;
     }

@@ -186,7 +186,7 @@ Volume ReadVolume(JsonObject o) {
     if (const std::optional<std::int64_t> length = o.Signed("length", 0)) v.length = *length;
     if (const std::optional<bool> present = o.Bool("mediaPresent")) v.mediaPresent = *present;
     for (JsonObject& e : o.Objects("extents")) {
-        DiskExtentSpec extent;
+        DiskExtentDescription extent;
         extent.diskNumber = static_cast<std::uint32_t>(e.Unsigned("disk", kMaxU32).value_or(0));
         extent.startingOffset = e.Signed("offset", 0).value_or(0);
         extent.length = e.Signed("length", 0).value_or(0);

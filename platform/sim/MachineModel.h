@@ -74,7 +74,7 @@ struct Device {
     std::optional<std::uint32_t> shortBufferError;
 };
 
-struct DiskExtentSpec {
+struct DiskExtentDescription {
     std::uint32_t diskNumber = 0;
     std::int64_t startingOffset = 0;
     std::int64_t length = 0;
@@ -96,7 +96,7 @@ struct Volume {
     std::uint32_t quotaState = DISKQUOTA_STATE_DISABLED;
     std::optional<std::int64_t> length;              // sum of the extents when absent
     std::optional<bool> mediaPresent;                // from its device when absent
-    std::vector<DiskExtentSpec> extents;
+    std::vector<DiskExtentDescription> extents;
     // Without extents: true answers the extents request with a count of 0
     // (as Wine does for its drives), false fails it with ERROR_INVALID_FUNCTION.
     bool emptyExtents = false;

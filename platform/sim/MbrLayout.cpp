@@ -3,6 +3,7 @@
 // chain (logical partition and link entries included).
 #include "platform/sim/LayoutDecoder.h"
 
+#include "platform/DiskFormat.h"
 #include "platform/sim/ByteView.h"
 
 #include <set>
@@ -11,21 +12,9 @@ namespace strata_sim {
 
 namespace {
 
-const std::size_t kDiskSignatureOffset = 440;
-const std::size_t kPartitionTableOffset = 446;
-const std::size_t kEntrySize = 16;
-const std::size_t kEntriesPerTable = 4;
-const std::size_t kBootSignatureOffset = 510;
-const std::uint16_t kBootSignature = 0xAA55;
+using namespace disk_format;
 
-// Fields of one 16-byte table entry.
-const std::size_t kEntryBootFlag = 0;
-const std::size_t kEntryType = 4;
-const std::size_t kEntryStartLba = 8;
-const std::size_t kEntrySectorCount = 12;
 const std::uint8_t kActiveFlag = 0x80;
-
-const std::uint8_t kGptProtectiveType = 0xEE;
 const std::uint8_t kFat12 = 0x01, kFat16 = 0x04, kHuge = 0x06, kIfs = 0x07, kFat32 = 0x0B,
                    kFat32Xint13 = 0x0C, kXint13 = 0x0E;
 
@@ -41,16 +30,17 @@ struct TableEntry {
 
 bool HasBootSignature(const ByteView& sector) {
     std::uint16_t signature = 0;
-    return sector.U16(kBootSignatureOffset, signature) && signature == kBootSignature;
+    return sector.U16(kMbrBootSignatureOffset, signature) && signature == kMbrBootSignature;
 }
 
-bool ReadTable(const ByteView& sector, TableEntry (&entries)[kEntriesPerTable]) {
-    for (std::size_t i = 0; i < kEntriesPerTable; ++i) {
-        const std::size_t at = kPartitionTableOffset + i * kEntrySize;
+bool ReadTable(const ByteView& sector, TableEntry (&entries)[kMbrEntryCount]) {
+    for (std::size_t i = 0; i < kMbrEntryCount; ++i) {
+        const std::size_t at = kMbrPartitionTableOffset + i * kMbrEntrySize;
         TableEntry& e = entries[i];
-        if (!sector.U8(at + kEntryBootFlag, e.bootFlag) || !sector.U8(at + kEntryType, e.type) ||
-            !sector.U32(at + kEntryStartLba, e.startLba) ||
-            !sector.U32(at + kEntrySectorCount, e.sectorCount)) {
+        if (!sector.U8(at + kMbrEntryBootFlagOffset, e.bootFlag) ||
+            !sector.U8(at + kMbrEntryTypeOffset, e.type) ||
+            !sector.U32(at + kMbrEntryFirstSectorOffset, e.startLba) ||
+            !sector.U32(at + kMbrEntrySectorCountOffset, e.sectorCount)) {
             return false;
         }
     }
@@ -70,15 +60,15 @@ PartitionEntry LayoutEntry(const TableEntry& e, std::uint64_t relativeBase, std:
     return entry;
 }
 
-void AppendExtendedChain(const SectorSource& source, std::uint32_t extendedStart, DriveLayout& layout,
-                         std::vector<std::string>& notes) {
+void AppendExtendedChain(const SectorSource& source, std::uint32_t extendedStart,
+                         DriveLayout& layout, std::vector<std::string>& notes) {
     std::set<std::uint64_t> visited;
     std::uint64_t recordLba = extendedStart;
     std::vector<unsigned char> sector;
     while (true) {
         if (visited.size() >= kMaxExtendedRecords || !visited.insert(recordLba).second) {
-            notes.push_back("extended partition chain loops at sector " + std::to_string(recordLba) +
-                            "; the chain ends there");
+            notes.push_back("extended partition chain loops at sector " +
+                            std::to_string(recordLba) + "; the chain ends there");
             return;
         }
         if (!source.ReadSector(recordLba, sector)) {
@@ -87,7 +77,7 @@ void AppendExtendedChain(const SectorSource& source, std::uint32_t extendedStart
             return;
         }
         const ByteView view(sector);
-        TableEntry entries[kEntriesPerTable];
+        TableEntry entries[kMbrEntryCount];
         if (!HasBootSignature(view) || !ReadTable(view, entries)) {
             notes.push_back("extended boot record at sector " + std::to_string(recordLba) +
                             " has no boot signature");
@@ -99,7 +89,8 @@ void AppendExtendedChain(const SectorSource& source, std::uint32_t extendedStart
             // Logical partitions count from their own record, links from the
             // start of the extended partition.
             const bool link = IsExtendedMbrType(e.type);
-            layout.partitions.push_back(LayoutEntry(e, link ? extendedStart : recordLba, source.bytesPerSector));
+            layout.partitions.push_back(
+                LayoutEntry(e, link ? extendedStart : recordLba, source.bytesPerSector));
             if (link && !hasNext) {
                 hasNext = true;
                 nextLba = static_cast<std::uint64_t>(extendedStart) + e.startLba;
@@ -123,7 +114,8 @@ void NumberPartitions(DriveLayout& layout) {
 
 bool IsRecognizedMbrType(std::uint8_t type) {
     // Fault-tolerant set members carry the NTFT bit over an ordinary type.
-    const std::uint8_t base = (type & PARTITION_NTFT) ? static_cast<std::uint8_t>(type & ~VALID_NTFT) : type;
+    const std::uint8_t base =
+        (type & PARTITION_NTFT) ? static_cast<std::uint8_t>(type & ~VALID_NTFT) : type;
     return base == kFat12 || base == kFat16 || base == kHuge || base == kIfs || base == kFat32 ||
            base == kFat32Xint13 || base == kXint13;
 }
@@ -136,15 +128,15 @@ DriveLayout DecodeLayout(const SectorSource& source, std::vector<std::string>& n
     DriveLayout raw;
     raw.style = PARTITION_STYLE_RAW;
     std::vector<unsigned char> sector;
-    if (source.bytesPerSector < kBootSignatureOffset + 2 || !source.ReadSector(0, sector)) {
+    if (source.bytesPerSector < kMbrBootSignatureOffset + 2 || !source.ReadSector(0, sector)) {
         return raw;
     }
     const ByteView view(sector);
-    TableEntry entries[kEntriesPerTable];
+    TableEntry entries[kMbrEntryCount];
     if (!HasBootSignature(view) || !ReadTable(view, entries)) return raw;
 
     for (const TableEntry& e : entries) {
-        if (e.type == kGptProtectiveType) {
+        if (e.type == kProtectivePartitionType) {
             DriveLayout gpt;
             if (DecodeGptLayout(source, gpt, notes)) return gpt;
             notes.push_back("protective MBR without a valid GPT; the drive reads as raw");
@@ -154,9 +146,10 @@ DriveLayout DecodeLayout(const SectorSource& source, std::vector<std::string>& n
 
     DriveLayout layout;
     layout.style = PARTITION_STYLE_MBR;
-    view.U32(kDiskSignatureOffset, layout.mbrSignature);
+    view.U32(kMbrDiskSignatureOffset, layout.mbrSignature);
     bool chainRead = false;
-    for (const TableEntry& e : entries) layout.partitions.push_back(LayoutEntry(e, 0, source.bytesPerSector));
+    for (const TableEntry& e : entries)
+        layout.partitions.push_back(LayoutEntry(e, 0, source.bytesPerSector));
     for (const TableEntry& e : entries) {
         if (IsExtendedMbrType(e.type) && !chainRead) {
             chainRead = true;  // Windows follows one extended partition

@@ -184,7 +184,7 @@ std::vector<std::string> PreparedMachine::PathNames(const std::string& path,
 
 std::vector<std::uint32_t> PreparedMachine::VolumeDisks(std::size_t volume) const {
     std::vector<std::uint32_t> disks;
-    for (const DiskExtentSpec& extent : machine_.volumes[volume].extents) {
+    for (const DiskExtentDescription& extent : machine_.volumes[volume].extents) {
         if (std::find(disks.begin(), disks.end(), extent.diskNumber) == disks.end()) {
             disks.push_back(extent.diskNumber);
         }

@@ -66,7 +66,7 @@ strata_sim::PartitionEntry GptEntry(std::uint32_t number, const GUID& type, std:
     return entry;
 }
 
-strata_sim::Volume VolumeAt(const std::string& root, std::vector<strata_sim::DiskExtentSpec> extents,
+strata_sim::Volume VolumeAt(const std::string& root, std::vector<strata_sim::DiskExtentDescription> extents,
                             unsigned tag) {
     strata_sim::Volume volume = strata_test::NtfsVolume(tag, {root});
     volume.extents = extents;
@@ -143,7 +143,7 @@ strata_sim::Machine BuildMachine() {
         machine.devices.push_back(FixedDisk(image.second, strata_test::FixtureImage(image.first)));
     }
     for (const json& volume : group["volumes"]) {
-        std::vector<strata_sim::DiskExtentSpec> extents;
+        std::vector<strata_sim::DiskExtentDescription> extents;
         for (const json& name : volume["partitions"]) {
             const json& partition = partitionOfName[name];
             const json& disk = diskOfName[partition["disk"]];

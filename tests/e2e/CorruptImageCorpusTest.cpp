@@ -110,7 +110,7 @@ struct BaseImage {
     std::uint64_t vmdb = 0;
     std::vector<std::uint64_t> blocks;  // record blocks of a known type
     bool gpt = false;
-    strata_sim::DiskExtentSpec extent;  // its first partition record, as a volume extent
+    strata_sim::DiskExtentDescription extent;  // its first partition record, as a volume extent
 };
 
 BaseImage Locate(const std::string& path) {

@@ -5,11 +5,11 @@
 #define STRATA_TESTS_LDM_MODERNDISKBYTES_H
 
 #include "ldm/GptFormat.h"
+#include "ldm/LittleEndian.h"
 #include "tests/ldm/TempFolder.h"
+#include "tools/strata-ldm/ByteAppender.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/DiskPlan.h"
-
-#include <boost/crc.hpp>
 
 #include <fstream>
 #include <iterator>
@@ -62,19 +62,12 @@ inline std::map<std::string, Bytes> ModernImages(std::uint32_t sectorSize = kMod
     return images;
 }
 
-inline std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-    boost::crc_32_type crc;
-    crc.process_bytes(data, size);
-    return crc.checksum();
-}
-
-inline void PutLittleEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value) {
-    for (std::size_t i = 0; i < width; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-}
+// The image writer's byte writer and the reader's bounded little-endian read.
+using strata_tools::PutLittleEndian;
 
 inline std::uint64_t LittleEndianAt(const Bytes& bytes, std::size_t offset, std::size_t width) {
     std::uint64_t value = 0;
-    for (std::size_t i = width; i > 0; --i) value = (value << 8) | bytes[offset + i - 1];
+    strata_col::ReadLittleEndian(bytes.data(), bytes.size(), offset, width, value);
     return value;
 }
 

@@ -252,7 +252,7 @@ TEST_F(MachineJson, ExtentsAndMountFoldersThatCannotExistAreRefused) {
     // Machines built in code get the same checks.
     Machine machine;
     Volume volume;
-    volume.extents = {DiskExtentSpec{0, -1048576, 1048576}};
+    volume.extents = {DiskExtentDescription{0, -1048576, 1048576}};
     machine.volumes.push_back(volume);
     EXPECT_THROW(SetMachine(machine), std::runtime_error);
 }

@@ -34,9 +34,9 @@ inline strata_sim::Volume NtfsVolume(unsigned number, std::vector<std::string> r
     return volume;
 }
 
-inline strata_sim::DiskExtentSpec Extent(std::uint32_t disk, std::int64_t offset,
+inline strata_sim::DiskExtentDescription Extent(std::uint32_t disk, std::int64_t offset,
                                          std::int64_t length) {
-    strata_sim::DiskExtentSpec extent;
+    strata_sim::DiskExtentDescription extent;
     extent.diskNumber = disk;
     extent.startingOffset = offset;
     extent.length = length;

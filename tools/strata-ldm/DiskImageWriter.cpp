@@ -13,7 +13,7 @@
 namespace strata_tools {
 
 using namespace strata_col::ldm_layout;
-using strata_col::gpt_layout::kPrimaryHeaderLba;
+using namespace disk_format;
 
 namespace {
 
@@ -39,12 +39,6 @@ const std::uint16_t kVmdbVersionMinor = 10;
 const std::uint64_t kHeaderSequence = 5;
 
 // MBR
-const std::size_t kMbrDiskSignatureOffset = 440;
-const std::size_t kMbrPartitionTableOffset = 446;
-const std::size_t kMbrEntryTypeOffset = 4;
-const std::size_t kMbrEntryStartOffset = 8;
-const std::size_t kMbrEntrySizeOffset = 12;
-const std::size_t kMbrSignatureOffset = 510;
 const unsigned char kPartitionTypeLdm = 0x42;
 const std::uint64_t kMaxMbrSectors = 0xFFFFFFFFu;
 
@@ -125,12 +119,12 @@ Bytes DiskImageWriter::MasterBootRecord(const DiskDescription& disk) const {
     PutLittleEndian(mbr, kMbrDiskSignatureOffset, 4, DiskSignature(disk.guid));
     const std::size_t entry = kMbrPartitionTableOffset;
     mbr[entry + kMbrEntryTypeOffset] = kPartitionTypeLdm;
-    PutLittleEndian(mbr, entry + kMbrEntryStartOffset, 4,
+    PutLittleEndian(mbr, entry + kMbrEntryFirstSectorOffset, 4,
                     std::min<std::uint64_t>(plan.dataStart, kMaxMbrSectors));
-    PutLittleEndian(mbr, entry + kMbrEntrySizeOffset, 4,
+    PutLittleEndian(mbr, entry + kMbrEntrySectorCountOffset, 4,
                     std::min<std::uint64_t>(plan.dataSectors, kMaxMbrSectors));
-    mbr[kMbrSignatureOffset] = 0x55;
-    mbr[kMbrSignatureOffset + 1] = 0xAA;
+    mbr[kMbrBootSignatureOffset] = kMbrBootSignature0;
+    mbr[kMbrBootSignatureOffset + 1] = kMbrBootSignature1;
     return mbr;
 }
 

@@ -2,8 +2,6 @@
 
 #include "ldm/GptFormat.h"
 
-#include <boost/crc.hpp>
-
 #include <algorithm>
 #include <cstring>
 
@@ -16,12 +14,6 @@ namespace {
 const std::uint64_t kEntriesLba = 2;
 const std::uint32_t kHeaderSize = kHeaderMinSize;
 const std::uint32_t kMaxMbrSectors = 0xFFFFFFFFu;
-
-std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-    boost::crc_32_type crc;
-    crc.process_bytes(data, size);
-    return crc.checksum();
-}
 
 void PutGuid(Bytes& bytes, std::size_t offset, const GUID& guid) {
     PutLittleEndian(bytes, offset, 4, guid.Data1);

@@ -1,6 +1,6 @@
 // Text out of a fixed character buffer that the system filled.
-#ifndef STRATA_VOLUME_BUFFERTEXT_H
-#define STRATA_VOLUME_BUFFERTEXT_H
+#ifndef STRATA_COLLECT_BUFFERTEXT_H
+#define STRATA_COLLECT_BUFFERTEXT_H
 
 #include <cstddef>
 #include <cstring>

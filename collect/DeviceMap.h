@@ -1,5 +1,5 @@
-#ifndef STRATA_DISK_DEVICEMAP_H
-#define STRATA_DISK_DEVICEMAP_H
+#ifndef STRATA_COLLECT_DEVICEMAP_H
+#define STRATA_COLLECT_DEVICEMAP_H
 
 #include <map>
 #include <string>

@@ -1,12 +1,14 @@
-// Lookups in the dynamic-disk databases shared by the association builders.
-// Records refer to each other by ObjectID text: a partition's ParentID is its
+// The words every builder uses for the dynamic-disk database's records:
+// a field, a hex field, a record by ObjectID, the component and volume of a
+// partition, the database that owns a record. Records refer to each other by ObjectID text: a partition's ParentID is its
 // component, a component's ParentID is its volume, a partition's DiskID is
 // its disk record.
-#ifndef STRATA_ASSOC_DATABASELOOKUP_H
-#define STRATA_ASSOC_DATABASELOOKUP_H
+#ifndef STRATA_LDM_DATABASELOOKUP_H
+#define STRATA_LDM_DATABASELOOKUP_H
 
 #include "ldm/DiskDatabase.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
@@ -15,8 +17,17 @@ namespace strata_col {
 // The field's text; empty when the record lacks it.
 std::string RecordField(const RecordMap& record, const std::string& key);
 
+// A field of hex digits as a number; 0 when the record lacks it.
+std::uint64_t HexField(const RecordMap& record, const std::string& key);
+
 // The record filed under the ObjectID; null when absent or empty.
 const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId);
+
+// The component record the partition belongs to; null when missing.
+const RecordMap* ComponentOfPartition(const LDMDataBase& database, const RecordMap& partition);
+
+// The volume record the component belongs to; null when missing.
+const RecordMap* VolumeOfComponent(const LDMDataBase& database, const RecordMap& component);
 
 // For each ObjectID of one record kind, the first database in disk-GUID
 // order that holds a record under it. Built once per builder; disks of one

@@ -1,4 +1,6 @@
-#include "assoc/DatabaseLookup.h"
+#include "ldm/DatabaseLookup.h"
+
+#include "collect/TextConversions.h"
 
 #include <set>
 
@@ -9,9 +11,21 @@ std::string RecordField(const RecordMap& record, const std::string& key) {
     return field == record.end() ? std::string() : field->second;
 }
 
+std::uint64_t HexField(const RecordMap& record, const std::string& key) {
+    return HexTextToNumber(RecordField(record, key));
+}
+
 const RecordMap* FindRecord(const RecordTable& table, const std::string& objectId) {
     RecordTable::const_iterator found = table.find(objectId);
     return found == table.end() || found->second.empty() ? nullptr : &found->second;
+}
+
+const RecordMap* ComponentOfPartition(const LDMDataBase& database, const RecordMap& partition) {
+    return FindRecord(database.components, RecordField(partition, "ParentID"));
+}
+
+const RecordMap* VolumeOfComponent(const LDMDataBase& database, const RecordMap& component) {
+    return FindRecord(database.volumes, RecordField(component, "ParentID"));
 }
 
 RecordOwners::RecordOwners(const DiskDatabaseMap& databases, RecordTable LDMDataBase::*table) {
@@ -32,7 +46,7 @@ const DiskDatabase* RecordOwners::Find(const std::string& objectId) const {
 }
 
 std::string VolumeIdOfPartition(const LDMDataBase& database, const RecordMap& partition) {
-    const RecordMap* component = FindRecord(database.components, RecordField(partition, "ParentID"));
+    const RecordMap* component = ComponentOfPartition(database, partition);
     return component ? RecordField(*component, "ParentID") : std::string();
 }
 
