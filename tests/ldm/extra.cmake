@@ -12,6 +12,7 @@ if(STRATA_CLANGXX AND TARGET stratasim)
     ${CMAKE_SOURCE_DIR}/tests/ldm/fuzz/LdmFuzzTarget.cpp
     ${CMAKE_SOURCE_DIR}/collect/TextConversions.cpp
     ${CMAKE_SOURCE_DIR}/ldm/DatabaseCache.cpp
+    ${CMAKE_SOURCE_DIR}/ldm/DatabaseLookup.cpp
     ${CMAKE_SOURCE_DIR}/ldm/DiskDatabase.cpp
     ${CMAKE_SOURCE_DIR}/ldm/GptPartitionReader.cpp
     ${CMAKE_SOURCE_DIR}/ldm/LDMDBParser.cpp
