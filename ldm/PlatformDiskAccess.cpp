@@ -1,5 +1,6 @@
 #include "ldm/PlatformDiskAccess.h"
 
+#include "collect/CriticalErrorsOff.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -31,22 +32,6 @@ std::uint64_t GeometryLength(const DISK_GEOMETRY& geometry) {
     }
     return length;
 }
-
-// Keeps the system's critical-error dialog off while a drive is opened or
-// read, and restores the error mode that was set. Drives without a medium (an
-// empty card-reader slot) are reached here also by lookups that run after an
-// enumerator has cleared the mode; on a desktop such an access could stop the
-// query at a modal "no disk in drive" dialog.
-class CriticalErrorsOff {
-public:
-    CriticalErrorsOff() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-    ~CriticalErrorsOff() { SetErrorMode(previous_); }
-    CriticalErrorsOff(const CriticalErrorsOff&) = delete;
-    CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
-
-private:
-    UINT previous_;
-};
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "tools/strata-capture/MachineCapture.h"
 
+#include "collect/CriticalErrorsOff.h"
 #include "platform/win32.h"
 #include "tools/strata-capture/DeviceCapture.h"
 #include "tools/strata-capture/SectorCapture.h"
@@ -18,18 +19,6 @@ namespace {
 
 const char kImageFolder[] = "images";
 const char kDescriptionName[] = "machine.json";
-
-// Keeps the system's "no disk in drive" dialog away while drives are probed.
-class CriticalErrorsOff {
-public:
-    CriticalErrorsOff() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-    ~CriticalErrorsOff() { SetErrorMode(previous_); }
-    CriticalErrorsOff(const CriticalErrorsOff&) = delete;
-    CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
-
-private:
-    UINT previous_;
-};
 
 }  // namespace
 
@@ -84,7 +73,7 @@ bool MachineCapture::Run(std::string& error) {
                 failed.message();
         return false;
     }
-    const CriticalErrorsOff guard;
+    const strata_col::CriticalErrorsOff guard;
     Json machine = Json::object();
     machine["comment"] = "Captured by strata-capture.";
     DescribeSystem(machine, log_);
