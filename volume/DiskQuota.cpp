@@ -2,17 +2,15 @@
 #include "volume/StorageVolEnum.h"
 
 #include "collect/TextConversions.h"
+#include "platform/DiskQuotaIds.h"
 #include "platform/win32.h"
 
 namespace strata_col {
 
 namespace {
 
-// CLSID_DiskQuotaControl and IID_IDiskQuotaControl.
-const GUID kDiskQuotaControlClass = {
-    0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-const GUID kDiskQuotaControlInterface = {
-    0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+using disk_quota_ids::kDiskQuotaControlClass;
+using disk_quota_ids::kDiskQuotaControlInterface;
 
 // The quota control object serves drive roots only.
 const std::size_t kMaxRootLength = 3;

@@ -1,4 +1,5 @@
 // COM initialisation and the disk-quota control object.
+#include "platform/DiskQuotaIds.h"
 #include "platform/sim/Guid.h"
 #include "platform/sim/SimState.h"
 
@@ -6,8 +7,8 @@ using namespace strata_sim;
 
 namespace {
 
-const GUID kClsidDiskQuotaControl = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-const GUID kIidDiskQuotaControl = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+using disk_quota_ids::kDiskQuotaControlClass;
+using disk_quota_ids::kDiskQuotaControlInterface;
 const GUID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const GUID kIidConnectionPointContainer = {0xB196B284, 0xBAB4, 0x101A,
                                            {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
@@ -43,7 +44,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) return kPointerInvalid;
         *object = nullptr;
-        if (!SameGuid(riid, kIidUnknown) && !SameGuid(riid, kIidDiskQuotaControl) &&
+        if (!SameGuid(riid, kIidUnknown) && !SameGuid(riid, kDiskQuotaControlInterface) &&
             !SameGuid(riid, kIidConnectionPointContainer)) {
             return E_NOINTERFACE;
         }
@@ -131,7 +132,7 @@ STRATA_SIM_API HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD c
         if (Injected({"CoCreateInstance", {GuidText(clsid)}}, error)) return ToHresult(error);
     }
     if (t_comInitialisations == 0) return kNotInitialized;
-    if (!SameGuid(clsid, kClsidDiskQuotaControl)) return REGDB_E_CLASSNOTREG;
+    if (!SameGuid(clsid, kDiskQuotaControlClass)) return REGDB_E_CLASSNOTREG;
     if (outer != nullptr) return kNoAggregation;
     QuotaControl* control = new QuotaControl();
     const HRESULT result = control->QueryInterface(iid, object);

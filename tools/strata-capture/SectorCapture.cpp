@@ -1,5 +1,6 @@
 #include "tools/strata-capture/SectorCapture.h"
 
+#include "collect/CriticalErrorsOff.h"
 #include "ldm/GptFormat.h"
 #include "ldm/LDMDBParser.h"
 #include "ldm/LittleEndian.h"
@@ -42,10 +43,13 @@ public:
         : drive_(drive), log_(log), sectors_(sectors) {}
 
     int Open(const std::string& path) override {
-        const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-        const int file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-        const DWORD error = GetLastError();
-        SetErrorMode(previous);
+        int file = -1;
+        DWORD error = 0;
+        {
+            const strata_col::CriticalErrorsOff guard;
+            file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+            error = GetLastError();
+        }
         if (file < 0) {
             lastOpenError_ = error;
             log_.Fail(RecordedFailure{"_open", 0, path, error, -1});

@@ -1,5 +1,6 @@
 #include "tools/strata-capture/VolumeCapture.h"
 
+#include "platform/DiskQuotaIds.h"
 #include "tools/strata-capture/ControlCodes.h"
 
 #include <cstring>
@@ -16,11 +17,8 @@ const std::size_t kExtentsLimit = kExtentsHeaderSize + 65536 * kExtentSize;
 
 const char kUnknownFileSystem[] = "UNKNOWN";
 
-// CLSID_DiskQuotaControl and IID_IDiskQuotaControl.
-const GUID kDiskQuotaControlClass = {
-    0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-const GUID kDiskQuotaControlInterface = {
-    0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+using disk_quota_ids::kDiskQuotaControlClass;
+using disk_quota_ids::kDiskQuotaControlInterface;
 
 std::string SameWithout(const std::string& text, char last) {
     return !text.empty() && text.back() == last ? text.substr(0, text.size() - 1) : text;
