@@ -6,5 +6,5 @@ add_dependencies(test_capture strata-capture strata-host strata_pi bench_make_ma
 if(TARGET strata_lab_sample)
   add_dependencies(test_capture strata_lab_sample)
 endif()
-add_test(NAME capture COMMAND test_capture)
-set_tests_properties(capture PROPERTIES TIMEOUT 900)
+gtest_discover_tests(test_capture TEST_PREFIX "capture." DISCOVERY_TIMEOUT 60
+                     PROPERTIES TIMEOUT 900)
