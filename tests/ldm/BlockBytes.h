@@ -4,6 +4,8 @@
 
 #include "ldm/LdmLayout.h"
 
+#include <boost/endian/conversion.hpp>
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -72,7 +74,7 @@ public:
         return *this;
     }
     AreaBytes& PutBigEndian32(std::size_t offset, std::uint32_t value) {
-        for (int i = 0; i < 4; ++i) bytes_[offset + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
+        boost::endian::store_big_u32(&bytes_.at(offset), value);
         return *this;
     }
     Bytes& bytes() { return bytes_; }

@@ -4,6 +4,7 @@
 #include "tests/ldm/BlockBytes.h"
 #include "tests/ldm/MemoryDiskAccess.h"
 
+#include <boost/endian/conversion.hpp>
 #include <gtest/gtest.h>
 
 using namespace strata_col;
@@ -14,20 +15,16 @@ using strata_test::MemoryDrive;
 
 namespace {
 
-void PutBigEndian64(std::vector<unsigned char>& bytes, std::size_t offset, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (56 - 8 * i));
-}
-
 std::vector<unsigned char> Header(const std::string& guid, std::uint64_t configStart,
                                   std::uint64_t configSize) {
     std::vector<unsigned char> header(512, 0);
     std::memcpy(header.data(), "PRIVHEAD", 8);
     std::memcpy(header.data() + ldm_layout::kDiskGuidOffset, guid.data(), guid.size());
     std::memcpy(header.data() + ldm_layout::kGroupNameOffset, "Dg0", 3);
-    PutBigEndian64(header, ldm_layout::kLogicalDiskStartOffset, 63);
-    PutBigEndian64(header, ldm_layout::kLogicalDiskSizeOffset, 1000);
-    PutBigEndian64(header, ldm_layout::kConfigStartOffset, configStart);
-    PutBigEndian64(header, ldm_layout::kConfigSizeOffset, configSize);
+    boost::endian::store_big_u64(&header[ldm_layout::kLogicalDiskStartOffset], 63);
+    boost::endian::store_big_u64(&header[ldm_layout::kLogicalDiskSizeOffset], 1000);
+    boost::endian::store_big_u64(&header[ldm_layout::kConfigStartOffset], configStart);
+    boost::endian::store_big_u64(&header[ldm_layout::kConfigSizeOffset], configSize);
     return header;
 }
 

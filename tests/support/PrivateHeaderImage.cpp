@@ -1,5 +1,7 @@
 #include "tests/support/PrivateHeaderImage.h"
 
+#include <boost/endian/conversion.hpp>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,10 +19,6 @@ const std::size_t kDiskGuidOffset = 0x30;
 const std::size_t kGroupNameOffset = 0xF0;
 const std::size_t kConfigStartOffset = 0x12B;  // big-endian 64-bit sector numbers
 const std::size_t kConfigSizeOffset = 0x133;
-
-void PutBigEndian64(char* at, std::uint64_t value) {
-    for (int i = 7; i >= 0; --i, value >>= 8) at[i] = static_cast<char>(value & 0xFF);
-}
 }  // namespace
 
 TempFolder::TempFolder() {
@@ -44,8 +42,8 @@ std::string WritePrivateHeaderImage(const std::string& folder, const std::string
     std::memcpy(header, "PRIVHEAD", 8);
     std::memcpy(header + kDiskGuidOffset, diskGuid.data(), diskGuid.size());
     std::memcpy(header + kGroupNameOffset, groupName.data(), groupName.size());
-    PutBigEndian64(header + kConfigStartOffset, configStart);
-    PutBigEndian64(header + kConfigSizeOffset, configSize);
+    boost::endian::store_big_u64(reinterpret_cast<unsigned char*>(header + kConfigStartOffset), configStart);
+    boost::endian::store_big_u64(reinterpret_cast<unsigned char*>(header + kConfigSizeOffset), configSize);
     const std::string path = folder + "/" + fileName;
     std::ofstream out(path, std::ios::binary);
     out.write(image.data(), static_cast<std::streamsize>(image.size()));

@@ -7,6 +7,7 @@
 #include "platform/win32.h"
 #include "tests/support/Fixtures.h"
 
+#include <boost/endian/conversion.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -78,18 +79,6 @@ bool WriteBytes(HANDLE file, std::uint64_t offset, const std::vector<unsigned ch
            written == bytes.size();
 }
 
-std::uint64_t BigEndian64(const std::vector<unsigned char>& bytes, std::size_t offset) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < 8; ++i) value = (value << 8) | bytes.at(offset + i);
-    return value;
-}
-
-void PutBigEndian64(std::vector<unsigned char>& bytes, std::size_t offset, std::uint64_t value) {
-    for (std::size_t i = 0; i < 8; ++i) {
-        bytes.at(offset + i) = static_cast<unsigned char>(value >> (8 * (7 - i)));
-    }
-}
-
 // A sparse copy of the image whose database area lies past 4 GiB: the first
 // megabyte (with the private header, pointed at the new place) and the area.
 bool WriteFarAreaCopy(const std::string& image, const std::string& copy, std::uint64_t newStart) {
@@ -100,10 +89,11 @@ bool WriteFarAreaCopy(const std::string& image, const std::string& copy, std::ui
     const std::size_t header = ldm_layout::kPrivHeadSector * kSectorSize;
     std::vector<unsigned char> area;
     if (!head.empty()) {
-        const std::uint64_t start = BigEndian64(head, header + ldm_layout::kConfigStartOffset);
-        const std::uint64_t size = BigEndian64(head, header + ldm_layout::kConfigSizeOffset);
+        unsigned char* const configStart = &head.at(header + ldm_layout::kConfigStartOffset);
+        const std::uint64_t start = boost::endian::load_big_u64(configStart);
+        const std::uint64_t size = boost::endian::load_big_u64(&head.at(header + ldm_layout::kConfigSizeOffset));
         area = ReadBytes(source, start * kSectorSize, static_cast<std::uint32_t>(size * kSectorSize));
-        PutBigEndian64(head, header + ldm_layout::kConfigStartOffset, newStart);
+        boost::endian::store_big_u64(configStart, newStart);
     }
     CloseHandle(source);
     if (area.empty()) return false;

@@ -8,6 +8,8 @@
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/DiskPlan.h"
 
+#include <boost/endian/conversion.hpp>
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -24,10 +26,6 @@ const std::uint64_t kSeedConfigStart = 8;
 // Enough of an area for the VMDB and the first few hundred blocks.
 const std::uint64_t kSeedAreaBytes = 20 * 1024;
 
-void PutBigEndian64(Bytes& bytes, std::size_t offset, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (56 - 8 * i));
-}
-
 void Save(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -37,8 +35,8 @@ void Save(const std::string& path, const Bytes& bytes) {
 // the area, which follows at sector 8.
 Bytes DriveSeed(Bytes header, const Bytes& area, std::uint32_t sectorSize) {
     header.resize(sectorSize, 0);
-    PutBigEndian64(header, kConfigStartOffset, kSeedConfigStart);
-    PutBigEndian64(header, kConfigSizeOffset, area.size() / sectorSize);
+    boost::endian::store_big_u64(&header[kConfigStartOffset], kSeedConfigStart);
+    boost::endian::store_big_u64(&header[kConfigSizeOffset], area.size() / sectorSize);
     Bytes seed(1, sectorSize == 4096 ? 2 : 0);
     Bytes drive(kSeedConfigStart * sectorSize, 0);
     std::copy(header.begin(), header.end(), drive.begin() + 6 * sectorSize);
