@@ -47,64 +47,36 @@ TEST(DeviceEnumeration, ListsInInstanceIdOrderAndSkipsVirtualDisks) {
     for (const auto& entry : devices) EXPECT_FALSE(entry.second.empty());
 }
 
-TEST(DeviceEnumeration, MoreDevicesThanInterfacesEndsAtTheFirstMissingInterface) {
-    strata_sim::Machine machine = DisksWithIds({"A\\1", "B\\2", "C\\3"});
-    machine.devices[1].hasInterface = false;
-    strata_sim::SetMachine(machine);
-    CapturedLog log;
-    PhysDiskEnum enumerator;
-    // Device i is paired with interface i: B gets C's interface, C has none.
-    DeviceMap devices = enumerator.EnumerateDevices(kDiskInterface);
-    EXPECT_EQ(2u, devices.size());
-    EXPECT_EQ(0u, devices.count("C\\3"));
-    EXPECT_TRUE(log.Has("Unable to enumerate available device interfaces.", 3));
-}
-
-TEST(DeviceEnumeration, FailingInstanceIdSkipsOneDeviceOnly) {
-    strata_sim::Machine machine = DisksWithIds({"A\\1", "B\\2", "C\\3"});
-    strata_sim::Failure failure = strata_test::Fail("SetupDiGetDeviceInstanceIdA", "B\\2",
-                                                    ERROR_INVALID_PARAMETER);
-    machine.failures.push_back(failure);
-    strata_sim::SetMachine(machine);
-    CapturedLog log;
-    PhysDiskEnum enumerator;
-    DeviceMap devices = enumerator.EnumerateDevices(kDiskInterface);
-    EXPECT_EQ(2u, devices.size());
-    EXPECT_EQ(1u, devices.count("C\\3"));
-    EXPECT_TRUE(log.Has("Unable to retrieve the device instance ID.", 3));
-}
-
-TEST(DeviceEnumeration, InvalidDeviceSetIsLogged) {
-    strata_sim::Machine machine = DisksWithIds({"A\\1"});
-    machine.failures.push_back(
-        strata_test::Fail("SetupDiGetClassDevsA", "", ERROR_INVALID_PARAMETER));
-    strata_sim::SetMachine(machine);
-    CapturedLog log;
-    PhysDiskEnum enumerator;
-    EXPECT_TRUE(enumerator.EnumerateDevices(kDiskInterface).empty());
-    EXPECT_TRUE(log.Has(
-        "Invalid handle to device information list. Unable to enumerate device paths.", 3));
-}
-
-TEST(DeviceEnumeration, WalkEndsWhenTheSystemNeverReportsTheEnd) {
-    strata_sim::Machine machine = DisksWithIds({"A\\1"});
-    machine.failures.push_back(strata_test::Fail("SetupDiEnumDeviceInfo", "", ERROR_INVALID_DATA));
-    strata_sim::SetMachine(machine);
-    CapturedLog log;
-    PhysDiskEnum enumerator;
-    EXPECT_TRUE(enumerator.EnumerateDevices(kDiskInterface).empty());
-    EXPECT_EQ(1, log.CountContaining("the system never reported the end of the list"));
-}
-
-TEST(DeviceEnumeration, InterfaceTypeNamesAreLoggedInNameOrder) {
-    PhysDiskEnum enumerator;
-    CapturedLog log;
-    EXPECT_EQ("Tape", enumerator.InterfaceTypeName(kTapeInterface));
-    EXPECT_EQ(std::vector<std::string>({"CD-ROM", "Disk", "Diskette", "Tape"}), log.Texts(4));
-    CapturedLog again;
-    EXPECT_EQ("Unknown Media - Disk", enumerator.InterfaceTypeName(kNullInterface));
-    EXPECT_EQ(4u, again.Texts(4).size());
-    EXPECT_EQ("CD-ROM", enumerator.InterfaceTypeName(kCdromInterface));
+// Each failure of the device walk loses what it must and no more, with its line.
+TEST(DeviceEnumeration, FailuresLoseOnlyTheirDevices) {
+    struct Case {
+        const char* function;  // failing SetupAPI call, or "" for device B without an interface
+        const char* target;
+        std::vector<std::string> listed;
+        const char* line;
+    };
+    const Case cases[] = {
+        // Device i is paired with interface i: B gets C's interface, C has none.
+        {"", "", {"A\\1", "B\\2"}, "Unable to enumerate available device interfaces."},
+        {"SetupDiGetDeviceInstanceIdA", "B\\2", {"A\\1", "C\\3"}, "Unable to retrieve the device instance ID."},
+        {"SetupDiGetClassDevsA", "", {},
+         "Invalid handle to device information list. Unable to enumerate device paths."},
+        {"SetupDiEnumDeviceInfo", "", {}, "the system never reported the end of the list"},
+    };
+    for (const Case& c : cases) {
+        strata_sim::Machine machine = DisksWithIds({"A\\1", "B\\2", "C\\3"});
+        if (*c.function == 0) {
+            machine.devices[1].hasInterface = false;
+        } else {
+            machine.failures.push_back(strata_test::Fail(c.function, c.target, ERROR_INVALID_PARAMETER));
+        }
+        strata_sim::SetMachine(machine);
+        CapturedLog log;
+        std::vector<std::string> ids;
+        for (const auto& entry : PhysDiskEnum().EnumerateDevices(kDiskInterface)) ids.push_back(entry.first);
+        EXPECT_EQ(c.listed, ids) << c.function;
+        EXPECT_EQ(1, log.CountContaining(c.line)) << c.function;
+    }
 }
 
 TEST(DeviceEnumeration, ErrorModeHoldsForTheEnumeratorsLifetime) {
