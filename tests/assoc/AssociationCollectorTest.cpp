@@ -35,27 +35,27 @@ struct HostFailure : NTELVA20::TTelvaException {
     HostFailure() : NTELVA20::TTelvaException("class store unavailable") {}
 };
 
-// Disk 0 with one partition: PartitionPresent has one instance to make.
-void OneBasicDisk(AssocHarness& harness) {
+// Disk 0 with one partition, so that PartitionPresent has one instance to
+// make; then MediaPresent and PartitionPresent are collected through a
+// namespace whose ORVA_LogicalDisk lookup throws Failure.
+template <class Failure>
+void CollectWithFailingLookup(AssocHarness& harness) {
     strata_sim::Machine machine;
     machine.devices.push_back(strata_test::FixedDisk(0));
     strata_sim::SetMachine(machine);
     harness.AddDiskDrive(0, "7");
     harness.AddBasicPartition("Disk 0", 1, "7");
+    boost::shared_ptr<ICIMNamespace> failing(new FailingNamespace<Failure>(harness.Namespace(), "ORVA_LogicalDisk"));
+    strata_col::HardwareAssociations collector(failing);
+    collector.Collect(harness.session.ClassFor("ORVA_MediaPresent"));
+    collector.Collect(harness.session.ClassFor("ORVA_PartitionPresent"));
 }
 
 }  // namespace
 
 TEST(AssociationCollector, AllocationFailureEndsTheClassSilently) {
     AssocHarness harness;
-    OneBasicDisk(harness);
-    boost::shared_ptr<ICIMNamespace> failing(
-        new FailingNamespace<std::bad_alloc>(harness.Namespace(), "ORVA_LogicalDisk"));
-    {
-        strata_col::HardwareAssociations collector(failing);
-        collector.Collect(harness.session.ClassFor("ORVA_MediaPresent"));
-        collector.Collect(harness.session.ClassFor("ORVA_PartitionPresent"));
-    }
+    CollectWithFailingLookup<std::bad_alloc>(harness);
     EXPECT_TRUE(harness.log.Has("MediaPresent associations...", 3));
     EXPECT_EQ(harness.log.CountContaining("collection encountered exception"), 0);
     EXPECT_TRUE(harness.session.Instances("ORVA_MediaPresent").empty());
@@ -64,14 +64,7 @@ TEST(AssociationCollector, AllocationFailureEndsTheClassSilently) {
 
 TEST(AssociationCollector, HostFailureIsLoggedWithTheClassName) {
     AssocHarness harness;
-    OneBasicDisk(harness);
-    boost::shared_ptr<ICIMNamespace> failing(
-        new FailingNamespace<HostFailure>(harness.Namespace(), "ORVA_LogicalDisk"));
-    {
-        strata_col::HardwareAssociations collector(failing);
-        collector.Collect(harness.session.ClassFor("ORVA_MediaPresent"));
-        collector.Collect(harness.session.ClassFor("ORVA_PartitionPresent"));
-    }
+    CollectWithFailingLookup<HostFailure>(harness);
     EXPECT_TRUE(harness.log.Has(
         "ORVA_MediaPresent collection encountered exception: class store unavailable", 3));
     EXPECT_EQ(harness.session.Instances("ORVA_PartitionPresent").size(), 1u);

@@ -57,21 +57,9 @@ strata_col::LDMDataBase GroupDatabase() {
 
 }  // namespace
 
+// A drive joins the group named in its private header, and only a group
+// instance that carries the stored name exactly.
 TEST(DriveInDiskGroup, DynamicDrivesJoinTheGroupNamedInTheirHeader) {
-    AssocHarness harness;
-    strata_sim::SetMachine(GroupMachine(harness));
-    AddDrives(harness);
-    harness.AddGroup(kGroup);
-    harness.AddGroup("Other-Grp");
-
-    strata_col::DiskInGroup builder;
-    DiskDatabaseMap databases;
-    EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases), "Collection", "Member"),
-              (KeyPairs{{kGroup, DiskInstanceId(1)}, {kGroup, DiskInstanceId(2)}}));
-    EXPECT_EQ(strata_sim::OpenRawFileCount(), 0);
-}
-
-TEST(DriveInDiskGroup, GroupMustCarryTheStoredNameExactly) {
     AssocHarness harness;
     strata_sim::SetMachine(GroupMachine(harness));
     AddDrives(harness);
@@ -79,7 +67,12 @@ TEST(DriveInDiskGroup, GroupMustCarryTheStoredNameExactly) {
     DiskDatabaseMap databases;
     EXPECT_TRUE(builder.Collect(harness.Namespace(), databases).empty());  // no groups at all
     harness.AddGroup("red-grp0");
+    harness.AddGroup("Other-Grp");
     EXPECT_TRUE(builder.Collect(harness.Namespace(), databases).empty());
+    harness.AddGroup(kGroup);
+    EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases), "Collection", "Member"),
+              (KeyPairs{{kGroup, DiskInstanceId(1)}, {kGroup, DiskInstanceId(2)}}));
+    EXPECT_EQ(strata_sim::OpenRawFileCount(), 0);
 }
 
 TEST(ExtentInDiskGroup, OneAssociationPerVolumeWhateverTheNumberOfDisks) {

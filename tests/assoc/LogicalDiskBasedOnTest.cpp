@@ -76,50 +76,44 @@ strata_col::LDMDataBase SpannedDatabase() {
 
 }  // namespace
 
+// The partition a volume lies on, or nothing, and the log line that says why.
 TEST(PartitionDeviceID, NamesTheBasicPartitionByDriveAndNumber) {
-    AssocHarness harness;
-    strata_sim::SetMachine(BasicMachine(DRIVE_FIXED, 1));
-    LogicalDiskBasedOnPartition builder;
-    EXPECT_EQ(builder.GetPartitionDeviceID("C:\\"), "Disk 0,Partition 1");
-}
-
-TEST(PartitionDeviceID, NegativePartitionNumber) {
-    AssocHarness harness;
-    {
+    const struct {
+        std::uint32_t driveType;
+        std::int32_t partitionNumber;
+        std::vector<strata_sim::Failure> failures;
+        std::string id, logLine;
+        int logLevel;
+    } cases[] = {
+        {DRIVE_FIXED, 1, {}, "Disk 0,Partition 1", "", 0},
         // Removable media without partition table: no partition at all.
-        strata_sim::SetMachine(BasicMachine(DRIVE_REMOVABLE, -1));
-        LogicalDiskBasedOnPartition builder;
-        EXPECT_EQ(builder.GetPartitionDeviceID("C:\\"), "");
-        EXPECT_FALSE(harness.log.Has("Unable to retrieve partition information."));
-    }
-    {
+        {DRIVE_REMOVABLE, -1, {}, "", "", 0},
         // A fixed volume is taken as partition 0 of its drive.
-        strata_sim::SetMachine(BasicMachine(DRIVE_FIXED, -1));
-        LogicalDiskBasedOnPartition builder;
-        EXPECT_EQ(builder.GetPartitionDeviceID("C:\\"), "Disk 0,Partition 0");
-        EXPECT_TRUE(harness.log.Has("Unable to retrieve partition information.", 4));
+        {DRIVE_FIXED, -1, {}, "Disk 0,Partition 0", "Unable to retrieve partition information.", 4},
+        {DRIVE_FIXED, 1, {Fail("CreateFileA", "\\\\.\\C:", ERROR_ACCESS_DENIED)}, "",
+         "Unable to determine the partition number for this volume.", 3},
+        {DRIVE_FIXED, 1,
+         {Fail("DeviceIoControl", "\\\\.\\C:", ERROR_INVALID_FUNCTION, IOCTL_STORAGE_GET_DEVICE_NUMBER)}, "",
+         "IOCTL_STORAGE_GET_DEVICE_NUMBER failed.", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id + " " + c.logLine);
+        AssocHarness harness;
+        strata_sim::Machine machine = BasicMachine(c.driveType, c.partitionNumber);
+        machine.failures = c.failures;
+        strata_sim::SetMachine(machine);
+        {
+            LogicalDiskBasedOnPartition builder;
+            EXPECT_EQ(builder.GetPartitionDeviceID("C:\\"), c.id);
+        }
+        if (!c.logLine.empty()) {
+            EXPECT_TRUE(harness.log.Has(c.logLine, c.logLevel));
+        }
+        if (c.partitionNumber < 0 && c.id.empty()) {
+            EXPECT_FALSE(harness.log.Has("Unable to retrieve partition information."));
+        }
+        EXPECT_EQ(strata_sim::OpenHandleCount(), 0);
     }
-}
-
-TEST(PartitionDeviceID, SystemFailuresAreLoggedAndGiveNothing) {
-    AssocHarness harness;
-    strata_sim::Machine machine = BasicMachine(DRIVE_FIXED, 1);
-    machine.failures.push_back(Fail("CreateFileA", "\\\\.\\C:", ERROR_ACCESS_DENIED));
-    strata_sim::SetMachine(machine);
-    {
-        LogicalDiskBasedOnPartition builder;
-        EXPECT_EQ(builder.GetPartitionDeviceID("C:\\"), "");
-        EXPECT_TRUE(harness.log.Has("Unable to determine the partition number for this volume.", 3));
-    }
-    machine.failures = {Fail("DeviceIoControl", "\\\\.\\C:", ERROR_INVALID_FUNCTION,
-                             IOCTL_STORAGE_GET_DEVICE_NUMBER)};
-    strata_sim::SetMachine(machine);
-    {
-        LogicalDiskBasedOnPartition builder;
-        EXPECT_EQ(builder.GetPartitionDeviceID("C:\\"), "");
-        EXPECT_TRUE(harness.log.Has("IOCTL_STORAGE_GET_DEVICE_NUMBER failed.", 3));
-    }
-    EXPECT_EQ(strata_sim::OpenHandleCount(), 0);
 }
 
 TEST(LogicalDiskBasedOnPartition, BasicVolumeGetsItsPartitionAndNoExtent) {

@@ -81,16 +81,6 @@ TEST(MediaPresent, BasicDiskHoldsItsVolume) {
     EXPECT_TRUE(harness.log.Has("1 physical drives for the installed volumes", 4));
 }
 
-TEST(MediaPresent, EmptySystemPairsNothingAndCountsZero) {
-    AssocHarness harness;
-    const DiskDatabaseMap noDatabases;
-    strata_col::DiskInfoAssociator associator(noDatabases);
-    EXPECT_TRUE(associator.MediaPresentAssociations(harness.Namespace()).empty());
-    EXPECT_TRUE(associator.PartitionPresentAssociations(harness.Namespace()).empty());
-    EXPECT_TRUE(harness.log.Has("0 physical drives were detected.", 4));
-    EXPECT_TRUE(harness.log.Has("0 physical drives for the installed volumes", 4));
-}
-
 TEST(MediaPresent, VolumeOverTwoDynamicDisksPairsWithBoth) {
     AssocHarness harness;
     strata_sim::Machine machine;
@@ -143,6 +133,7 @@ TEST(MediaPresent, DiskOneNeverClaimsWhatDiskTenHolds) {
                         {DiskInstanceId(10), "Disk 10,Partition 1"}}));
 }
 
+// No disk drive at all: nothing is paired, and the counts say so.
 TEST(MediaPresent, OpticalAndTapeDrivesAreNeverPaired) {
     AssocHarness harness;
     strata_sim::Machine machine;
@@ -170,6 +161,7 @@ TEST(MediaPresent, OpticalAndTapeDrivesAreNeverPaired) {
     EXPECT_TRUE(associator.MediaPresentAssociations(harness.Namespace()).empty());
     EXPECT_TRUE(associator.PartitionPresentAssociations(harness.Namespace()).empty());
     EXPECT_TRUE(harness.log.Has("0 physical drives were detected.", 4));
+    EXPECT_TRUE(harness.log.Has("0 physical drives for the installed volumes", 4));
 }
 
 TEST(PartitionPresent, DynamicDriveGetsTheDatabasePartitionsOnIt) {

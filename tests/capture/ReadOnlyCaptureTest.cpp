@@ -1,12 +1,11 @@
 // A capture only reads the machine: no open asks for write access, every
 // handle and file is closed, and the only files written are the snapshot's.
 #include "platform/sim/SimMachine.h"
+#include "tests/support/PrivateHeaderImage.h"
 #include "tests/support/RunProgram.h"
 #include "tools/strata-capture/MachineCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <set>
@@ -17,14 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string MakeTempFolder() {
-    char pattern[] = "/tmp/strata-capture-ro.XXXXXX";
-    return mkdtemp(pattern);
-}
-
 TEST(CaptureReadsOnly, NothingAskedToWriteAndOnlyTheSnapshotWritten) {
     strata_sim::LoadMachineFile(std::string(STRATA_BINARY_DIR) + "/samples/default.json");
-    const std::string work = MakeTempFolder();
+    const strata_test::TempFolder folder;
+    const std::string& work = folder.Path();
     fs::create_directory(work + "/out");
     std::ostringstream progress;
     strata_capture::MachineCapture capture(work + "/out", progress);
@@ -52,18 +47,17 @@ TEST(CaptureReadsOnly, NothingAskedToWriteAndOnlyTheSnapshotWritten) {
     for (std::string line; std::getline(lines, line);) drives += line.rfind("strata-capture: ", 0) == 0;
     EXPECT_EQ(drives, capture.Log().drives);
     EXPECT_GT(drives, 0u);
-    fs::remove_all(work);
 }
 
 TEST(CaptureReadsOnly, MissingOutputFolderIsAClearError) {
-    const std::string work = MakeTempFolder();
+    const strata_test::TempFolder folder;
+    const std::string& work = folder.Path();
     const strata_test::ProgramRun run = strata_test::RunProgram(
         std::string(STRATA_BIN_DIR) + "/strata-capture --machine " + STRATA_BINARY_DIR +
         "/samples/default.json --out " + work + "/absent");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("output folder " + work + "/absent does not exist"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::is_empty(work));
-    fs::remove_all(work);
 }
 
 }  // namespace

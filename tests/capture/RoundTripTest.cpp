@@ -2,6 +2,7 @@
 // machine, replays to the original's inventory byte for byte, and its images
 // hold only the sectors the capture read.
 #include "tests/support/Fixtures.h"
+#include "tests/support/PrivateHeaderImage.h"
 #include "tests/support/RunProgram.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -26,19 +26,6 @@ const std::string kBin = STRATA_BIN_DIR;
 const std::uint64_t kSector = 512;
 // Partition tables, private headers and a 1 MiB database area per drive.
 const std::uint64_t kMostCapturedPerDrive = 2u << 20;
-
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/strata-capture-test.XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 json ReadJson(const std::string& path) {
     std::ifstream in(path);
@@ -102,7 +89,7 @@ void ExpectOnlyCapturedSectors(const std::string& snapshot, const std::string& o
 // Captures the machine, replays the snapshot, compares the two inventories
 // and each snapshot image with the original drive behind it.
 void ExpectRoundTrip(const std::string& machinePath) {
-    TempFolder out;
+    strata_test::TempFolder out;
     const strata_test::ProgramRun run = Capture(machinePath, out.Path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find(" failures recorded"), std::string::npos) << run.err;
@@ -133,7 +120,7 @@ TEST(CaptureRoundTrip, LabMachine) {
 
 TEST(CaptureRoundTrip, WindowsWrittenDisks) {
     STRATA_REQUIRE_FIXTURES();
-    TempFolder work;
+    strata_test::TempFolder work;
     json machine = ReadJson(std::string(STRATA_SOURCE_DIR) + "/tests/golden/fixture-machine.json");
     for (json& device : machine["devices"]) {
         if (device.contains("image")) device["image"] = strata_test::FixtureImage(device["image"]);
@@ -143,7 +130,7 @@ TEST(CaptureRoundTrip, WindowsWrittenDisks) {
 }
 
 TEST(CaptureRoundTrip, GeneratedEightDisks) {
-    TempFolder work;
+    strata_test::TempFolder work;
     ASSERT_EQ(strata_test::RunProgram(kBin + "/bench_make_machine 8 '" + work.Path() + "'").exitCode, 0);
     ExpectRoundTrip(work.Path() + "/machine.json");
 }
@@ -151,7 +138,7 @@ TEST(CaptureRoundTrip, GeneratedEightDisks) {
 // Calls that fail on the original fail the same way on the snapshot: each is
 // recorded with its error code, and the replay logs the same lines.
 TEST(CaptureRoundTrip, FailuresAreRecordedAndReplayed) {
-    TempFolder work;
+    strata_test::TempFolder work;
     json machine = WithAbsoluteImages(std::string(STRATA_BINARY_DIR) + "/samples/default.json");
     machine["failures"] = json::parse(R"([
       { "call": "DeviceIoControl", "controlCode": "IOCTL_DISK_GET_DRIVE_LAYOUT_EX",

@@ -21,7 +21,6 @@
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 
-#include <boost/crc.hpp>
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -57,17 +56,14 @@ struct Mutation {
     std::uint64_t truncateTo = kWholeFile;
 };
 
-Bytes BigEndian(std::uint64_t value, int width) {
+// The value's low `width` bytes, most significant first (database fields)
+// or last (MBR and GPT fields).
+Bytes BigEndian(std::uint64_t value, int width, bool big = true) {
     Bytes bytes(width);
-    for (int i = 0; i < width; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+    for (int i = 0; i < width; ++i) bytes[big ? width - 1 - i : i] = static_cast<unsigned char>(value >> (8 * i));
     return bytes;
 }
-
-Bytes LittleEndian(std::uint64_t value, int width) {
-    Bytes bytes(width);
-    for (int i = 0; i < width; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-    return bytes;
-}
+Bytes LittleEndian(std::uint64_t value, int width) { return BigEndian(value, width, false); }
 
 Bytes ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) {
     std::ifstream in(path, std::ios::binary);
@@ -92,12 +88,6 @@ std::uint64_t Checksum(const std::string& path) {
         hash = hash * 1099511628211ull ^ std::hash<std::string_view>()(std::string_view(chunk.data(), in.gcount()));
     }
     return hash;
-}
-
-std::uint32_t Crc32(const Bytes& bytes) {
-    boost::crc_32_type crc;
-    crc.process_bytes(bytes.data(), bytes.size());
-    return crc.checksum();
 }
 
 // Where the pieces of a base image lie, found the way the reader finds them.
@@ -249,9 +239,9 @@ std::vector<Mutation> Mutations(const BaseImage& base, std::mt19937& random) {
     auto resealed = [&](const std::string& name, std::size_t field, const Bytes& value, const Bytes& newArray) {
         Bytes changed = header;
         std::copy(value.begin(), value.end(), changed.begin() + field);
-        std::copy_n(LittleEndian(Crc32(newArray), 4).begin(), 4, changed.begin() + gpt::kHeaderEntriesCrcOffset);
+        std::copy_n(LittleEndian(gpt::Crc32(newArray.data(), newArray.size()), 4).begin(), 4, changed.begin() + gpt::kHeaderEntriesCrcOffset);
         std::fill_n(changed.begin() + gpt::kHeaderCrcOffset, 4, 0);
-        std::copy_n(LittleEndian(Crc32(changed), 4).begin(), 4, changed.begin() + gpt::kHeaderCrcOffset);
+        std::copy_n(LittleEndian(gpt::Crc32(changed.data(), changed.size()), 4).begin(), 4, changed.begin() + gpt::kHeaderCrcOffset);
         out.push_back({name, {{primary, changed}, {entries, newArray}}});
     };
     resealed("GPT entry count huge", gpt::kHeaderEntryCountOffset, LittleEndian(0xFFFFFFFFu, 4), array);
@@ -293,11 +283,7 @@ public:
 
     void Restore() {
         for (auto patch = saved_.rbegin(); patch != saved_.rend(); ++patch) WriteBytes(path_, patch->offset, patch->bytes);
-        if (cut_ == kWholeFile) return;
-        std::filesystem::resize_file(path_, base_.size);
-        for (std::uint64_t at = cut_; at < base_.size; at += 1 << 20) {
-            WriteBytes(path_, at, ReadBytes(base_.path, at, static_cast<std::size_t>(std::min<std::uint64_t>(1 << 20, base_.size - at))));
-        }
+        if (cut_ != kWholeFile) std::filesystem::copy_file(base_.path, path_, std::filesystem::copy_options::overwrite_existing);
     }
 
     const std::string& path() const { return path_; }

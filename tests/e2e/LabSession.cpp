@@ -11,6 +11,7 @@ namespace strata_test {
 namespace {
 
 std::vector<std::string> g_dialogRisks;
+std::vector<std::string> g_writeRequests;
 
 std::unique_ptr<telva_host::HostReport> QueryLabMachine() {
     const std::string plugin = STRATA_BIN_DIR "/strata.pi.so";
@@ -29,6 +30,7 @@ std::unique_ptr<telva_host::HostReport> QueryLabMachine() {
     std::unique_ptr<telva_host::HostReport> report(
         new telva_host::HostReport(telva_host::CollectReport(session, info, telva_host::AllClasses())));
     g_dialogRisks = strata_sim::DialogRisks();
+    g_writeRequests = strata_sim::WriteRequests();
     strata_sim::ResetMachine();
     return report;
 }
@@ -45,6 +47,11 @@ const telva_host::HostReport* LabReport() {
 const std::vector<std::string>& LabDialogRisks() {
     LabReport();
     return g_dialogRisks;
+}
+
+const std::vector<std::string>& LabWriteRequests() {
+    LabReport();
+    return g_writeRequests;
 }
 
 const std::vector<telva_host::InstanceRecord>& LabInstances(const std::string& className) {

@@ -21,6 +21,10 @@ const telva_host::HostReport* LabReport();
 // show (strata_sim::DialogRisks after the query).
 const std::vector<std::string>& LabDialogRisks();
 
+// The opens that asked for write access during the query
+// (strata_sim::WriteRequests after the query).
+const std::vector<std::string>& LabWriteRequests();
+
 // The instances of one class in the lab report (none for an unknown class).
 const std::vector<telva_host::InstanceRecord>& LabInstances(const std::string& className);
 
