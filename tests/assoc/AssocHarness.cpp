@@ -80,7 +80,7 @@ InstancePtr AssocHarness::AddGroup(const std::string& collectionId) {
 
 std::string AssocHarness::DynamicImage(const std::string& diskGuid, const std::string& groupName) {
     return strata_test::WritePrivateHeaderImage(
-        images_.Path(), "dynamic-" + std::to_string(++imageCount_) + ".img", diskGuid, groupName);
+        images_.path(), "dynamic-" + std::to_string(++imageCount_) + ".img", diskGuid, groupName);
 }
 
 std::string KeyOf(const TCIMReference& reference) {

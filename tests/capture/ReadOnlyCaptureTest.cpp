@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 TEST(CaptureReadsOnly, NothingAskedToWriteAndOnlyTheSnapshotWritten) {
     strata_sim::LoadMachineFile(std::string(STRATA_BINARY_DIR) + "/samples/default.json");
     const strata_test::TempFolder folder;
-    const std::string& work = folder.Path();
+    const std::string& work = folder.path();
     fs::create_directory(work + "/out");
     std::ostringstream progress;
     strata_capture::MachineCapture capture(work + "/out", progress);
@@ -51,7 +51,7 @@ TEST(CaptureReadsOnly, NothingAskedToWriteAndOnlyTheSnapshotWritten) {
 
 TEST(CaptureReadsOnly, MissingOutputFolderIsAClearError) {
     const strata_test::TempFolder folder;
-    const std::string& work = folder.Path();
+    const std::string& work = folder.path();
     const strata_test::ProgramRun run = strata_test::RunProgram(
         std::string(STRATA_BIN_DIR) + "/strata-capture --machine " + STRATA_BINARY_DIR +
         "/samples/default.json --out " + work + "/absent");

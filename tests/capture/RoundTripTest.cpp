@@ -90,11 +90,11 @@ void ExpectOnlyCapturedSectors(const std::string& snapshot, const std::string& o
 // and each snapshot image with the original drive behind it.
 void ExpectRoundTrip(const std::string& machinePath) {
     strata_test::TempFolder out;
-    const strata_test::ProgramRun run = Capture(machinePath, out.Path());
+    const strata_test::ProgramRun run = Capture(machinePath, out.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find(" failures recorded"), std::string::npos) << run.err;
 
-    const std::string snapshot = out.Path() + "/machine.json";
+    const std::string snapshot = out.path() + "/machine.json";
     EXPECT_EQ(Inventory(snapshot), Inventory(machinePath));
 
     const json original = WithAbsoluteImages(machinePath);
@@ -108,7 +108,7 @@ void ExpectRoundTrip(const std::string& machinePath) {
         if (!device.contains("image")) continue;
         const auto source = originalImages.find(device["instanceId"]);
         if (source == originalImages.end()) continue;  // a drive without an image reads as zeros
-        ExpectOnlyCapturedSectors(out.Path() + "/" + device["image"].get<std::string>(), source->second);
+        ExpectOnlyCapturedSectors(out.path() + "/" + device["image"].get<std::string>(), source->second);
         ++compared;
     }
     EXPECT_EQ(compared, originalImages.size()) << "a drive with an image was not captured";
@@ -125,14 +125,14 @@ TEST(CaptureRoundTrip, WindowsWrittenDisks) {
     for (json& device : machine["devices"]) {
         if (device.contains("image")) device["image"] = strata_test::FixtureImage(device["image"]);
     }
-    WriteJson(work.Path() + "/machine.json", machine);
-    ExpectRoundTrip(work.Path() + "/machine.json");
+    WriteJson(work.path() + "/machine.json", machine);
+    ExpectRoundTrip(work.path() + "/machine.json");
 }
 
 TEST(CaptureRoundTrip, GeneratedEightDisks) {
     strata_test::TempFolder work;
-    ASSERT_EQ(strata_test::RunProgram(kBin + "/bench_make_machine 8 '" + work.Path() + "'").exitCode, 0);
-    ExpectRoundTrip(work.Path() + "/machine.json");
+    ASSERT_EQ(strata_test::RunProgram(kBin + "/bench_make_machine 8 '" + work.path() + "'").exitCode, 0);
+    ExpectRoundTrip(work.path() + "/machine.json");
 }
 
 // Calls that fail on the original fail the same way on the snapshot: each is
@@ -147,15 +147,15 @@ TEST(CaptureRoundTrip, FailuresAreRecordedAndReplayed) {
       { "call": "GetVolumeInformationA", "target": "E:\\", "error": 5 },
       { "call": "IDiskQuotaControl::Initialize", "target": "C:\\", "error": 1784 }
     ])");
-    const std::string original = work.Path() + "/machine.json";
+    const std::string original = work.path() + "/machine.json";
     WriteJson(original, machine);
-    fs::create_directory(work.Path() + "/out");
-    const strata_test::ProgramRun run = Capture(original, work.Path() + "/out");
+    fs::create_directory(work.path() + "/out");
+    const strata_test::ProgramRun run = Capture(original, work.path() + "/out");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find(", 4 failures recorded"), std::string::npos) << run.err;
 
     std::multimap<std::string, std::uint32_t> recorded;
-    const json captured = ReadJson(work.Path() + "/out/machine.json");
+    const json captured = ReadJson(work.path() + "/out/machine.json");
     for (const json& failure : captured["failures"]) {
         recorded.emplace(failure["call"], failure["error"]);
     }
@@ -163,7 +163,7 @@ TEST(CaptureRoundTrip, FailuresAreRecordedAndReplayed) {
         {"DeviceIoControl", 23}, {"_read", 1117}, {"GetVolumeInformationA", 5},
         {"IDiskQuotaControl::Initialize", 1784}};
     EXPECT_EQ(recorded, expected);
-    const std::string replayed = Inventory(work.Path() + "/out/machine.json");
+    const std::string replayed = Inventory(work.path() + "/out/machine.json");
     EXPECT_NE(replayed.find("Unable to retrieve partition information."), std::string::npos);
     EXPECT_EQ(replayed, Inventory(original));
 }

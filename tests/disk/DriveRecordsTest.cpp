@@ -80,9 +80,9 @@ protected:
 
         strata_sim::Machine machine;
         machine.devices = {FixedDisk(0),
-                           FixedDisk(1, WritePrivateHeaderImage(folder.Path(), "a", kGuidA, "Dg0")),
-                           FixedDisk(2, WritePrivateHeaderImage(folder.Path(), "b", kGuidB, "Dg0")),
-                           FixedDisk(3, WritePrivateHeaderImage(folder.Path(), "c", kGuidC, "Other"))};
+                           FixedDisk(1, WritePrivateHeaderImage(folder.path(), "a", kGuidA, "Dg0")),
+                           FixedDisk(2, WritePrivateHeaderImage(folder.path(), "b", kGuidB, "Dg0")),
+                           FixedDisk(3, WritePrivateHeaderImage(folder.path(), "c", kGuidC, "Other"))};
         strata_sim::Volume c = NtfsVolume(1, {"C:\\"});
         c.extents = {Extent(systemDisk, 32256, 4096)};
         machine.volumes = {c};

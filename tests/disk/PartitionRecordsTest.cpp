@@ -155,7 +155,7 @@ protected:
         group.Partition("22", "Disk1-02", "21", "2", "0000000000000100", "0080");
         group.Partition("32", "Disk1-03", "99", "2", "0000000000000200", "0010");
         databases[kGuid] = group.Shared();
-        image = WritePrivateHeaderImage(folder.Path(), "dynamic.img", kGuid, "Dg0");
+        image = WritePrivateHeaderImage(folder.path(), "dynamic.img", kGuid, "Dg0");
         machine.devices = {FixedDisk(0, image)};
         strata_sim::SetMachine(machine);
     }

@@ -15,7 +15,7 @@
 #include "ldm/GptPartitionReader.h"
 #include "ldm/LDMDBParser.h"
 #include "ldm/LdmLayout.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/SimBuilders.h"
 #include "tools/strata-ldm/DiskImageWriter.h"

@@ -62,7 +62,7 @@ TEST(DamagedHeader, AnAreaOfAlmostFourGiBIsRefusedBeforeItIsAllocated) {
     system.layout = strata_sim::DriveLayout();
     system.layout->partitions = {entry};
     strata_sim::Device damaged = strata_test::FixedDisk(
-        1, strata_test::WritePrivateHeaderImage(folder.Path(), "damaged.img",
+        1, strata_test::WritePrivateHeaderImage(folder.path(), "damaged.img",
                                                 "bad0bad0-0000-0000-0000-000000000001", "Dg0",
                                                 kTerabyte / 512 - kAreaSectors - 1, kAreaSectors));
     damaged.length = kTerabyte;  // reads zeros past the image

@@ -7,7 +7,7 @@
 // checked pair by pair.
 #include "host/HostSession.h"
 #include "host/program/HostOptions.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/SimBuilders.h"
 #include "tools/strata-ldm/DiskImageWriter.h"

@@ -1,7 +1,7 @@
 // Images written by strata-ldm decode to the group they were described as.
 #include "collect/TextConversions.h"
 #include "ldm/LDMDBParser.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 

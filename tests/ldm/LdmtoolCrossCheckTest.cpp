@@ -3,7 +3,7 @@
 #include "ldm/LDMDBParser.h"
 #include "ldm/LDMDataBase.h"
 #include "tests/ldm/ImpliedLayout.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "ldm/GptFormat.h"
 #include "ldm/LittleEndian.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tools/strata-ldm/ByteAppender.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/DiskPlan.h"

@@ -2,7 +2,7 @@
 // and DeviceIoControl, when calls fail.
 #include "ldm/LDMDBParser.h"
 #include "platform/sim/SimMachine.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 
 #include <gtest/gtest.h>

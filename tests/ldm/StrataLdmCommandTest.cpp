@@ -2,7 +2,7 @@
 // numbers and outputs that cannot be written each end in a clear message
 // and an exit status, and never hide the images that could be decoded.
 #include "ldm/LdmLayout.h"
-#include "tests/ldm/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/RunProgram.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/DiskPlan.h"

@@ -3,24 +3,12 @@
 #ifndef STRATA_TESTS_SUPPORT_PRIVATEHEADERIMAGE_H
 #define STRATA_TESTS_SUPPORT_PRIVATEHEADERIMAGE_H
 
+#include "tests/support/TempFolder.h"
+
 #include <cstdint>
 #include <string>
 
 namespace strata_test {
-
-// A folder under the system's temporary folder, removed with its contents
-// when the object ends.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // Writes folder/fileName: 8 sectors of 512 bytes, the private header in
 // sector 6 with the disk GUID text, the group name and the database area's

@@ -44,8 +44,8 @@ protected:
         databases[kGuid1] = databases[kGuid0];
 
         strata_sim::Machine machine;
-        machine.devices = {FixedDisk(0, WritePrivateHeaderImage(folder.Path(), "0.img", kGuid0, "Dg0")),
-                           FixedDisk(1, WritePrivateHeaderImage(folder.Path(), "1.img", kGuid1, "Dg0"))};
+        machine.devices = {FixedDisk(0, WritePrivateHeaderImage(folder.path(), "0.img", kGuid0, "Dg0")),
+                           FixedDisk(1, WritePrivateHeaderImage(folder.path(), "1.img", kGuid1, "Dg0"))};
         strata_sim::Volume simple = NtfsVolume(1, {"E:\\"});
         simple.extents = {Extent(0, Offset(0x10), 0x100 * kSector)};
         strata_sim::Volume mirror = NtfsVolume(2, {"F:\\"});

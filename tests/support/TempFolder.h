@@ -1,9 +1,11 @@
-// A folder of its own under the system's temporary folder, removed at the end.
-#ifndef STRATA_TESTS_LDM_TEMPFOLDER_H
-#define STRATA_TESTS_LDM_TEMPFOLDER_H
+// A folder of its own under the system's temporary folder, removed with its
+// contents when the object ends.
+#ifndef STRATA_TESTS_SUPPORT_TEMPFOLDER_H
+#define STRATA_TESTS_SUPPORT_TEMPFOLDER_H
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace strata_test {
@@ -11,12 +13,13 @@ namespace strata_test {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "strata-ldm-XXXXXX").string();
-        if (mkdtemp(&pattern[0]) != nullptr) path_ = pattern;
+        std::string pattern = (std::filesystem::temp_directory_path() / "strata-test-XXXXXX").string();
+        if (mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
