@@ -13,7 +13,6 @@ namespace {
 using strata_test::ProgramRun;
 using testing::ElementsAre;
 using testing::HasSubstr;
-using testing::StartsWith;
 
 const std::string kBin = STRATA_BIN_DIR;
 const std::string kFakePlugin = "--plugin " + kBin + "/fake.pi.so";
@@ -58,31 +57,18 @@ TEST_F(HostProgramTest, RunsThatCannotServeEndWithAMessageAndTheirStatus) {
     EXPECT_THAT(RunHost("--help").out, HasSubstr("--machine FILE"));
 }
 
+// The report's layout is compared whole by the golden reports; these are the
+// values the real plug-in never produces.
 TEST_F(HostProgramTest, JsonHoldsPluginTypedInstancesAndLog) {
     const ProgramRun run = RunHost(kFakePlugin + " --format json --log-level -1");
     ASSERT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("", run.err);
     const nlohmann::ordered_json report = nlohmann::ordered_json::parse(run.out);
-    EXPECT_EQ((nlohmann::ordered_json{{"name", "Fake Collector"}, {"version", "2.5"}, {"secondaryVersion", "2.6"},
-                                      {"status", 7}}),
-              report["plugin"]);
-    // Every class, in serving order, even those without instances.
-    const std::vector<std::string> classes = Keys(report["instances"]);
-    ASSERT_EQ(17u, classes.size());
-    EXPECT_EQ("ORVA_DiskDrive", classes.front());
-    EXPECT_EQ("ORVA_DynamicExtentInDiskGroup", classes.back());
-    EXPECT_TRUE(report["instances"]["ORVA_TapeDrive"].empty());
-
-    const nlohmann::ordered_json& drive = report["instances"]["ORVA_DiskDrive"].at(0);
-    EXPECT_EQ(18446744073709551615ull, drive["Size"].get<unsigned long long>());
-    EXPECT_EQ("PCI\\DISK0", drive["DeviceID"]);
-    EXPECT_FALSE(drive.contains("MediaType"));
-    EXPECT_EQ(true, report["instances"]["ORVA_DiskPartition"].at(0)["Bootable"]);
-    EXPECT_EQ("07", report["instances"]["ORVA_DiskPartition"].at(0)["PartitionSubType"]);
+    EXPECT_EQ(7, report["plugin"]["status"]);
+    EXPECT_EQ(17u, report["instances"].size());  // every class, even those without instances
+    EXPECT_EQ(18446744073709551615ull, report["instances"]["ORVA_DiskDrive"].at(0)["Size"].get<unsigned long long>());
     EXPECT_EQ((nlohmann::ordered_json{"DATA \"main\"", "C"}), report["instances"]["ORVA_LogicalDisk"].at(0)["OtherIdentifyingInfo"]);
-    EXPECT_THAT(report["instances"]["ORVA_MediaPresent"].at(0)["Antecedent"].get<std::string>(),
-                StartsWith("root/strata:ORVA_DiskDrive.CreationClassName="));
-    EXPECT_EQ((nlohmann::ordered_json{{"level", 3}, {"text", "serving ORVA_DiskDrive"}}), report["log"].at(0));
+    EXPECT_EQ((nlohmann::ordered_json{{"level", 4}, {"text", "detail ORVA_DiskDrive"}}), report["log"].at(1));
 }
 
 TEST_F(HostProgramTest, ClassesAreSentAsGivenWithWarningsAndAFailureKeepsWhatWasCommitted) {
