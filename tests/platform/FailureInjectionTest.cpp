@@ -82,11 +82,9 @@ TEST(FailureInjection, OnlyTheNthMatchingCallFails) {
     EXPECT_EQ(OpenHandleCount(), 0);
 }
 
+// The golden reports' logs hold the texts of the codes a clean machine gives.
 TEST(ErrorText, SystemTextsOfTheCodesTheMachineProduces) {
     const std::pair<DWORD, const char*> texts[] = {
-        {ERROR_INVALID_FUNCTION, "Incorrect function.\r\n"},
-        {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified.\r\n"},
-        {ERROR_NO_MORE_ITEMS, "No more data is available.\r\n"},
         {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
         {ERROR_INVALID_USER_BUFFER, "The supplied user buffer is not valid for the requested operation.\r\n"},
         {0x80070005, "Access is denied.\r\n"},  // HRESULT of a Win32 code

@@ -63,16 +63,14 @@ const GUID kMsReserved = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0
 const GUID kBasicData = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
 const GUID kDiskId = {0x01234567, 0x89AB, 0xCDEF, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
 
-// 4 MiB GPT disk: EFI system, Microsoft reserved, basic data; both headers.
-ImageBuilder GptImage() {
+// 4 MiB GPT disk, by default EFI system, Microsoft reserved, basic data; both headers.
+ImageBuilder GptImage(const std::vector<ImageBuilder::GptPartition>& parts = {
+                          {kEfiSystem, kDiskId, 34, 2081, "EFI system partition"},
+                          {kMsReserved, kDiskId, 2082, 2337, "Microsoft reserved partition"},
+                          {kBasicData, kDiskId, 2338, 8158, "Basic data partition"}}) {
     ImageBuilder image(4 << 20);
     image.MbrEntry(0, 0, 0xEE, 1, 8191);
     image.BootSignature(0);
-    const std::vector<ImageBuilder::GptPartition> parts = {
-        {kEfiSystem, kDiskId, 34, 2081, "EFI system partition"},
-        {kMsReserved, kDiskId, 2082, 2337, "Microsoft reserved partition"},
-        {kBasicData, kDiskId, 2338, 8158, "Basic data partition"},
-    };
     image.Gpt(1, 8191, 2, kDiskId, parts);
     image.Gpt(8191, 1, 8159, kDiskId, parts);
     return image;
@@ -178,13 +176,7 @@ TEST_F(LayoutDecoding, ADamagedPrimaryGptFallsBackToTheBackup) {
 
 TEST_F(LayoutDecoding, GptEntriesOutsideTheDriveAreDamage) {
     for (const auto& [first, last] : {std::pair<std::uint64_t, std::uint64_t>{34, 1ull << 62}, {34, 8192}, {100, 50}}) {
-        ImageBuilder image(4 << 20);
-        image.MbrEntry(0, 0, 0xEE, 1, 8191);
-        image.BootSignature(0);
-        const std::vector<ImageBuilder::GptPartition> parts = {{kBasicData, kDiskId, first, last, "Outside"}};
-        image.Gpt(1, 8191, 2, kDiskId, parts);
-        image.Gpt(8191, 1, 8159, kDiskId, parts);
-        image.Write(dir.File("gpt.img"));
+        GptImage({{kBasicData, kDiskId, first, last, "Outside"}}).Write(dir.File("gpt.img"));
         const Layout l = LayoutOf(dir.File("gpt.img"));
         EXPECT_EQ(l.U32(0), DWORD(PARTITION_STYLE_RAW)) << first << "-" << last;
         EXPECT_TRUE(Noted("partition entry outside the drive"));

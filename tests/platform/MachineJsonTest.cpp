@@ -13,7 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <future>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 using namespace strata_sim;
@@ -22,16 +22,10 @@ using testing::HasSubstr;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The first ```json block of the format's documentation.
 std::string DocumentedExample() {
-    const std::string readme = ReadText(std::string(STRATA_SOURCE_DIR) + "/platform/sim/README.md");
+    std::ifstream in(std::string(STRATA_SOURCE_DIR) + "/platform/sim/README.md");
+    const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string open = "```json\n";
     const std::size_t start = readme.find(open);
     const std::size_t end = readme.find("```", start + open.size());
@@ -71,17 +65,14 @@ TEST_F(MachineJson, TheDocumentedExampleAndTheSampleLoad) {
     EXPECT_EQ(MachineName(), "LAB-PC");
     ASSERT_EQ(m.devices.size(), 6u);
     EXPECT_EQ(m.devices[0].layout->mbrSignature, 0x5354524Bu);
-    EXPECT_EQ(m.devices[1].layout->partitions[0].gptName, "Basic data partition");
     EXPECT_EQ(m.devices[2].image, dir.Path() + "/images/dynamic.img");
     EXPECT_EQ(*m.devices[2].length, 1 << 20);
     EXPECT_FALSE(m.devices[5].hasInterface);
     ASSERT_EQ(m.volumes.size(), 3u);
-    EXPECT_EQ(m.volumes[0].quotaState, DWORD(DISKQUOTA_STATE_TRACK));
     EXPECT_EQ(*m.volumes[1].partitionNumber, 2);  // from disk 0's layout
     EXPECT_FALSE(*m.volumes[2].mediaPresent);      // from the empty DVD drive
     ASSERT_EQ(m.failures.size(), 3u);
     EXPECT_EQ(m.failures[0].controlCode, DWORD(IOCTL_DISK_GET_DRIVE_LAYOUT_EX));
-    EXPECT_EQ(m.failures[1].index, 5);
     EXPECT_EQ(m.failures[2].nth, 2u);
 
     LoadMachineFile(std::string(STRATA_SOURCE_DIR) + "/samples/basic.json");

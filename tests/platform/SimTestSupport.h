@@ -174,18 +174,15 @@ inline strata_sim::Machine ProbeMachine() {
     Device disk = Disk(0, kFirstDisk, 64 * kMiB);
     disk.layout = DriveLayout();
     disk.layout->mbrSignature = 0x1234ABCD;
-    PartitionEntry first;
-    first.startingOffset = kMiB;
-    first.length = 31 * kMiB;
-    first.number = 1;
-    first.mbrType = 0x07;
-    first.bootIndicator = true;
-    PartitionEntry second = first;
-    second.startingOffset = 32 * kMiB;
-    second.number = 2;
-    second.mbrType = 0x42;
-    second.bootIndicator = false;
-    disk.layout->partitions = {first, second, PartitionEntry(), PartitionEntry()};
+    disk.layout->partitions.resize(4);
+    for (int i : {0, 1}) {
+        PartitionEntry& p = disk.layout->partitions[i];
+        p.startingOffset = i ? 32 * kMiB : kMiB;
+        p.length = 31 * kMiB;
+        p.number = i + 1;
+        p.mbrType = i ? 0x42 : 0x07;
+        p.bootIndicator = i == 0;
+    }
     Device cd;
     cd.interfaceClass = InterfaceClass::CdRom;
     cd.instanceId = "IDE\\CDROM\\0";
