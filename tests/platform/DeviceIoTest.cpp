@@ -4,7 +4,7 @@
 
 #include "tests/platform/SimTestSupport.h"
 
-#include <cstring>
+#include <sstream>
 
 using namespace strata_sim;
 using simtest::InstalledMachine;
@@ -36,133 +36,96 @@ Answer Ask(HANDLE h, DWORD code, std::size_t size) {
 
 }  // namespace
 
-// Each answer's success, error and byte count, buffer-size rules included.
-TEST(DeviceIo, AnswersAndErrorsByHandleCodeAndBufferSize) {
+// A reply field: its byte offset in the Windows structure, width and value.
+struct Field {
+    std::size_t at;
+    int width;
+    std::int64_t value;
+};
+
+// Each answer's success, error and byte count, buffer-size rules included,
+// and its fields at the byte offsets of the Windows structures.
+TEST(DeviceIo, AnswersErrorsAndFieldsByHandleCodeAndBufferSize) {
     InstalledMachine machine(ProbeMachine());
     const DWORD kOk = ERROR_SUCCESS;
+    const std::int64_t kCylinders = 64 * kMiB / (255 * 63 * 512);
+    const std::size_t k2nd = 48 + 144;  // the layout's second entry
     const struct {
         const char* path;
         DWORD code;
         std::size_t size;
         DWORD error;
         DWORD returned;
+        std::vector<Field> fields;
     } cases[] = {
-        {"\\\\.\\PHYSICALDRIVE1", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, kOk, 12},
-        {"\\\\.\\PHYSICALDRIVE1", IOCTL_STORAGE_GET_DEVICE_NUMBER, 11, ERROR_INSUFFICIENT_BUFFER, 0},
-        {"\\\\.\\E:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, ERROR_INVALID_FUNCTION, 0},  // spans two disks
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648, kOk, 8 + 32},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 39, ERROR_INSUFFICIENT_BUFFER, 0},
-        {"\\\\.\\TAPE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648, kOk, 8 + 2 * 32},
-        {"\\\\.\\TAPE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 40, ERROR_MORE_DATA, 40},  // one of two entries
-        {"\\\\.\\TAPE0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24, ERROR_INVALID_FUNCTION, 0},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24, kOk, 24},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_CDROM_GET_DRIVE_GEOMETRY, 24, ERROR_INVALID_FUNCTION, 0},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_LENGTH_INFO, 8, kOk, 8},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 48 + 4 * 144, kOk, 48 + 4 * 144},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 48 + 4 * 144 - 1, ERROR_INSUFFICIENT_BUFFER, 0},
-        {"\\\\.\\PHYSICALDRIVE0", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32, ERROR_INVALID_FUNCTION, 0},
-        {"\\\\.\\PHYSICALDRIVE0", 0x12345678, 32, ERROR_INVALID_FUNCTION, 0},
-        {"\\\\.\\C:", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24, kOk, 24},  // passed down to its disk
-        {"\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32, ERROR_MORE_DATA, 32},
-        {"\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 3 * 32 + 4, kOk, 8 + 3 * 24},
-        {"\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 31, ERROR_INSUFFICIENT_BUFFER, 0},
+        // STORAGE_DEVICE_NUMBER: partition 0 is the whole disk; a volume's is found by its extent's offset.
+        {"\\\\.\\PHYSICALDRIVE1", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, kOk, 12,
+         {{0, 4, FILE_DEVICE_DISK}, {4, 4, 1}, {8, 4, 0}}},
+        {"\\\\.\\C:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, kOk, 12, {{4, 4, 0}, {8, 4, 1}}},
+        {"\\\\.\\D:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, kOk, 12, {{0, 4, FILE_DEVICE_CD_ROM}, {8, 4, 0xFFFFFFFF}}},
+        {"\\\\.\\PHYSICALDRIVE1", IOCTL_STORAGE_GET_DEVICE_NUMBER, 11, ERROR_INSUFFICIENT_BUFFER, 0, {}},
+        {"\\\\.\\E:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, ERROR_INVALID_FUNCTION, 0, {}},  // spans two disks
+        // GET_MEDIA_TYPES: DeviceType, MediaInfoCount, then 32-byte DEVICE_MEDIA_INFO entries.
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648, kOk, 8 + 32,
+         {{0, 4, FILE_DEVICE_DISK}, {4, 4, 1}, {8 + 8, 4, FixedMedia}, {8 + 20, 4, 512}}},
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 39, ERROR_INSUFFICIENT_BUFFER, 0, {}},
+        {"\\\\.\\TAPE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648, kOk, 8 + 2 * 32,
+         {{0, 4, FILE_DEVICE_TAPE}, {4, 4, 2}, {8, 4, LTO_Ultrium}, {8 + 32, 4, DLT}}},
+        // Room for one of two entries: the header with the full count, and more data.
+        {"\\\\.\\TAPE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 40, ERROR_MORE_DATA, 40, {{4, 4, 2}, {8, 4, LTO_Ultrium}}},
+        {"\\\\.\\TAPE0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24, ERROR_INVALID_FUNCTION, 0, {}},
+        // DISK_GEOMETRY and GET_LENGTH_INFORMATION; a volume's length is its own.
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24, kOk, 24,
+         {{0, 8, kCylinders}, {8, 4, FixedMedia}, {12, 4, 255}, {16, 4, 63}, {20, 4, 512}}},
+        {"\\\\.\\C:", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24, kOk, 24, {{0, 8, kCylinders}}},  // passed down to its disk
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_CDROM_GET_DRIVE_GEOMETRY, 24, ERROR_INVALID_FUNCTION, 0, {}},
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_LENGTH_INFO, 8, kOk, 8, {{0, 8, 64 * kMiB}}},
+        {"\\\\.\\C:", IOCTL_DISK_GET_LENGTH_INFO, 8, kOk, 8, {{0, 8, 31 * kMiB}}},
+        // DRIVE_LAYOUT_INFORMATION_EX: a 48-byte header, then 144-byte entries.
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 48 + 4 * 144, kOk, 48 + 4 * 144,
+         {{0, 4, PARTITION_STYLE_MBR}, {4, 4, 4}, {8, 4, 0x1234ABCD},
+          {48 + 32, 1, 0x07}, {48 + 33, 1, 1}, {48 + 34, 1, 1},  // IFS is recognised
+          {48 + 36, 4, kMiB / 512},                              // HiddenSectors
+          {k2nd, 4, PARTITION_STYLE_MBR}, {k2nd + 8, 8, 32 * kMiB}, {k2nd + 16, 8, 31 * kMiB}, {k2nd + 24, 4, 2},
+          {k2nd + 32, 1, 0x42}, {k2nd + 33, 1, 0}, {k2nd + 34, 1, 0}}},  // LDM is not recognised
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 48 + 4 * 144 - 1, ERROR_INSUFFICIENT_BUFFER, 0, {}},
+        {"\\\\.\\PHYSICALDRIVE1", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 40960, kOk, 48,  // no image: reads as zeros
+         {{0, 4, PARTITION_STYLE_RAW}, {4, 4, 0}}},
+        // VOLUME_DISK_EXTENTS: the count, then DiskNumber, StartingOffset and ExtentLength, 24 bytes each after 8.
+        {"\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32, ERROR_MORE_DATA, 32, {{0, 4, 3}}},
+        {"\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 3 * 32 + 4, kOk, 8 + 3 * 24,
+         {{8 + 24, 4, 1}, {8 + 24 + 8, 8, kMiB}, {8 + 24 + 16, 8, 16 * kMiB}, {8 + 48 + 8, 8, 20 * kMiB}}},
+        {"\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 31, ERROR_INSUFFICIENT_BUFFER, 0, {}},
+        {"\\\\.\\PHYSICALDRIVE0", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32, ERROR_INVALID_FUNCTION, 0, {}},
+        {"\\\\.\\PHYSICALDRIVE0", 0x12345678, 32, ERROR_INVALID_FUNCTION, 0, {}},
         // An optical drive without a disc opens but has no medium, nor has its volume.
-        {"\\\\.\\CDROM0", IOCTL_CDROM_GET_DRIVE_GEOMETRY, 4096, ERROR_NOT_READY, 0},
-        {"\\\\.\\CDROM0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 4096, ERROR_NOT_READY, 0},
-        {"\\\\.\\CDROM0", IOCTL_DISK_GET_LENGTH_INFO, 4096, ERROR_NOT_READY, 0},
-        {"\\\\.\\CDROM0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 4096, ERROR_NOT_READY, 0},
-        {"\\\\.\\CDROM0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648, kOk, 8 + 32},
-        {"\\\\.\\D:", IOCTL_DISK_GET_LENGTH_INFO, 8, ERROR_NOT_READY, 0},
-        {"\\\\.\\D:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32, ERROR_INVALID_FUNCTION, 0},
-        {"\\\\.\\D:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12, kOk, 12},
+        {"\\\\.\\CDROM0", IOCTL_CDROM_GET_DRIVE_GEOMETRY, 4096, ERROR_NOT_READY, 0, {}},
+        {"\\\\.\\CDROM0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 4096, ERROR_NOT_READY, 0, {}},
+        {"\\\\.\\CDROM0", IOCTL_DISK_GET_LENGTH_INFO, 4096, ERROR_NOT_READY, 0, {}},
+        {"\\\\.\\CDROM0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 4096, ERROR_NOT_READY, 0, {}},
+        {"\\\\.\\CDROM0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648, kOk, 8 + 32,  // read-only, not mounted
+         {{0, 4, FILE_DEVICE_CD_ROM}, {8 + 8, 4, CD_ROM}, {8 + 28, 4, 0x00000004}}},
+        {"\\\\.\\D:", IOCTL_DISK_GET_LENGTH_INFO, 8, ERROR_NOT_READY, 0, {}},
+        {"\\\\.\\D:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32, ERROR_INVALID_FUNCTION, 0, {}},
     };
     for (const auto& c : cases) {
+        std::ostringstream what;
+        what << c.path << " " << std::hex << c.code << " " << std::dec << c.size;
         HANDLE h = OpenForProbe(c.path);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.path;
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << what.str();
         const Answer a = Ask(h, c.code, c.size);
-        EXPECT_EQ(a.result, c.error == kOk) << c.path << " " << std::hex << c.code << " " << c.size;
-        if (c.error != kOk) {
-            EXPECT_EQ(a.error, c.error) << c.path << " " << std::hex << c.code << " " << c.size;
+        EXPECT_EQ(a.result, c.error == kOk) << what.str();
+        EXPECT_EQ(a.result ? kOk : a.error, c.error) << what.str();
+        EXPECT_EQ(a.returned, c.returned) << what.str();
+        for (const Field& f : c.fields) {
+            const std::int64_t value = f.width == 1 ? a.bytes.at(f.at) : f.width == 4 ? U32At(a.bytes, f.at) : I64At(a.bytes, f.at);
+            EXPECT_EQ(value, f.value) << what.str() << " at " << f.at;
         }
-        EXPECT_EQ(a.returned, c.returned) << c.path << " " << std::hex << c.code << " " << c.size;
         CloseHandle(h);
         EXPECT_FALSE(Ask(h, c.code, c.size).result);
         EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
     }
     EXPECT_EQ(OpenHandleCount(), 0);
-}
-
-// The fields at the byte offsets of the Windows structures.
-TEST(DeviceIo, RepliesHoldTheirFieldsAtTheWindowsOffsets) {
-    InstalledMachine machine(ProbeMachine());
-    const auto reply = [](const char* path, DWORD code, std::size_t size) {
-        HANDLE h = OpenForProbe(path);
-        const Answer a = Ask(h, code, size);
-        CloseHandle(h);
-        return a.bytes;
-    };
-    std::vector<unsigned char> b = reply("\\\\.\\PHYSICALDRIVE1", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12);
-    EXPECT_EQ(U32At(b, 0), DWORD(FILE_DEVICE_DISK));
-    EXPECT_EQ(U32At(b, 4), 1u);
-    EXPECT_EQ(U32At(b, 8), 0u);  // the whole disk
-    b = reply("\\\\.\\C:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12);
-    EXPECT_EQ(U32At(b, 4), 0u);
-    EXPECT_EQ(U32At(b, 8), 1u);  // found in the disk's layout by the extent's offset
-    b = reply("\\\\.\\D:", IOCTL_STORAGE_GET_DEVICE_NUMBER, 12);
-    EXPECT_EQ(U32At(b, 0), DWORD(FILE_DEVICE_CD_ROM));
-    EXPECT_EQ(static_cast<std::int32_t>(U32At(b, 8)), -1);
-
-    b = reply("\\\\.\\PHYSICALDRIVE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648);
-    EXPECT_EQ(U32At(b, 0), DWORD(FILE_DEVICE_DISK));
-    EXPECT_EQ(U32At(b, 4), 1u);
-    EXPECT_EQ(U32At(b, 8 + 8), DWORD(FixedMedia));  // DiskInfo.MediaType
-    EXPECT_EQ(U32At(b, 8 + 20), 512u);              // DiskInfo.BytesPerSector
-    b = reply("\\\\.\\TAPE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 40);  // too small: the full count all the same
-    EXPECT_EQ(U32At(b, 0), DWORD(FILE_DEVICE_TAPE));
-    EXPECT_EQ(U32At(b, 4), 2u);
-    EXPECT_EQ(U32At(b, 8 + 0), DWORD(LTO_Ultrium));  // TapeInfo.MediaType
-    EXPECT_EQ(U32At(reply("\\\\.\\TAPE0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648), 8 + 32), DWORD(DLT));
-    b = reply("\\\\.\\CDROM0", IOCTL_STORAGE_GET_MEDIA_TYPES_EX, 648);
-    EXPECT_EQ(U32At(b, 0), DWORD(FILE_DEVICE_CD_ROM));
-    EXPECT_EQ(U32At(b, 8 + 8), DWORD(CD_ROM));
-    EXPECT_EQ(U32At(b, 8 + 28) & 0x80000000u, 0u);  // not currently mounted
-
-    b = reply("\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_GEOMETRY, 24);
-    EXPECT_EQ(I64At(b, 0), 64 * kMiB / (255 * 63 * 512));
-    EXPECT_EQ(U32At(b, 8), DWORD(FixedMedia));
-    EXPECT_EQ(U32At(b, 12), 255u);
-    EXPECT_EQ(U32At(b, 16), 63u);
-    EXPECT_EQ(U32At(b, 20), 512u);
-    EXPECT_EQ(I64At(reply("\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_LENGTH_INFO, 8), 0), 64 * kMiB);
-    EXPECT_EQ(I64At(reply("\\\\.\\C:", IOCTL_DISK_GET_LENGTH_INFO, 8), 0), 31 * kMiB);  // the volume's
-
-    b = reply("\\\\.\\PHYSICALDRIVE0", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 48 + 4 * 144);
-    EXPECT_EQ(U32At(b, 0), DWORD(PARTITION_STYLE_MBR));
-    EXPECT_EQ(U32At(b, 4), 4u);
-    EXPECT_EQ(U32At(b, 8), 0x1234ABCDu);  // Mbr.Signature
-    const std::size_t second = 48 + 144;
-    EXPECT_EQ(U32At(b, second + 0), DWORD(PARTITION_STYLE_MBR));
-    EXPECT_EQ(I64At(b, second + 8), 32 * kMiB);   // StartingOffset
-    EXPECT_EQ(I64At(b, second + 16), 31 * kMiB);  // PartitionLength
-    EXPECT_EQ(U32At(b, second + 24), 2u);         // PartitionNumber
-    EXPECT_EQ(b[second + 32], 0x42);              // Mbr.PartitionType
-    EXPECT_EQ(b[second + 33], 0);                 // BootIndicator
-    EXPECT_EQ(b[second + 34], 0);                 // RecognizedPartition: LDM is not
-    EXPECT_EQ(b[48 + 32], 0x07);
-    EXPECT_EQ(b[48 + 33], 1);
-    EXPECT_EQ(b[48 + 34], 1);                           // IFS is recognised
-    EXPECT_EQ(U32At(b, 48 + 36), DWORD(kMiB / 512));    // HiddenSectors
-    b = reply("\\\\.\\PHYSICALDRIVE1", IOCTL_DISK_GET_DRIVE_LAYOUT_EX, 40960);  // no image: reads as zeros
-    EXPECT_EQ(U32At(b, 0), DWORD(PARTITION_STYLE_RAW));
-    EXPECT_EQ(U32At(b, 4), 0u);
-
-    EXPECT_EQ(U32At(reply("\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 32), 0), 3u);  // how many there are
-    // DISK_EXTENT: DiskNumber at 0, StartingOffset at 8, ExtentLength at 16; 24 bytes each after 8.
-    b = reply("\\\\.\\E:", IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, 3 * 32 + 4);
-    EXPECT_EQ(U32At(b, 8 + 24), 1u);
-    EXPECT_EQ(I64At(b, 8 + 24 + 8), kMiB);
-    EXPECT_EQ(I64At(b, 8 + 24 + 16), 16 * kMiB);
-    EXPECT_EQ(I64At(b, 8 + 48 + 8), 20 * kMiB);
 }
 
 // Wine answers a volume without extents with a count of 0; Windows fails it.
