@@ -110,6 +110,9 @@ TEST_F(MachineJson, MistakesAndMachinesThatCannotExistAreRefusedByTheirPlace) {
         {R"({"volumes": [{"driveType": "floppy"}]})", "driveType"},
         {R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})", "error"},
         {R"({"failures": [{"call": "DeviceIoControll", "error": 5}]})", "DeviceIoControll"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X", "image": "."}]})", "not a regular file or block device"},
+        {R"({"name": ")" + std::string(256, 'N') + "\"}", "longer than 255"},
+        {R"({"volumes": [{"label": ")" + std::string(32768, 'N') + "\"}]}", "longer than 32767"},
         {R"({"volumes": [{"extents": [{"disk": 0, "offset": -1048576, "length": 1}]}]})",
          "machine.volumes[0].extents[0].offset"},
         {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": -1048576}]}]})",
@@ -182,7 +185,6 @@ TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
     const std::string huge = dir.File("huge.json");
     { std::ofstream create(huge); }
     std::filesystem::resize_file(huge, 17 << 20);
-    const std::string longText(40000, 'N');
     struct Case {
         const char* what;
         std::function<std::string()> load;
@@ -192,16 +194,9 @@ TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
         {"image FIFO",
          [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "pipe"}]})", dir.Path()); },
          {"device 0", "pipe", "not a regular file or block device"}},
-        {"image folder",
-         [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "."}]})", dir.Path()); },
-         {"not a regular file or block device"}},
         {"description FIFO", [&] { return FileLoadError(fifo); }, {fifo, "not a regular file"}},
         {"description device", [&] { return FileLoadError("/dev/null"); }, {"/dev/null", "not a regular file"}},
         {"huge description", [&] { return FileLoadError(huge); }, {huge, "larger than 16 MiB"}},
-        {"long name", [&] { return LoadError(R"({"name": ")" + longText + "\"}"); }, {"machine.name", "longer than 255"}},
-        {"long label",
-         [&] { return LoadError(R"({"volumes": [{"label": ")" + longText + "\"}]}"); },
-         {"machine.volumes[0].label", "longer than 32767"}},
     };
     for (const Case& c : cases) {
         const std::string error = ErrorWithoutBlocking(c.load, fifo);
