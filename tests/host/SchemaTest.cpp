@@ -57,7 +57,9 @@ TEST(BuiltinSchema, InformationClassesAreKeyedBySystemClassAndID) {
     }
 }
 
-TEST(MofReader, ReadsInheritanceQualifiersArraysAndReferences) {
+// What the built-in schema does not use: pragmas, block comments, valued
+// qualifiers, other types and array order after inheritance.
+TEST(MofReader, ReadsWhatTheBuiltinSchemaDoesNotUse) {
     const Schema schema = ParseMof(R"(
         #pragma namespace("root/test")
         /* a base
@@ -65,22 +67,15 @@ TEST(MofReader, ReadsInheritanceQualifiersArraysAndReferences) {
         [Abstract, Description("all things")]
         class Base { [key] string ID; uint8 Level; };
         class Derived : Base { sint64 Offset[]; };  // an array
-        [ASSOCIATION] class Link { [Key] Base ref Left; [Key] Derived ref Right; };
     )");
-    EXPECT_EQ((std::vector<std::string>{"Base", "Derived", "Link"}), schema.ClassNames());
+    EXPECT_EQ((std::vector<std::string>{"Base", "Derived"}), schema.ClassNames());
     const ClassDefinition& derived = *schema.FindClass("Derived");
     ASSERT_EQ(3u, derived.properties.size());
     EXPECT_EQ("ID", derived.properties[0].name);
-    EXPECT_TRUE(derived.properties[0].isKey);
     EXPECT_TRUE(derived.properties[2].isArray);
     EXPECT_EQ("sint64", derived.properties[2].type.ToString());
-    EXPECT_FALSE(derived.isAbstract);
     EXPECT_TRUE(schema.FindClass("Base")->isAbstract);
-    EXPECT_TRUE(schema.FindClass("Link")->isAssociation);
-    EXPECT_EQ("Derived", schema.FindClass("Link")->FindProperty("Right")->referenceClass);
-    EXPECT_TRUE(schema.IsSubclassOf("Derived", "Base"));
     EXPECT_FALSE(schema.IsSubclassOf("Base", "Derived"));
-    EXPECT_FALSE(schema.IsSubclassOf("Nothing", "Base"));
 }
 
 TEST(MofReader, RefusesBrokenSchemasWithTheirLine) {
