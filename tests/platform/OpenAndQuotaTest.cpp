@@ -11,6 +11,10 @@ using testing::ElementsAre;
 
 namespace {
 
+// CLSID_DiskQuotaControl and IID_IDiskQuotaControl, as Windows declares them.
+const GUID clsid = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+const GUID iid = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+
 DWORD OpenError(const std::string& path) {
     HANDLE h = OpenForProbe(path);
     if (h != INVALID_HANDLE_VALUE) {
@@ -27,8 +31,6 @@ struct QuotaAnswer {
 };
 
 QuotaAnswer AskQuota(const std::wstring& path) {
-    const GUID clsid = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-    const GUID iid = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
     QuotaAnswer a = {E_FAIL, E_FAIL, 0xFFFFFFFF};
     const HRESULT com = CoInitialize(nullptr);
     IDiskQuotaControl* control = nullptr;
@@ -123,8 +125,6 @@ TEST(Quota, StateOfAVolumeRootWithAFileSystem) {
 
 TEST(Quota, ComRulesAreKept) {
     InstalledMachine machine(simtest::ProbeMachine());
-    const GUID clsid = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-    const GUID iid = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
     void* object = nullptr;
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, &object), HRESULT(0x800401F0));
     EXPECT_EQ(CoInitialize(nullptr), S_OK);
