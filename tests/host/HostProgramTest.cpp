@@ -103,7 +103,9 @@ TEST_F(HostProgramTest, LogLevelChoosesWhatReachesStderr) {
               RunHost(kFakePlugin + " --classes ORVA_DiskDrive --log-level 4").err);
 }
 
-TEST_F(HostProgramTest, TextAndMofShowEachInstance) {
+// The lab machine's MOF and text are checked by the report tests; here the
+// program's default format and the values only the fake plug-in gives.
+TEST_F(HostProgramTest, TextShowsTablesCountsAndPairs) {
     const ProgramRun text = RunHost(kFakePlugin + " --log-level -1");
     ASSERT_EQ(0, text.exitCode) << text.err;
     for (const char* part : {"Fake Collector 2.5 (2.6), status 7\n",
@@ -114,14 +116,6 @@ TEST_F(HostProgramTest, TextAndMofShowEachInstance) {
         EXPECT_THAT(text.out, HasSubstr(part));
     }
     EXPECT_THAT(text.out, testing::Not(HasSubstr("SystemCreationClassName")));
-
-    const ProgramRun mof = RunHost(kFakePlugin + " --format mof --classes ORVA_LogicalDisk,ORVA_DiskPartition");
-    ASSERT_EQ(0, mof.exitCode) << mof.err;
-    for (const char* part : {"instance of ORVA_LogicalDisk\n{\n", "    DeviceID = \"C:\\\\\";\n",
-                             "    OtherIdentifyingInfo = {\"DATA \\\"main\\\"\", \"C\"};\n", "    Bootable = true;\n",
-                             "    PartitionSubType = \"07\";\n"}) {
-        EXPECT_THAT(mof.out, HasSubstr(part));
-    }
 }
 
 }  // namespace

@@ -61,11 +61,6 @@ public:
                 volume->SetProperty("OtherIdentifyingInfo", info, ContextMap());
                 Set(volume, "FileSystemName", "NTFS");
                 volume->Commit(ContextMap());
-            } else if (name == "ORVA_DiskPartition") {
-                boost::shared_ptr<ICIMInstance> partition = Keyed(nameSpace, cimClass, "Disk 0,Partition 1");
-                Set(partition, "Bootable", "true");
-                Set(partition, "PartitionSubType", "07");
-                partition->Commit(ContextMap());
             } else if (name == "ORVA_MediaPresent") {
                 for (const auto& drive : All(nameSpace, "ORVA_MediaAccessDevice")) {
                     for (const auto& volume : All(nameSpace, "ORVA_LogicalDisk")) {
