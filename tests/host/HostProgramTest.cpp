@@ -2,6 +2,7 @@
 // module (fixed answers) or with modules that cannot serve.
 #include "tests/support/RunProgram.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -9,14 +10,20 @@
 
 namespace {
 
-using RunResult = strata_test::ProgramRun;
+using strata_test::ProgramRun;
+using testing::ElementsAre;
+using testing::HasSubstr;
 
 const std::string kBin = STRATA_BIN_DIR;
 const std::string kFakePlugin = "--plugin " + kBin + "/fake.pi.so";
 
-RunResult RunHost(const std::string& arguments) { return strata_test::RunProgram(kBin + "/strata-host " + arguments); }
+ProgramRun RunHost(const std::string& arguments) { return strata_test::RunProgram(kBin + "/strata-host " + arguments); }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
+    std::vector<std::string> keys;
+    for (const auto& entry : object.items()) keys.push_back(entry.key());
+    return keys;
+}
 
 class HostProgramTest : public ::testing::Test {
 protected:
@@ -25,141 +32,90 @@ protected:
     }
 };
 
-TEST_F(HostProgramTest, ModulesThatCannotServeEndWithAMessage) {
-    RunResult missing = RunHost("--plugin /nonexistent/strata.pi.so");
-    EXPECT_EQ(1, missing.exitCode);
-    EXPECT_TRUE(Contains(missing.err, "cannot load plug-in /nonexistent/strata.pi.so")) << missing.err;
-    EXPECT_TRUE(missing.out.empty());
-
-    RunResult silent = RunHost("--plugin " + kBin + "/silent.pi.so");
-    EXPECT_EQ(1, silent.exitCode);
-    EXPECT_TRUE(Contains(silent.err, "registered no callback object")) << silent.err;
-}
-
-TEST_F(HostProgramTest, BadCommandLinesShowUsage) {
-    for (const char* arguments : {"--bogus", "--format xml", "--log-level high", "--plugin", "extra"}) {
-        RunResult result = RunHost(arguments);
-        EXPECT_EQ(2, result.exitCode) << arguments;
-        EXPECT_TRUE(Contains(result.err, "usage: strata-host")) << arguments << ": " << result.err;
+TEST_F(HostProgramTest, RunsThatCannotServeEndWithAMessageAndTheirStatus) {
+    const struct {
+        std::string arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {"--plugin /nonexistent/strata.pi.so", 1, "cannot load plug-in /nonexistent/strata.pi.so"},
+        {"--plugin " + kBin + "/silent.pi.so", 1, "registered no callback object"},
+        {kFakePlugin + " --machine /nonexistent/machine.json", 1, "cannot load machine /nonexistent/machine.json"},
+        {kFakePlugin + " --format json >/dev/full", 1, "strata-host: cannot write the report"},
+        {kFakePlugin + " --format json >&-", 1, "strata-host: cannot write the report"},
+        {"--bogus", 2, "usage: strata-host"},
+        {"--format xml", 2, "usage: strata-host"},
+        {"--log-level high", 2, "usage: strata-host"},
+        {"--plugin", 2, "usage: strata-host"},
+        {"extra", 2, "usage: strata-host"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = RunHost(c.arguments + " --log-level -1");
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.arguments;
+        EXPECT_THAT(run.err, HasSubstr(c.message)) << c.arguments;
     }
-    RunResult help = RunHost("--help");
-    EXPECT_EQ(0, help.exitCode);
-    EXPECT_TRUE(Contains(help.out, "--machine FILE"));
+    EXPECT_THAT(RunHost("--help").out, HasSubstr("--machine FILE"));
 }
 
+// The report's layout is compared whole by the golden reports; these are the
+// values the real plug-in never produces.
 TEST_F(HostProgramTest, JsonHoldsPluginTypedInstancesAndLog) {
-    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1");
-    ASSERT_EQ(0, result.exitCode) << result.err;
-    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
-    EXPECT_EQ("Fake Collector", report["plugin"]["name"]);
-    EXPECT_EQ("2.5", report["plugin"]["version"]);
-    EXPECT_EQ("2.6", report["plugin"]["secondaryVersion"]);
+    const ProgramRun run = RunHost(kFakePlugin + " --format json --log-level -1");
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(run.out);
     EXPECT_EQ(7, report["plugin"]["status"]);
-
-    // Every class, in serving order, even those without instances.
-    std::vector<std::string> classes;
-    for (const auto& entry : report["instances"].items()) classes.push_back(entry.key());
-    ASSERT_EQ(17u, classes.size());
-    EXPECT_EQ("ORVA_DiskDrive", classes.front());
-    EXPECT_EQ("ORVA_DynamicExtentInDiskGroup", classes.back());
-    EXPECT_TRUE(report["instances"]["ORVA_TapeDrive"].empty());
-
-    const nlohmann::ordered_json& drive = report["instances"]["ORVA_DiskDrive"].at(0);
-    EXPECT_EQ(18446744073709551615ull, drive["Size"].get<unsigned long long>());
-    EXPECT_EQ("PCI\\DISK0", drive["DeviceID"]);
-    EXPECT_FALSE(drive.contains("MediaType"));
-    const nlohmann::ordered_json& partition = report["instances"]["ORVA_DiskPartition"].at(0);
-    EXPECT_EQ(true, partition["Bootable"]);
-    EXPECT_EQ("07", partition["PartitionSubType"]);
+    EXPECT_EQ(17u, report["instances"].size());  // every class, even those without instances
+    EXPECT_EQ(18446744073709551615ull, report["instances"]["ORVA_DiskDrive"].at(0)["Size"].get<unsigned long long>());
     EXPECT_EQ((nlohmann::ordered_json{"DATA \"main\"", "C"}), report["instances"]["ORVA_LogicalDisk"].at(0)["OtherIdentifyingInfo"]);
-    const nlohmann::ordered_json& present = report["instances"]["ORVA_MediaPresent"].at(0);
-    EXPECT_EQ(0u, present["Antecedent"].get<std::string>().find("root/strata:ORVA_DiskDrive.CreationClassName="));
-
-    ASSERT_FALSE(report["log"].empty());
-    EXPECT_EQ(3, report["log"][0]["level"]);
-    EXPECT_EQ("serving ORVA_DiskDrive", report["log"][0]["text"]);
-    EXPECT_TRUE(result.err.empty()) << result.err;
+    EXPECT_EQ((nlohmann::ordered_json{{"level", 4}, {"text", "detail ORVA_DiskDrive"}}), report["log"].at(1));
 }
 
-TEST_F(HostProgramTest, ClassesOptionSendsExactlyThoseNames) {
-    RunResult result = RunHost(kFakePlugin + " --format json --classes NoSuchClass,ORVA_LogicalDisk");
-    ASSERT_EQ(0, result.exitCode) << result.err;
-    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
-    std::vector<std::string> classes;
-    for (const auto& entry : report["instances"].items()) classes.push_back(entry.key());
-    EXPECT_EQ((std::vector<std::string>{"NoSuchClass", "ORVA_LogicalDisk"}), classes);
-    EXPECT_EQ("serving NoSuchClass", report["log"][0]["text"]);
-    EXPECT_EQ(1u, report["instances"]["ORVA_LogicalDisk"].size());
-}
-
-TEST_F(HostProgramTest, LogLevelChoosesWhatReachesStderr) {
-    RunResult level3 = RunHost(kFakePlugin + " --classes ORVA_DiskDrive");
-    EXPECT_EQ("[3] serving ORVA_DiskDrive\n", level3.err);
-    RunResult level4 = RunHost(kFakePlugin + " --classes ORVA_DiskDrive --log-level 4");
-    EXPECT_EQ("[3] serving ORVA_DiskDrive\n[4] detail ORVA_DiskDrive\n", level4.err);
-}
-
-TEST_F(HostProgramTest, TextShowsTablesCountsAndPairs) {
-    RunResult result = RunHost(kFakePlugin + " --log-level -1");
-    ASSERT_EQ(0, result.exitCode) << result.err;
-    EXPECT_TRUE(Contains(result.out, "Fake Collector 2.5 (2.6), status 7\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "\nORVA_DiskDrive\n  Name    Size                             DeviceID\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "  Disk 0  16.0 EiB (18446744073709551615)  PCI\\DISK0\n  1 instance\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "\nORVA_TapeDrive\n  0 instances\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "\nORVA_MediaPresent: Antecedent \u2192 Dependent\n  PCI\\DISK0 \u2192 C:\\\n  1 instance\n"))
-        << result.out;
-    EXPECT_FALSE(Contains(result.out, "SystemCreationClassName"));
-}
-
-TEST_F(HostProgramTest, MofDeclaresEachInstance) {
-    RunResult result = RunHost(kFakePlugin + " --format mof --classes ORVA_LogicalDisk,ORVA_DiskPartition");
-    ASSERT_EQ(0, result.exitCode) << result.err;
-    EXPECT_TRUE(Contains(result.out, "instance of ORVA_LogicalDisk\n{\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "    DeviceID = \"C:\\\\\";\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "    OtherIdentifyingInfo = {\"DATA \\\"main\\\"\", \"C\"};\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "    Bootable = true;\n")) << result.out;
-    EXPECT_TRUE(Contains(result.out, "    PartitionSubType = \"07\";\n")) << result.out;
-}
-
-TEST_F(HostProgramTest, AFailingQueryIsReportedAndWhatWasCommittedStillPrinted) {
-    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 --classes ORVA_DiskDrive,FAIL");
-    EXPECT_EQ(1, result.exitCode);
-    EXPECT_TRUE(Contains(result.err, "the query failed: fake failure")) << result.err;
-    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
-    EXPECT_EQ(1u, report["instances"]["ORVA_DiskDrive"].size());
-}
-
-TEST_F(HostProgramTest, AMissingMachineFileIsReported) {
-    RunResult result = RunHost(kFakePlugin + " --machine /nonexistent/machine.json");
-    EXPECT_EQ(1, result.exitCode);
-    EXPECT_TRUE(Contains(result.err, "cannot load machine /nonexistent/machine.json")) << result.err;
-}
-
-TEST_F(HostProgramTest, AReportThatCannotBeWrittenFailsTheRun) {
-    for (const char* output : {">/dev/full", ">&-"}) {
-        RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 " + output);
-        EXPECT_EQ(1, result.exitCode) << output;
-        EXPECT_TRUE(Contains(result.err, "strata-host: cannot write the report")) << output << ": " << result.err;
-    }
-}
-
-TEST_F(HostProgramTest, UnknownAndRepeatedClassNamesAreWarnedAboutAndStillSent) {
-    RunResult result = RunHost(kFakePlugin + " --format json --log-level -1 "
-                               "--classes Junk,orva_diskdrive,ORVA_TapeDrive,ORVA_TapeDrive");
-    ASSERT_EQ(0, result.exitCode) << result.err;
+TEST_F(HostProgramTest, ClassesAreSentAsGivenWithWarningsAndAFailureKeepsWhatWasCommitted) {
+    ProgramRun run = RunHost(kFakePlugin + " --format json --log-level -1 "
+                             "--classes Junk,orva_diskdrive,ORVA_LogicalDisk,ORVA_TapeDrive,ORVA_TapeDrive");
+    ASSERT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("strata-host: warning: --classes: Junk is not a class of the schema; it is sent as given\n"
               "strata-host: warning: --classes: orva_diskdrive is not a class of the schema (class names are "
               "case-sensitive: ORVA_DiskDrive); it is sent as given\n"
               "strata-host: warning: --classes: ORVA_TapeDrive is listed 2 times; it is queried each time\n",
-              result.err);
-    const nlohmann::ordered_json report = nlohmann::ordered_json::parse(result.out);
+              run.err);
+    nlohmann::ordered_json report = nlohmann::ordered_json::parse(run.out);
+    EXPECT_THAT(Keys(report["instances"]), ElementsAre("Junk", "orva_diskdrive", "ORVA_LogicalDisk", "ORVA_TapeDrive"));
     std::vector<std::string> served;
     for (const auto& line : report["log"]) {
         if (line["level"] == 3) served.push_back(line["text"]);
     }
-    EXPECT_EQ((std::vector<std::string>{"serving Junk", "serving orva_diskdrive", "serving ORVA_TapeDrive",
-                                        "serving ORVA_TapeDrive"}),
-              served);
+    EXPECT_THAT(served, ElementsAre("serving Junk", "serving orva_diskdrive", "serving ORVA_LogicalDisk",
+                                    "serving ORVA_TapeDrive", "serving ORVA_TapeDrive"));
+    EXPECT_EQ(1u, report["instances"]["ORVA_LogicalDisk"].size());
+
+    run = RunHost(kFakePlugin + " --format json --log-level -1 --classes ORVA_DiskDrive,FAIL");
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_THAT(run.err, HasSubstr("the query failed: fake failure"));
+    report = nlohmann::ordered_json::parse(run.out);
+    EXPECT_EQ(1u, report["instances"]["ORVA_DiskDrive"].size());
+}
+
+TEST_F(HostProgramTest, LogLevelChoosesWhatReachesStderr) {
+    EXPECT_EQ("[3] serving ORVA_DiskDrive\n", RunHost(kFakePlugin + " --classes ORVA_DiskDrive").err);
+    EXPECT_EQ("[3] serving ORVA_DiskDrive\n[4] detail ORVA_DiskDrive\n",
+              RunHost(kFakePlugin + " --classes ORVA_DiskDrive --log-level 4").err);
+}
+
+// The lab machine's MOF and text are checked by the report tests; here the
+// program's default format and the values only the fake plug-in gives.
+TEST_F(HostProgramTest, TextShowsTablesCountsAndPairs) {
+    const ProgramRun text = RunHost(kFakePlugin + " --log-level -1");
+    ASSERT_EQ(0, text.exitCode) << text.err;
+    for (const char* part : {"Fake Collector 2.5 (2.6), status 7\n",
+                             "\nORVA_DiskDrive\n  Name    Size                             DeviceID\n",
+                             "  Disk 0  16.0 EiB (18446744073709551615)  PCI\\DISK0\n  1 instance\n",
+                             "\nORVA_TapeDrive\n  0 instances\n",
+                             "\nORVA_MediaPresent: Antecedent \u2192 Dependent\n  PCI\\DISK0 \u2192 C:\\\n  1 instance\n"}) {
+        EXPECT_THAT(text.out, HasSubstr(part));
+    }
+    EXPECT_THAT(text.out, testing::Not(HasSubstr("SystemCreationClassName")));
 }
 
 }  // namespace

@@ -62,36 +62,25 @@ protected:
     boost::shared_ptr<HostNamespace> nameSpace_;
 };
 
-TEST_F(RepositoryTest, ClassesAnswerNameNamespaceAndAssociationFlag) {
-    EXPECT_EQ("ORVA_DiskDrive", Class("ORVA_DiskDrive")->GetClassName(ContextMap()));
-    EXPECT_FALSE(Class("ORVA_DiskDrive")->IsAssociation(ContextMap()));
-    EXPECT_TRUE(Class("ORVA_PartitionPresent")->IsAssociation(ContextMap()));
+TEST_F(RepositoryTest, UnknownClassesAndAbstractInstancesAreRefused) {
     EXPECT_EQ(nameSpace_, Class("ORVA_LogicalDisk")->GetNamespace(ContextMap()));
     EXPECT_THROW(nameSpace_->GetClass("ORVA_Unknown", ContextMap()), TTelvaException);
     EXPECT_THROW(nameSpace_->GetClass("orva_diskdrive", ContextMap()), TTelvaException);
     EXPECT_THROW(Class("ORVA_MediaAccessDevice")->CreateInstance(ContextMap()), TTelvaException);
 }
 
-TEST_F(RepositoryTest, PropertiesAreTypedAndUnsetOnesAreNull) {
+TEST_F(RepositoryTest, PropertiesAreTypedAndRefuseUnknownNamesAndWrongTypes) {
     boost::shared_ptr<ICIMInstance> disk = Keyed("ORVA_LogicalDisk", "C:\\");
     boost::shared_ptr<NTELVA20::ICIMProperty> info = disk->GetProperty("OtherIdentifyingInfo", ContextMap());
     ASSERT_TRUE(info);
     EXPECT_EQ("string", info->GetType(ContextMap()).ToString());
     EXPECT_TRUE(info->IsArray(ContextMap()));
     EXPECT_TRUE(info->GetValue(ContextMap()).IsNull());
-    boost::shared_ptr<NTELVA20::ICIMProperty> total = disk->GetProperty("TotalSpace", ContextMap());
-    EXPECT_EQ("uint64", total->GetType(ContextMap()).ToString());
-    EXPECT_FALSE(total->IsArray(ContextMap()));
-
     disk->SetProperty("TotalSpace", Typed(disk, "TotalSpace", "1073741824"), ContextMap());
     EXPECT_EQ("1073741824", disk->GetProperty("TotalSpace", ContextMap())->GetValue(ContextMap()).ToString());
     disk->SetProperty("TotalSpace", TCIMValue(), ContextMap());
     EXPECT_TRUE(disk->GetProperty("TotalSpace", ContextMap())->GetValue(ContextMap()).IsNull());
-}
 
-TEST_F(RepositoryTest, SetPropertyRefusesUnknownNamesAndWrongTypes) {
-    boost::shared_ptr<ICIMInstance> disk = Keyed("ORVA_LogicalDisk", "C:\\");
-    EXPECT_FALSE(disk->GetProperty("NoSuchProperty", ContextMap()));
     EXPECT_FALSE(disk->GetProperty("totalspace", ContextMap()));
     EXPECT_THROW(disk->SetProperty("NoSuchProperty", TCIMValue(std::string("x")), ContextMap()),
                  TTelvaException);
@@ -102,10 +91,6 @@ TEST_F(RepositoryTest, SetPropertyRefusesUnknownNamesAndWrongTypes) {
     TCIMValue numbers;
     numbers.Set(TCIMValue::TCIMType("uint64"), 256, {Typed(disk, "TotalSpace", "1")});
     EXPECT_THROW(disk->SetProperty("TotalSpace", numbers, ContextMap()), TTelvaException);
-    TCIMValue labels;
-    labels.Set(TCIMValue::TCIMType("string"), 256, {TCIMValue(std::string("DATA")), TCIMValue(std::string("C"))});
-    disk->SetProperty("OtherIdentifyingInfo", labels, ContextMap());
-    EXPECT_EQ("DATA,C", disk->GetProperty("OtherIdentifyingInfo", ContextMap())->GetValue(ContextMap()).ToString());
 }
 
 TEST_F(RepositoryTest, CommitNeedsEveryKeyAndAUniquePath) {
@@ -122,26 +107,15 @@ TEST_F(RepositoryTest, CommitNeedsEveryKeyAndAUniquePath) {
     EXPECT_NO_THROW(Committed("ORVA_CDROMDrive", "PCI\\DISK0"));
     EXPECT_EQ(2u, nameSpace_->Instances().Count());
 
-    const TCIMReference path = first->GetReference(ContextMap());
-    EXPECT_EQ("root/strata", path.GetNamespace());
-    EXPECT_EQ("ORVA_DiskDrive", path.GetClassName());
-    EXPECT_EQ(4u, path.GetKeys().size());
-    EXPECT_EQ("PCI\\DISK0", path.GetKeys().at("DeviceID"));
+    EXPECT_EQ(4u, first->GetReference(ContextMap()).GetKeys().size());
 }
 
 TEST_F(RepositoryTest, DeepEnumerationIncludesSubclassesInCommitOrder) {
-    Committed("ORVA_DVDDrive", "dvd");
-    Committed("ORVA_DiskDrive", "disk0");
-    Committed("ORVA_LogicalDisk", "C:\\");
-    Committed("ORVA_TapeDrive", "tape");
-    Committed("ORVA_CDROMDrive", "cd");
-    Committed("ORVA_DisketteDrive", "floppy");
-    Committed("ORVA_DiskDrive", "disk1");
-    EXPECT_EQ((std::vector<std::string>{"dvd", "disk0", "tape", "cd", "floppy", "disk1"}),
+    for (const char* name : {"ORVA_DVDDrive", "ORVA_DiskDrive", "ORVA_LogicalDisk", "ORVA_TapeDrive"}) Committed(name, name);
+    EXPECT_EQ((std::vector<std::string>{"ORVA_DVDDrive", "ORVA_DiskDrive", "ORVA_TapeDrive"}),
               Enumerate("ORVA_MediaAccessDevice", 1));
     EXPECT_TRUE(Enumerate("ORVA_MediaAccessDevice", 0).empty());
-    EXPECT_EQ((std::vector<std::string>{"disk0", "disk1"}), Enumerate("ORVA_DiskDrive", 1));
-    EXPECT_EQ((std::vector<std::string>{"C:\\"}), Enumerate("ORVA_LogicalDisk", 0));
+    EXPECT_EQ((std::vector<std::string>{"ORVA_DiskDrive"}), Enumerate("ORVA_DiskDrive", 1));
 }
 
 TEST_F(RepositoryTest, AssociationsAreKeyedByTheirReferences) {
@@ -165,18 +139,13 @@ TEST_F(RepositoryTest, AssociationsAreKeyedByTheirReferences) {
     EXPECT_THROW(wrong->SetProperty("Dependent", TCIMValue(volume.ToString()), ContextMap()), TTelvaException);
 }
 
-TEST_F(RepositoryTest, NameOnlyClassesHoldNothing) {
+TEST_F(RepositoryTest, NameOnlyClassesHoldNothingAndClassesOutlivingTheirNamespaceFailCleanly) {
     telva_host::NameOnlyClass unknown("orva_diskdrive", nameSpace_);
-    EXPECT_EQ("orva_diskdrive", unknown.GetClassName(ContextMap()));
-    EXPECT_FALSE(unknown.IsAssociation(ContextMap()));
     EXPECT_FALSE(unknown.CreateInstance(ContextMap()));
-    EXPECT_EQ(nameSpace_, unknown.GetNamespace(ContextMap()));
     std::vector<boost::shared_ptr<ICIMInstance> > found;
     unknown.EnumerateInstances(NTELVA20::TAddToVectorCallback<ICIMInstance>(found), 1, ContextMap());
     EXPECT_TRUE(found.empty());
-}
 
-TEST_F(RepositoryTest, ClassesOutlivingTheirNamespaceFailCleanly) {
     boost::shared_ptr<ICIMClass> drives = Class("ORVA_DiskDrive");
     nameSpace_.reset();
     EXPECT_THROW(drives->GetNamespace(ContextMap()), TTelvaException);

@@ -13,15 +13,6 @@ namespace {
 
 const Schema& Builtin() { return Schema::Builtin(); }
 
-std::string TypeOf(const std::string& className, const std::string& property) {
-    const ClassDefinition* definition = Builtin().FindClass(className);
-    if (definition == nullptr) return "no class";
-    const PropertyDefinition* found = definition->FindProperty(property);
-    if (found == nullptr) return "no property";
-    if (!found->referenceClass.empty()) return found->referenceClass + " ref";
-    return found->type.ToString() + (found->isArray ? "[]" : "");
-}
-
 std::string ParseError(const std::string& mof) {
     try {
         ParseMof(mof);
@@ -31,31 +22,25 @@ std::string ParseError(const std::string& mof) {
     return "parsed";
 }
 
-const char* const kDriveClasses[] = {"ORVA_DiskDrive", "ORVA_CDROMDrive", "ORVA_DVDDrive",
-                                     "ORVA_TapeDrive", "ORVA_DisketteDrive"};
-
-TEST(BuiltinSchema, HasEveryClassTheHostAsksFor) {
-    const char* const information[] = {"ORVA_DiskPartition", "ORVA_LogicalDisk",
-                                       "ORVA_DynamicExtent", "ORVA_DynamicDiskGroup"};
-    const char* const associations[] = {
-        "ORVA_MediaPresent", "ORVA_PartitionPresent", "ORVA_LogicalDiskBasedOnPartition",
-        "ORVA_LogicalDiskBasedOnExtent", "ORVA_DynamicVolumeBasedOnExtent",
-        "ORVA_DynamicExtentBasedOn", "ORVA_DriveInDynamicDiskGroup", "ORVA_DynamicExtentInDiskGroup"};
-    for (const char* name : kDriveClasses) {
+TEST(BuiltinSchema, HasEveryClassTheHostAsksForWithItsKind) {
+    const std::vector<std::pair<std::string, bool>> classes = {  // name, is an association
+        {"ORVA_DiskDrive", false}, {"ORVA_CDROMDrive", false}, {"ORVA_DVDDrive", false},
+        {"ORVA_TapeDrive", false}, {"ORVA_DisketteDrive", false}, {"ORVA_DiskPartition", false},
+        {"ORVA_LogicalDisk", false}, {"ORVA_DynamicExtent", false}, {"ORVA_DynamicDiskGroup", false},
+        {"ORVA_MediaPresent", true}, {"ORVA_PartitionPresent", true}, {"ORVA_LogicalDiskBasedOnPartition", true},
+        {"ORVA_LogicalDiskBasedOnExtent", true}, {"ORVA_DynamicVolumeBasedOnExtent", true},
+        {"ORVA_DynamicExtentBasedOn", true}, {"ORVA_DriveInDynamicDiskGroup", true},
+        {"ORVA_DynamicExtentInDiskGroup", true}};
+    for (const auto& [name, association] : classes) {
         ASSERT_NE(nullptr, Builtin().FindClass(name)) << name;
-        EXPECT_FALSE(Builtin().FindClass(name)->isAssociation) << name;
-        EXPECT_TRUE(Builtin().IsSubclassOf(name, "ORVA_MediaAccessDevice")) << name;
-    }
-    for (const char* name : information) {
-        ASSERT_NE(nullptr, Builtin().FindClass(name)) << name;
-        EXPECT_FALSE(Builtin().FindClass(name)->isAssociation) << name;
-    }
-    for (const char* name : associations) {
-        ASSERT_NE(nullptr, Builtin().FindClass(name)) << name;
-        EXPECT_TRUE(Builtin().FindClass(name)->isAssociation) << name;
+        EXPECT_EQ(association, Builtin().FindClass(name)->isAssociation) << name;
+        EXPECT_EQ(name.find("Drive") != std::string::npos && !association,
+                  Builtin().IsSubclassOf(name, "ORVA_MediaAccessDevice"))
+            << name;
     }
     EXPECT_TRUE(Builtin().FindClass("ORVA_MediaAccessDevice")->isAbstract);
     EXPECT_EQ(nullptr, Builtin().FindClass("orva_diskdrive"));
+    EXPECT_EQ("ORVA_DynamicExtent", Builtin().FindClass("ORVA_DynamicExtentInDiskGroup")->FindProperty("Member")->referenceClass);
 }
 
 TEST(BuiltinSchema, InformationClassesAreKeyedBySystemClassAndID) {
@@ -72,28 +57,9 @@ TEST(BuiltinSchema, InformationClassesAreKeyedBySystemClassAndID) {
     }
 }
 
-TEST(BuiltinSchema, PropertyTypesFitThePluginsTexts) {
-    EXPECT_EQ("uint64", TypeOf("ORVA_DiskDrive", "Size"));
-    EXPECT_EQ("uint32", TypeOf("ORVA_CDROMDrive", "MediaType"));
-    EXPECT_EQ("uint32", TypeOf("ORVA_DiskDrive", "DriveSignature"));
-    EXPECT_EQ("uint16", TypeOf("ORVA_DiskDrive", "DiskStatus"));
-    EXPECT_EQ("boolean", TypeOf("ORVA_DiskPartition", "FaultTolerant"));
-    EXPECT_EQ("uint16", TypeOf("ORVA_DiskPartition", "PartitionType"));
-    EXPECT_EQ("string", TypeOf("ORVA_DiskPartition", "PartitionSubType"));
-    EXPECT_EQ("uint64", TypeOf("ORVA_DiskPartition", "StartingOffset"));
-    EXPECT_EQ("string[]", TypeOf("ORVA_LogicalDisk", "OtherIdentifyingInfo"));
-    EXPECT_EQ("uint32", TypeOf("ORVA_LogicalDisk", "SerialNumber"));
-    EXPECT_EQ("uint64", TypeOf("ORVA_LogicalDisk", "TotalSpace"));
-    EXPECT_EQ("string", TypeOf("ORVA_DynamicExtent", "PartitionType"));
-    EXPECT_EQ("uint16", TypeOf("ORVA_DynamicExtent", "Access"));
-    EXPECT_EQ("string", TypeOf("ORVA_DynamicDiskGroup", "DiskGroupID"));
-    EXPECT_EQ("ORVA_MediaAccessDevice ref", TypeOf("ORVA_MediaPresent", "Antecedent"));
-    EXPECT_EQ("ORVA_LogicalDisk ref", TypeOf("ORVA_DynamicVolumeBasedOnExtent", "Dependent"));
-    EXPECT_EQ("ORVA_DynamicDiskGroup ref", TypeOf("ORVA_DriveInDynamicDiskGroup", "Collection"));
-    EXPECT_EQ("ORVA_DynamicExtent ref", TypeOf("ORVA_DynamicExtentInDiskGroup", "Member"));
-}
-
-TEST(MofReader, ReadsInheritanceQualifiersArraysAndReferences) {
+// What the built-in schema does not use: pragmas, block comments, valued
+// qualifiers, other types and array order after inheritance.
+TEST(MofReader, ReadsWhatTheBuiltinSchemaDoesNotUse) {
     const Schema schema = ParseMof(R"(
         #pragma namespace("root/test")
         /* a base
@@ -101,22 +67,15 @@ TEST(MofReader, ReadsInheritanceQualifiersArraysAndReferences) {
         [Abstract, Description("all things")]
         class Base { [key] string ID; uint8 Level; };
         class Derived : Base { sint64 Offset[]; };  // an array
-        [ASSOCIATION] class Link { [Key] Base ref Left; [Key] Derived ref Right; };
     )");
-    EXPECT_EQ((std::vector<std::string>{"Base", "Derived", "Link"}), schema.ClassNames());
+    EXPECT_EQ((std::vector<std::string>{"Base", "Derived"}), schema.ClassNames());
     const ClassDefinition& derived = *schema.FindClass("Derived");
     ASSERT_EQ(3u, derived.properties.size());
     EXPECT_EQ("ID", derived.properties[0].name);
-    EXPECT_TRUE(derived.properties[0].isKey);
     EXPECT_TRUE(derived.properties[2].isArray);
     EXPECT_EQ("sint64", derived.properties[2].type.ToString());
-    EXPECT_FALSE(derived.isAbstract);
     EXPECT_TRUE(schema.FindClass("Base")->isAbstract);
-    EXPECT_TRUE(schema.FindClass("Link")->isAssociation);
-    EXPECT_EQ("Derived", schema.FindClass("Link")->FindProperty("Right")->referenceClass);
-    EXPECT_TRUE(schema.IsSubclassOf("Derived", "Base"));
     EXPECT_FALSE(schema.IsSubclassOf("Base", "Derived"));
-    EXPECT_FALSE(schema.IsSubclassOf("Nothing", "Base"));
 }
 
 TEST(MofReader, RefusesBrokenSchemasWithTheirLine) {

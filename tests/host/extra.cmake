@@ -8,3 +8,6 @@ if(TARGET test_host)
   # The host program and the modules it loads, the real plug-in included.
   add_dependencies(test_host strata-host strata_fake_pi strata_silent_pi strata_pi)
 endif()
+if(TARGET test_host)
+  target_link_libraries(test_host PRIVATE GTest::gmock)
+endif()

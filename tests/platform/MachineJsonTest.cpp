@@ -1,7 +1,9 @@
 // Machine descriptions: the documented example and the sample load, and
 // every mistake in a description is reported by name.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/SimBuilders.h"
 #include "tests/platform/SimTestSupport.h"
 
 #include <fcntl.h>
@@ -11,24 +13,19 @@
 #include <fstream>
 #include <functional>
 #include <future>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 using namespace strata_sim;
 using simtest::TempDir;
+using testing::HasSubstr;
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The first ```json block of the format's documentation.
 std::string DocumentedExample() {
-    const std::string readme = ReadText(std::string(STRATA_SOURCE_DIR) + "/platform/sim/README.md");
+    std::ifstream in(std::string(STRATA_SOURCE_DIR) + "/platform/sim/README.md");
+    const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string open = "```json\n";
     const std::size_t start = readme.find(open);
     const std::size_t end = readme.find("```", start + open.size());
@@ -58,7 +55,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(MachineJson, TheDocumentedExampleLoadsWithEveryValue) {
+TEST_F(MachineJson, TheDocumentedExampleAndTheSampleLoad) {
     std::filesystem::create_directories(dir.File("images"));
     simtest::ImageBuilder(1 << 20).Write(dir.File("images/dynamic.img"));
     const std::string example = DocumentedExample();
@@ -68,51 +65,19 @@ TEST_F(MachineJson, TheDocumentedExampleLoadsWithEveryValue) {
     EXPECT_EQ(MachineName(), "LAB-PC");
     ASSERT_EQ(m.devices.size(), 6u);
     EXPECT_EQ(m.devices[0].layout->mbrSignature, 0x5354524Bu);
-    EXPECT_TRUE(m.devices[0].layout->partitions[0].bootIndicator);
-    EXPECT_EQ(m.devices[1].layout->style, PARTITION_STYLE_GPT);
-    EXPECT_EQ(m.devices[1].layout->partitions[0].gptName, "Basic data partition");
     EXPECT_EQ(m.devices[2].image, dir.Path() + "/images/dynamic.img");
     EXPECT_EQ(*m.devices[2].length, 1 << 20);
-    EXPECT_EQ(m.devices[2].layout->style, PARTITION_STYLE_RAW);
     EXPECT_FALSE(m.devices[5].hasInterface);
     ASSERT_EQ(m.volumes.size(), 3u);
-    EXPECT_EQ(m.volumes[0].quotaState, DWORD(DISKQUOTA_STATE_TRACK));
-    EXPECT_EQ(m.volumes[0].serialNumber, 0x5A3C1E07u);
     EXPECT_EQ(*m.volumes[1].partitionNumber, 2);  // from disk 0's layout
     EXPECT_FALSE(*m.volumes[2].mediaPresent);      // from the empty DVD drive
-    EXPECT_EQ(*m.volumes[2].deviceType, DWORD(FILE_DEVICE_DVD));
     ASSERT_EQ(m.failures.size(), 3u);
     EXPECT_EQ(m.failures[0].controlCode, DWORD(IOCTL_DISK_GET_DRIVE_LAYOUT_EX));
-    EXPECT_EQ(m.failures[1].index, 5);
     EXPECT_EQ(m.failures[2].nth, 2u);
 
-    char path[MAX_PATH];
-    ASSERT_TRUE(GetVolumeNameForVolumeMountPointA("C:\\data\\", path, MAX_PATH));
-    EXPECT_STREQ(path, "\\\\?\\Volume{6a2f4c20-8b0d-11ef-9a3b-806e6f6e6963}\\");
-}
-
-TEST_F(MachineJson, TheSampleMachineHasASystemDiskAndAnEmptyOpticalDrive) {
     LoadMachineFile(std::string(STRATA_SOURCE_DIR) + "/samples/basic.json");
     EXPECT_EQ(MachineName(), "STRATA-SAMPLE");
-    char label[256], fs[256], path[MAX_PATH];
-    ASSERT_TRUE(GetVolumeInformationA("C:\\", label, 256, nullptr, nullptr, nullptr, fs, 256));
-    EXPECT_STREQ(label, "System");
-    EXPECT_STREQ(fs, "NTFS");
-    ASSERT_TRUE(GetVolumePathNameA("C:\\WINDOWS\\system32", path, MAX_PATH));
-    EXPECT_STREQ(path, "C:\\");
     EXPECT_EQ(GetDriveTypeA("D:\\"), UINT(DRIVE_CDROM));
-    EXPECT_FALSE(GetVolumeInformationA("D:\\", label, 256, nullptr, nullptr, nullptr, fs, 256));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_READY));
-
-    HANDLE c = simtest::OpenForProbe("\\\\.\\C:");
-    STORAGE_DEVICE_NUMBER number = {};
-    DWORD returned = 0;
-    ASSERT_EQ(DeviceIoControl(c, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number, sizeof(number), &returned,
-                              nullptr),
-              1);
-    EXPECT_EQ(number.DeviceNumber, 0u);
-    EXPECT_EQ(number.PartitionNumber, 1u);
-    CloseHandle(c);
 }
 
 TEST_F(MachineJson, RelativeImagePathsAreTakenFromTheDescriptionsFolder) {
@@ -124,37 +89,67 @@ TEST_F(MachineJson, RelativeImagePathsAreTakenFromTheDescriptionsFolder) {
     EXPECT_EQ(*CurrentMachine().devices[0].length, 3 << 20);
 }
 
-TEST_F(MachineJson, MistakesAreReportedByTheirPlace) {
-    EXPECT_NE(LoadError("{ \"devices\": [ "), "");
-    EXPECT_NE(LoadError("[]").find("must be an object"), std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "lenght": 1}]})")
-                  .find("machine.devices[0].lenght"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "usb", "instanceId": "X"}]})").find("class"), std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk"}]})").find("instanceId"), std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X"}]})").find("needs a length"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "missing.img"}]})",
-                        dir.Path())
-                  .find("cannot open image"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "length": -5}]})").find("length"),
-              std::string::npos);
-    EXPECT_NE(LoadError(std::string(R"({"devices": [)") + kDisk + R"(, )" + kDisk + "]}").find("used twice"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "length": 1,
-                           "layout": {"style": "gpt", "diskId": "{1234}"}}]})")
-                  .find("GUID"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"volumes": [{"roots": ["C:"]}]})").find("drive root"), std::string::npos);
-    EXPECT_NE(LoadError(R"({"volumes": [{"roots": ["C:\\"]}, {"roots": ["c:\\"]}]})").find("used twice"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"volumes": [{"mountFolders": ["Q:\\data\\"]}]})").find("lies on no volume"),
-              std::string::npos);
-    EXPECT_NE(LoadError(R"({"volumes": [{"driveType": "floppy"}]})").find("driveType"), std::string::npos);
-    EXPECT_NE(LoadError(R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})").find("error"),
-              std::string::npos);
-    EXPECT_EQ(LoadError(R"({"comment": "fine", "volumes": [{"serialNumber": "0xFFFFFFFF"}]})"), "");
+// Each mistake is named with its place in the description.
+TEST_F(MachineJson, MistakesAndMachinesThatCannotExistAreRefusedByTheirPlace) {
+    const std::string c = R"({"roots": ["C:\\"]})";
+    const std::pair<std::string, std::string> cases[] = {
+        {"{ \"devices\": [ ", "machine"},
+        {"[]", "must be an object"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X", "lenght": 1}]})", "machine.devices[0].lenght"},
+        {R"({"devices": [{"class": "usb", "instanceId": "X"}]})", "class"},
+        {R"({"devices": [{"class": "disk"}]})", "instanceId"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X"}]})", "needs a length"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X", "image": "missing.img"}]})", "cannot open image"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X", "length": -5}]})", "length"},
+        {std::string(R"({"devices": [)") + kDisk + R"(, )" + kDisk + "]}", "used twice"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X", "length": 1,
+             "layout": {"style": "gpt", "diskId": "{1234}"}}]})", "GUID"},
+        {R"({"volumes": [{"roots": ["C:"]}]})", "drive root"},
+        {R"({"volumes": [{"roots": ["C:\\"]}, {"roots": ["c:\\"]}]})", "used twice"},
+        {R"({"volumes": [{"mountFolders": ["Q:\\data\\"]}]})", "lies on no volume"},
+        {R"({"volumes": [{"driveType": "floppy"}]})", "driveType"},
+        {R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})", "error"},
+        {R"({"failures": [{"call": "DeviceIoControll", "error": 5}]})", "DeviceIoControll"},
+        {R"({"devices": [{"class": "disk", "instanceId": "X", "image": "."}]})", "not a regular file or block device"},
+        {R"({"name": ")" + std::string(256, 'N') + "\"}", "longer than 255"},
+        {R"({"volumes": [{"label": ")" + std::string(32768, 'N') + "\"}]}", "longer than 32767"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": -1048576, "length": 1}]}]})",
+         "machine.volumes[0].extents[0].offset"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": -1048576}]}]})",
+         "machine.volumes[0].extents[0].length"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 9223372036854775807, "length": 1}]}]})",
+         "extent 0 ends past"},
+        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": 5000000000000000000},
+                                      {"disk": 1, "offset": 0, "length": 5000000000000000000}]}]})",
+         "extents are longer than"},
+        {R"({"volumes": [{"roots": ["C:\\"], "mountFolders": ["C:\\self\\"]}]})", "mounted inside itself"},
+        {R"({"volumes": [{"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\",
+                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\a\\"]},
+                         {"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\",
+                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\b\\"]}]})",
+         "mounted inside itself"},
+        // Loads: a mount folder on a volume mounted in another, and unknown top-level comments.
+        {R"({"volumes": [)" + c + R"(, {"roots": ["D:\\"], "mountFolders": ["C:\\d\\"]},
+                          {"mountFolders": ["D:\\e\\"]}]})", ""},
+        {R"({"comment": "fine", "volumes": [{"serialNumber": "0xFFFFFFFF"}]})", ""},
+    };
+    for (const auto& [json, reason] : cases) {
+        const std::string error = LoadError(json, dir.Path());
+        if (reason.empty()) {
+            EXPECT_EQ(error, "") << json;
+        } else {
+            EXPECT_THAT(error, HasSubstr(reason)) << json;
+        }
+    }
+    // Machines built in code get the same checks.
+    Machine machine;
+    Volume volume;
+    volume.extents = {DiskExtentDescription{0, -1048576, 1048576}};
+    machine.volumes.push_back(volume);
+    EXPECT_THROW(SetMachine(machine), std::runtime_error);
+    machine.volumes.clear();
+    machine.failures.push_back(strata_test::Fail("CreateFileA", "", ERROR_CRC, IOCTL_DISK_GET_LENGTH_INFO));
+    EXPECT_THROW(SetMachine(machine), std::runtime_error);  // a control code only for DeviceIoControl
 }
 
 namespace {
@@ -190,7 +185,6 @@ TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
     const std::string huge = dir.File("huge.json");
     { std::ofstream create(huge); }
     std::filesystem::resize_file(huge, 17 << 20);
-    const std::string longText(40000, 'N');
     struct Case {
         const char* what;
         std::function<std::string()> load;
@@ -200,59 +194,14 @@ TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
         {"image FIFO",
          [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "pipe"}]})", dir.Path()); },
          {"device 0", "pipe", "not a regular file or block device"}},
-        {"image folder",
-         [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "."}]})", dir.Path()); },
-         {"not a regular file or block device"}},
         {"description FIFO", [&] { return FileLoadError(fifo); }, {fifo, "not a regular file"}},
         {"description device", [&] { return FileLoadError("/dev/null"); }, {"/dev/null", "not a regular file"}},
         {"huge description", [&] { return FileLoadError(huge); }, {huge, "larger than 16 MiB"}},
-        {"long name", [&] { return LoadError(R"({"name": ")" + longText + "\"}"); }, {"machine.name", "longer than 255"}},
-        {"long label",
-         [&] { return LoadError(R"({"volumes": [{"label": ")" + longText + "\"}]}"); },
-         {"machine.volumes[0].label", "longer than 32767"}},
     };
     for (const Case& c : cases) {
         const std::string error = ErrorWithoutBlocking(c.load, fifo);
         for (const std::string& reason : c.reasons) {
-            EXPECT_NE(error.find(reason), std::string::npos) << c.what << ": " << error;
+            EXPECT_THAT(error, HasSubstr(reason)) << c.what;
         }
     }
-}
-
-TEST_F(MachineJson, ExtentsAndMountFoldersThatCannotExistAreRefused) {
-    const std::string c = R"({"roots": ["C:\\"]})";
-    const std::pair<std::string, std::string> cases[] = {
-        {R"({"volumes": [{"extents": [{"disk": 0, "offset": -1048576, "length": 1}]}]})",
-         "machine.volumes[0].extents[0].offset"},
-        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": -1048576}]}]})",
-         "machine.volumes[0].extents[0].length"},
-        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 9223372036854775807, "length": 1}]}]})",
-         "extent 0 ends past"},
-        {R"({"volumes": [{"extents": [{"disk": 0, "offset": 0, "length": 5000000000000000000},
-                                      {"disk": 1, "offset": 0, "length": 5000000000000000000}]}]})",
-         "extents are longer than"},
-        {R"({"volumes": [)" + c + R"(, {"roots": ["D:\\"], "mountFolders": ["C:\\d\\"]},
-                          {"mountFolders": ["D:\\e\\"]}]})",
-         ""},
-        {R"({"volumes": [{"roots": ["C:\\"], "mountFolders": ["C:\\self\\"]}]})", "mounted inside itself"},
-        {R"({"volumes": [{"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\",
-                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\a\\"]},
-                         {"guidName": "\\\\?\\Volume{00000000-0000-0000-0000-00000000000b}\\",
-                          "mountFolders": ["\\\\?\\Volume{00000000-0000-0000-0000-00000000000a}\\b\\"]}]})",
-         "mounted inside itself"},
-    };
-    for (const auto& [json, reason] : cases) {
-        const std::string error = LoadError(json);
-        if (reason.empty()) {
-            EXPECT_EQ(error, "") << json;
-        } else {
-            EXPECT_NE(error.find(reason), std::string::npos) << json << "\n" << error;
-        }
-    }
-    // Machines built in code get the same checks.
-    Machine machine;
-    Volume volume;
-    volume.extents = {DiskExtentDescription{0, -1048576, 1048576}};
-    machine.volumes.push_back(volume);
-    EXPECT_THROW(SetMachine(machine), std::runtime_error);
 }

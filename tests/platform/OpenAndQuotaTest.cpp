@@ -1,4 +1,5 @@
 // Opening devices and volumes by name, and the disk-quota COM object.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/platform/SimTestSupport.h"
@@ -6,33 +7,13 @@
 using namespace strata_sim;
 using simtest::InstalledMachine;
 using simtest::OpenForProbe;
+using testing::ElementsAre;
 
 namespace {
 
-Machine SmallMachine() {
-    Machine m;
-    m.devices.push_back(simtest::Disk(0, "SCSI\\DISK&VEN_X\\1&2&3", 1 << 30));
-    Device cd;
-    cd.interfaceClass = InterfaceClass::CdRom;
-    cd.instanceId = "IDE\\CDROM\\0";
-    cd.mediaPresent = false;
-    m.devices.push_back(cd);
-    Volume c = simtest::BasicVolume("11111111-1111-1111-1111-111111111111", "C:\\", 0, 1 << 20, 1 << 29);
-    c.quotaState = DISKQUOTA_STATE_TRACK | 0x100;  // bits beyond the state are passed on too
-    Volume data = simtest::BasicVolume("22222222-2222-2222-2222-222222222222", "", 0, 1 << 29, 1 << 28);
-    data.mountFolders = {"C:\\data\\"};
-    data.quotaState = DISKQUOTA_STATE_ENFORCE;
-    Volume raw = simtest::BasicVolume("33333333-3333-3333-3333-333333333333", "R:\\", 0, 3 << 28, 1 << 20);
-    raw.fileSystem.clear();
-    Volume d;
-    d.guidName = "\\\\?\\Volume{44444444-4444-4444-4444-444444444444}\\";
-    d.roots = {"D:\\"};
-    d.driveType = DRIVE_CDROM;
-    d.fileSystem = "CDFS";
-    d.deviceNumber = 0;
-    m.volumes = {c, data, raw, d};
-    return m;
-}
+// CLSID_DiskQuotaControl and IID_IDiskQuotaControl, as Windows declares them.
+const GUID clsid = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+const GUID iid = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
 
 DWORD OpenError(const std::string& path) {
     HANDLE h = OpenForProbe(path);
@@ -50,8 +31,6 @@ struct QuotaAnswer {
 };
 
 QuotaAnswer AskQuota(const std::wstring& path) {
-    const GUID clsid = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-    const GUID iid = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
     QuotaAnswer a = {E_FAIL, E_FAIL, 0xFFFFFFFF};
     const HRESULT com = CoInitialize(nullptr);
     IDiskQuotaControl* control = nullptr;
@@ -67,35 +46,61 @@ QuotaAnswer AskQuota(const std::wstring& path) {
 
 }  // namespace
 
-TEST(OpenDevice, DevicesOpenByInterfacePathAndByNumber) {
-    InstalledMachine machine(SmallMachine());
-    EXPECT_EQ(OpenError("\\\\?\\scsi#disk&ven_x#1&2&3#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}"), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(OpenError("\\\\.\\SCSI#DISK&VEN_X#1&2&3#{53F56307-B6BF-11D0-94F2-00A0C91EFB8B}"), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(OpenError("\\\\.\\PhysicalDrive0"), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(OpenError("\\\\.\\PHYSICALDRIVE1"), DWORD(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(OpenError("\\\\.\\CdRom0"), DWORD(ERROR_SUCCESS));  // opens without a disc
-    EXPECT_EQ(OpenError("\\\\?\\ide#cdrom#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}"), DWORD(ERROR_FILE_NOT_FOUND));
+TEST(OpenDevice, DevicesOpenByInterfacePathOrNumberAndVolumesByDriveOrName) {
+    InstalledMachine machine(simtest::ProbeMachine());
+    const std::pair<const char*, DWORD> opens[] = {
+        {"\\\\?\\scsi#disk&ven_ata&prod_first#4&1&0&000000#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", ERROR_SUCCESS},
+        {"\\\\.\\SCSI#DISK&VEN_ATA&PROD_FIRST#4&1&0&000000#{53F56307-B6BF-11D0-94F2-00A0C91EFB8B}", ERROR_SUCCESS},
+        {"\\\\.\\PhysicalDrive0", ERROR_SUCCESS},
+        {"\\\\.\\PHYSICALDRIVE2", ERROR_FILE_NOT_FOUND},
+        {"\\\\.\\CdRom0", ERROR_SUCCESS},  // opens without a disc
+        {"\\\\?\\ide#cdrom#1#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}", ERROR_FILE_NOT_FOUND},
+        {"\\\\.\\C:", ERROR_SUCCESS},
+        {"\\\\.\\D:", ERROR_SUCCESS},
+        {"\\\\?\\Volume{22222222-2222-2222-2222-222222222222}", ERROR_SUCCESS},
+        {"\\\\.\\Q:", ERROR_FILE_NOT_FOUND},
+        // A mount folder's device path, as formed from C:\data\ cut at its last backslash.
+        {"\\\\.\\C:\\data", ERROR_FILE_NOT_FOUND},
+        {"\\\\.\\C:\\no\\such", ERROR_PATH_NOT_FOUND},
+        {"\\\\.\\Q:\\data", ERROR_PATH_NOT_FOUND},
+        {"C:\\", ERROR_ACCESS_DENIED},  // a folder
+        {"\\\\.\\D:\\ (CD-Rom)", ERROR_NOT_READY},  // a file on a drive without a disc
+        {"\\\\.\\R:\\x", ERROR_UNRECOGNIZED_VOLUME},
+    };
+    for (const auto& [path, error] : opens) EXPECT_EQ(OpenError(path), error) << path;
     EXPECT_EQ(OpenHandleCount(), 0);
 }
 
-TEST(OpenDevice, VolumesOpenByDriveAndNameButFoldersDoNot) {
-    InstalledMachine machine(SmallMachine());
-    EXPECT_EQ(OpenError("\\\\.\\C:"), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(OpenError("\\\\.\\D:"), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(OpenError("\\\\?\\Volume{22222222-2222-2222-2222-222222222222}"), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(OpenError("\\\\.\\Q:"), DWORD(ERROR_FILE_NOT_FOUND));
-    // A mount folder's device path, as formed from C:\data\ cut at its last backslash.
-    EXPECT_EQ(OpenError("\\\\.\\C:\\data"), DWORD(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(OpenError("\\\\.\\C:\\no\\such"), DWORD(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(OpenError("\\\\.\\Q:\\data"), DWORD(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(OpenError("C:\\"), DWORD(ERROR_ACCESS_DENIED));  // a folder
-    EXPECT_EQ(OpenError("\\\\.\\D:\\ (CD-Rom)"), DWORD(ERROR_NOT_READY));  // a file on a drive without a disc
-    EXPECT_EQ(OpenError("\\\\.\\R:\\x"), DWORD(ERROR_UNRECOGNIZED_VOLUME));
-    EXPECT_EQ(OpenHandleCount(), 0);
+// Each access to a drive without a medium while system error dialogs are
+// allowed is counted, and each request for write access is noted.
+TEST(OpenDevice, RiskyAccessesAndWriteRequestsAreNoted) {
+    InstalledMachine machine(simtest::ProbeMachine());
+    const UINT before = SetErrorMode(0);
+    char label[64];
+    for (int errorsOff = 0; errorsOff < 2; ++errorsOff) {
+        CloseHandle(OpenForProbe("\\\\.\\CdRom0"));
+        CloseHandle(CreateFileA("\\\\.\\C:", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        _close(_open("\\\\.\\CdRom0", _O_RDONLY | _O_BINARY));
+        GetVolumeInformationA("D:\\", label, 64, nullptr, nullptr, nullptr, nullptr, 0);
+        GetVolumeInformationA("C:\\", label, 64, nullptr, nullptr, nullptr, nullptr, 0);
+        FindFirstVolumeMountPointA("D:\\", label, 64);
+        AskQuota(L"D:\\");
+        EXPECT_EQ(SetErrorMode(SEM_FAILCRITICALERRORS), errorsOff ? UINT(SEM_FAILCRITICALERRORS) : 0u);
+        EXPECT_EQ(CurrentErrorMode(), UINT(SEM_FAILCRITICALERRORS));
+    }
+    EXPECT_THAT(DialogRisks(), ElementsAre("CreateFileA \\\\.\\CdRom0", "_open \\\\.\\CdRom0",
+                                           "GetVolumeInformationA D:\\", "FindFirstVolumeMountPointA D:\\",
+                                           "IDiskQuotaControl::Initialize D:\\"));
+    EXPECT_THAT(WriteRequests(), ElementsAre("CreateFileA \\\\.\\CdRom0", "IDiskQuotaControl::Initialize D:\\",
+                                             "CreateFileA \\\\.\\CdRom0", "IDiskQuotaControl::Initialize D:\\"));
+    SetMachine(CurrentMachine());  // a machine installed anew starts both lists afresh
+    EXPECT_TRUE(DialogRisks().empty());
+    EXPECT_TRUE(WriteRequests().empty());
+    SetErrorMode(before);
 }
 
 TEST(OpenDevice, NothingIsCreatedOrTruncated) {
-    InstalledMachine machine(SmallMachine());
+    InstalledMachine machine(simtest::ProbeMachine());
     for (DWORD disposition : {DWORD(CREATE_ALWAYS), DWORD(TRUNCATE_EXISTING), DWORD(CREATE_NEW)}) {
         HANDLE h = CreateFileA("\\\\.\\PHYSICALDRIVE0", GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr);
         EXPECT_EQ(h, INVALID_HANDLE_VALUE);
@@ -105,7 +110,7 @@ TEST(OpenDevice, NothingIsCreatedOrTruncated) {
 }
 
 TEST(Quota, StateOfAVolumeRootWithAFileSystem) {
-    InstalledMachine machine(SmallMachine());
+    InstalledMachine machine(simtest::ProbeMachine());
     QuotaAnswer a = AskQuota(L"C:\\");
     EXPECT_EQ(a.created, S_OK);
     EXPECT_EQ(a.initialized, S_OK);
@@ -119,9 +124,7 @@ TEST(Quota, StateOfAVolumeRootWithAFileSystem) {
 }
 
 TEST(Quota, ComRulesAreKept) {
-    InstalledMachine machine(SmallMachine());
-    const GUID clsid = {0x7988B571, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
-    const GUID iid = {0x7988B572, 0xEC89, 0x11CF, {0x9C, 0x00, 0x00, 0xAA, 0x00, 0xA1, 0x4F, 0x56}};
+    InstalledMachine machine(simtest::ProbeMachine());
     void* object = nullptr;
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, &object), HRESULT(0x800401F0));
     EXPECT_EQ(CoInitialize(nullptr), S_OK);

@@ -103,12 +103,11 @@ public:
         Put32(h + 16, Crc(h, 92));
     }
 
-    std::uint32_t Crc(std::size_t at, std::size_t size) const {
+    std::uint32_t Crc(std::size_t at, std::size_t size) {
         boost::crc_32_type crc;
         crc.process_bytes(At(at, size), size);
         return crc.checksum();
     }
-    std::vector<unsigned char>& Bytes() { return bytes_; }
 
     void Write(const std::string& path) const {
         std::ofstream out(path, std::ios::binary);
@@ -119,9 +118,6 @@ private:
     unsigned char* At(std::size_t at, std::size_t width) {
         if (at > bytes_.size() || width > bytes_.size() - at) throw std::out_of_range("image write past its end");
         return bytes_.data() + at;
-    }
-    const unsigned char* At(std::size_t at, std::size_t width) const {
-        return const_cast<ImageBuilder*>(this)->At(at, width);
     }
 
     std::vector<unsigned char> bytes_;
@@ -164,6 +160,57 @@ inline strata_sim::Volume BasicVolume(const std::string& guid, const std::string
     return v;
 }
 
+const std::int64_t kMiB = 1 << 20;
+const char kFirstDisk[] = "SCSI\\DISK&VEN_ATA&PROD_FIRST\\4&1&0&000000";
+const char kSecondDisk[] = "SCSI\\DISK&VEN_ATA&PROD_SECOND\\4&1&0&000100";
+
+// Disk 0 (MBR: an NTFS partition and an LDM one), an optical drive without a
+// disc, a blank disk 1 and a tape drive. Volumes: C: on disk 0's first
+// partition, E: (also mounted at C:\data\) spanning both disks, the empty
+// drive's D: and a RAW R:.
+inline strata_sim::Machine ProbeMachine() {
+    using namespace strata_sim;
+    Machine m;
+    Device disk = Disk(0, kFirstDisk, 64 * kMiB);
+    disk.layout = DriveLayout();
+    disk.layout->mbrSignature = 0x1234ABCD;
+    disk.layout->partitions.resize(4);
+    for (int i : {0, 1}) {
+        PartitionEntry& p = disk.layout->partitions[i];
+        p.startingOffset = i ? 32 * kMiB : kMiB;
+        p.length = 31 * kMiB;
+        p.number = i + 1;
+        p.mbrType = i ? 0x42 : 0x07;
+        p.bootIndicator = i == 0;
+    }
+    Device cd;
+    cd.interfaceClass = InterfaceClass::CdRom;
+    cd.instanceId = "IDE\\CDROM\\0";
+    cd.mediaPresent = false;
+    Device tape;
+    tape.interfaceClass = InterfaceClass::Tape;
+    tape.instanceId = "SCSI\\TAPE\\0";
+    tape.mediaTypes = std::vector<std::uint32_t>{LTO_Ultrium, DLT};
+    m.devices = {disk, cd, Disk(1, kSecondDisk, 64 * kMiB), tape};
+
+    Volume c = BasicVolume("11111111-1111-1111-1111-111111111111", "C:\\", 0, kMiB, 31 * kMiB);
+    c.quotaState = DISKQUOTA_STATE_TRACK | 0x100;  // bits beyond the state are passed on too
+    Volume spanned = BasicVolume("22222222-2222-2222-2222-222222222222", "E:\\", 0, 32 * kMiB, 8 * kMiB);
+    spanned.extents.push_back({1, kMiB, 16 * kMiB});
+    spanned.extents.push_back({1, 20 * kMiB, 4 * kMiB});
+    spanned.mountFolders = {"C:\\data\\"};
+    spanned.quotaState = DISKQUOTA_STATE_ENFORCE;
+    Volume d = BasicVolume("33333333-3333-3333-3333-333333333333", "D:\\", 0, 0, 0);
+    d.extents.clear();
+    d.driveType = DRIVE_CDROM;
+    d.fileSystem = "CDFS";
+    d.deviceNumber = 0;  // CDROM0: no disc, so the volume has none either
+    Volume raw = BasicVolume("44444444-4444-4444-4444-444444444444", "R:\\", 1, 40 * kMiB, kMiB);
+    raw.fileSystem.clear();
+    m.volumes = {c, spanned, d, raw};
+    return m;
+}
+
 // The system's text for a code, as the plug-in's logger fetches it.
 inline std::string SystemText(DWORD code) {
     LPSTR text = nullptr;
@@ -179,11 +226,6 @@ inline HANDLE OpenForProbe(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
 }
-
-const GUID kDiskInterface = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
-const GUID kCdromInterface = {0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
-const GUID kTapeInterface = {0x53F5630B, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
-const GUID kFloppyInterface = {0x53F56311, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 
 }  // namespace simtest
 

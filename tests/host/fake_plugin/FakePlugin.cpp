@@ -9,24 +9,8 @@ using namespace NTELVA20;
 namespace {
 
 void Set(boost::shared_ptr<ICIMInstance> instance, const std::string& name, const std::string& text) {
-    boost::shared_ptr<ICIMProperty> property = instance->GetProperty(name, ContextMap());
-    if (!property->IsArray(ContextMap())) {
-        instance->SetProperty(name, TCIMValue(property->GetType(ContextMap()), text, {}), ContextMap());
-        return;
-    }
-    std::vector<TCIMValue> elements;
-    std::string piece;
-    for (char c : text + ",") {
-        if (c != ',') {
-            piece += c;
-        } else if (!piece.empty()) {
-            elements.push_back(TCIMValue(property->GetType(ContextMap()), piece, {}));
-            piece.clear();
-        }
-    }
-    TCIMValue array;
-    array.Set(property->GetType(ContextMap()), 256, elements);
-    instance->SetProperty(name, array, ContextMap());
+    const TCIMValue::TCIMType type = instance->GetProperty(name, ContextMap())->GetType(ContextMap());
+    instance->SetProperty(name, TCIMValue(type, text, {}), ContextMap());
 }
 
 boost::shared_ptr<ICIMInstance> Keyed(boost::shared_ptr<ICIMNamespace> nameSpace,
@@ -72,14 +56,11 @@ public:
                 drive->Commit(ContextMap());
             } else if (name == "ORVA_LogicalDisk") {
                 boost::shared_ptr<ICIMInstance> volume = Keyed(nameSpace, cimClass, "C:\\");
-                Set(volume, "OtherIdentifyingInfo", "DATA \"main\",C");
+                TCIMValue info;
+                info.Set(TCIMValue::TCIMType("string"), 256, {TCIMValue(std::string("DATA \"main\"")), TCIMValue(std::string("C"))});
+                volume->SetProperty("OtherIdentifyingInfo", info, ContextMap());
                 Set(volume, "FileSystemName", "NTFS");
                 volume->Commit(ContextMap());
-            } else if (name == "ORVA_DiskPartition") {
-                boost::shared_ptr<ICIMInstance> partition = Keyed(nameSpace, cimClass, "Disk 0,Partition 1");
-                Set(partition, "Bootable", "true");
-                Set(partition, "PartitionSubType", "07");
-                partition->Commit(ContextMap());
             } else if (name == "ORVA_MediaPresent") {
                 for (const auto& drive : All(nameSpace, "ORVA_MediaAccessDevice")) {
                     for (const auto& volume : All(nameSpace, "ORVA_LogicalDisk")) {
