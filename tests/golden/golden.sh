@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Golden reports: the complete JSON report (every instance and the plug-in's
-# whole log) of three fixed machines, compared byte for byte with the copies
+# whole log) of three fixed machines, and the lab machine's readable report
+# (100 columns) and topology graph, compared byte for byte with the copies
 # committed beside this script. A change that must keep the output (a
 # speed-up, a tidy-up) leaves them equal.
 #   tests/golden/golden.sh BUILD_DIR            compare
@@ -17,27 +18,31 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/strata-golden.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failed=0
 
-# report NAME MACHINE [xz]: a large report is kept xz-compressed.
+# report NAME MACHINE [FORMAT [xz]]: the report in FORMAT (json unless named)
+# is kept as NAME.FORMAT; a large one xz-compressed.
 report() {
-  local name=$1 machine=$2 out="$work/$1.json" kept="$here/$1.json" expected="$work/$1.expected"
-  "$bin/strata-host" --machine "$machine" --format json --log-level -1 >"$out"
-  [ "${3:-}" = xz ] && kept="$kept.xz"
+  local name=$1 machine=$2 format=${3:-json}
+  local out="$work/$name.$format" kept="$here/$name.$format" expected="$work/$name.expected"
+  "$bin/strata-host" --machine "$machine" --format "$format" --width 100 --log-level -1 >"$out"
+  [ "${4:-}" = xz ] && kept="$kept.xz"
   if [ "$update" = --update ]; then
-    if [ "${3:-}" = xz ]; then xz -9 -c "$out" >"$kept"; else cp "$out" "$kept"; fi
+    if [ "${4:-}" = xz ]; then xz -9 -c "$out" >"$kept"; else cp "$out" "$kept"; fi
     echo "golden: wrote ${kept#$here/}"
     return
   fi
-  if [ "${3:-}" = xz ]; then xz -dc "$kept" >"$expected"; else cp "$kept" "$expected"; fi
+  if [ "${4:-}" = xz ]; then xz -dc "$kept" >"$expected"; else cp "$kept" "$expected"; fi
   if cmp -s "$out" "$expected"; then
-    echo "golden: $name unchanged"
+    echo "golden: $name.$format unchanged"
   else
-    echo "golden: $name differs from ${kept}:"
+    echo "golden: $name.$format differs from ${kept}:"
     diff "$expected" "$out" | head -n 20 || true
     failed=1
   fi
 }
 
 report lab "$build/samples/default.json"
+report lab "$build/samples/default.json" text
+report lab "$build/samples/default.json" dot
 
 fixtures="$build/fixtures/ldm"
 if [ -f "$fixtures/.unpacked" ]; then
@@ -51,6 +56,6 @@ fi
 
 mkdir "$work/generated"
 "$bin/bench_make_machine" 8 "$work/generated" >/dev/null
-report generated-8 "$work/generated/machine.json" xz
+report generated-8 "$work/generated/machine.json" json xz
 
 exit $failed
