@@ -9,7 +9,7 @@
 using namespace strata_sim;
 using simtest::ImageBuilder;
 using simtest::InstalledMachine;
-using simtest::TempDir;
+using simtest::TempFolder;
 
 namespace {
 
@@ -81,7 +81,7 @@ ImageBuilder GptImage(const std::vector<ImageBuilder::GptPartition>& parts = {
 class LayoutDecoding : public ::testing::Test {
 protected:
     void TearDown() override { ResetMachine(); }
-    TempDir dir;
+    TempFolder dir;
 };
 
 TEST_F(LayoutDecoding, MbrWithAnExtendedChainIsListedFourEntriesPerRecord) {

@@ -17,7 +17,7 @@
 #include <stdexcept>
 
 using namespace strata_sim;
-using simtest::TempDir;
+using simtest::TempFolder;
 using testing::HasSubstr;
 
 namespace {
@@ -52,7 +52,7 @@ const char kDisk[] = R"({"class": "disk", "instanceId": "SCSI\\DISK\\0", "length
 class MachineJson : public ::testing::Test {
 protected:
     void TearDown() override { ResetMachine(); }
-    TempDir dir;
+    TempFolder dir;
 };
 
 TEST_F(MachineJson, TheDocumentedExampleAndTheSampleLoad) {
@@ -60,12 +60,12 @@ TEST_F(MachineJson, TheDocumentedExampleAndTheSampleLoad) {
     simtest::ImageBuilder(1 << 20).Write(dir.File("images/dynamic.img"));
     const std::string example = DocumentedExample();
     ASSERT_FALSE(example.empty());
-    LoadMachineJson(example, dir.Path());
+    LoadMachineJson(example, dir.path());
     const Machine m = CurrentMachine();
     EXPECT_EQ(MachineName(), "LAB-PC");
     ASSERT_EQ(m.devices.size(), 6u);
     EXPECT_EQ(m.devices[0].layout->mbrSignature, 0x5354524Bu);
-    EXPECT_EQ(m.devices[2].image, dir.Path() + "/images/dynamic.img");
+    EXPECT_EQ(m.devices[2].image, dir.path() + "/images/dynamic.img");
     EXPECT_EQ(*m.devices[2].length, 1 << 20);
     EXPECT_FALSE(m.devices[5].hasInterface);
     ASSERT_EQ(m.volumes.size(), 3u);
@@ -134,7 +134,7 @@ TEST_F(MachineJson, MistakesAndMachinesThatCannotExistAreRefusedByTheirPlace) {
         {R"({"comment": "fine", "volumes": [{"serialNumber": "0xFFFFFFFF"}]})", ""},
     };
     for (const auto& [json, reason] : cases) {
-        const std::string error = LoadError(json, dir.Path());
+        const std::string error = LoadError(json, dir.path());
         if (reason.empty()) {
             EXPECT_EQ(error, "") << json;
         } else {
@@ -192,7 +192,7 @@ TEST_F(MachineJson, OnlyRegularFilesOfBoundedSizeAreRead) {
     };
     const Case cases[] = {
         {"image FIFO",
-         [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "pipe"}]})", dir.Path()); },
+         [&] { return LoadError(R"({"devices": [{"class": "disk", "instanceId": "X", "image": "pipe"}]})", dir.path()); },
          {"device 0", "pipe", "not a regular file or block device"}},
         {"description FIFO", [&] { return FileLoadError(fifo); }, {fifo, "not a regular file"}},
         {"description device", [&] { return FileLoadError("/dev/null"); }, {"/dev/null", "not a regular file"}},

@@ -9,7 +9,7 @@
 
 using namespace strata_sim;
 using simtest::ImageBuilder;
-using simtest::TempDir;
+using simtest::TempFolder;
 
 namespace {
 
@@ -41,7 +41,7 @@ protected:
         EXPECT_EQ(OpenRawFileCount(), 0);
     }
 
-    TempDir dir;
+    TempFolder dir;
     std::vector<unsigned char> sector = std::vector<unsigned char>(512);
 };
 

@@ -16,25 +16,11 @@
 
 #include "platform/sim/SimMachine.h"
 #include "platform/win32.h"
+#include "tests/support/TempFolder.h"
 
 namespace simtest {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "strata-sim-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using strata_test::TempFolder;
 
 // A disk image assembled in memory and written to a file.
 class ImageBuilder {
