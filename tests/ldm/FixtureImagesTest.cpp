@@ -2,7 +2,7 @@
 #include "collect/TextConversions.h"
 #include "ldm/LDMDBParser.h"
 #include "platform/sim/SimMachine.h"
-#include "tests/ldm/ImpliedLayout.h"
+#include "tests/ldm/RecordReading.h"
 #include "tests/support/Fixtures.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 
@@ -15,23 +15,10 @@ using nlohmann::json;
 
 namespace {
 
-const RecordMap* FindByName(const RecordTable& table, const std::string& name) {
-    for (const auto& entry : table) {
-        const auto it = entry.second.find("Name");
-        if (it != entry.second.end() && it->second == name) return &entry.second;
-    }
-    return nullptr;
-}
-
 using strata_test::ImpliedLayout;
-
-std::string Get(const RecordMap& record, const std::string& key) {
-    return strata_test::RecordText(record, key);
-}
-
-std::uint64_t Number(const RecordMap& record, const std::string& key) {
-    return strata_test::RecordNumber(record, key);
-}
+using strata_test::RecordNamed;
+using strata_test::RecordNumber;
+using strata_test::RecordText;
 
 DeviceMap FixtureDevices() {
     DeviceMap devices;
@@ -69,21 +56,24 @@ TEST_F(FixtureImages, EveryImageGivesOneEntryWithTheSameRecords) {
     for (const auto& entry : databases_) EXPECT_EQ(1u, guids.count(entry.first)) << entry.first;
 }
 
-TEST_F(FixtureImages, GroupAndDisksMatchTheFacts) {
+TEST_F(FixtureImages, GroupAndDisksMatchTheFactsAndEachImageNamesItsOwnDisk) {
     const LDMDataBase& database = *databases_.begin()->second;
     ASSERT_EQ(1u, database.diskGroups.size());
     const RecordMap& group = database.diskGroups.begin()->second;
-    EXPECT_EQ(group_["name"], Get(group, "Name"));
-    EXPECT_EQ(group_["guid"], Get(group, "DiskGroupID"));
-    EXPECT_EQ("35", Get(group, "RecordType"));
+    EXPECT_EQ(group_["name"], RecordText(group, "Name"));
+    EXPECT_EQ(group_["guid"], RecordText(group, "DiskGroupID"));
+    EXPECT_EQ("35", RecordText(group, "RecordType"));
 
     EXPECT_EQ(group_["disks"].size(), database.disks.size());
+    strata_tools::ImageFileAccess access(512);
+    LDMDBParser parser(access);
     for (const json& fact : group_["disks"]) {
         const std::string name = fact["name"];
-        const RecordMap* disk = FindByName(database.disks, name);
+        const RecordMap* disk = RecordNamed(database.disks, name);
         ASSERT_NE(nullptr, disk) << name;
-        EXPECT_EQ(fact["guid"], Get(*disk, "DiskID")) << name;
+        EXPECT_EQ(fact["guid"], RecordText(*disk, "DiskID")) << name;
         EXPECT_EQ(fact["guid"], database.diskGuidByName.at(name));
+        EXPECT_EQ(fact["guid"], parser.GetDiskGuid(strata_test::FixtureImage(fact["device"])));
     }
 }
 
@@ -92,19 +82,19 @@ TEST_F(FixtureImages, VolumesMatchTheFactsInSizeHintAndLayout) {
     EXPECT_EQ(group_["volumes"].size(), database.volumes.size());
     for (const json& fact : group_["volumes"]) {
         const std::string name = fact["name"];
-        const RecordMap* volume = FindByName(database.volumes, name);
+        const RecordMap* volume = RecordNamed(database.volumes, name);
         ASSERT_NE(nullptr, volume) << name;
-        EXPECT_EQ(fact["size"].get<std::uint64_t>(), Number(*volume, "Size")) << name;
-        EXPECT_EQ(fact["hint"], Get(*volume, "DriveHint")) << name;
+        EXPECT_EQ(fact["size"].get<std::uint64_t>(), RecordNumber(*volume, "Size")) << name;
+        EXPECT_EQ(fact["hint"], RecordText(*volume, "DriveHint")) << name;
         EXPECT_EQ(fact["type"], ImpliedLayout(database, *volume)) << name;
-        EXPECT_EQ(NormalizedGuid(fact["guid"]), Get(*volume, "VolumeID")) << name;
+        EXPECT_EQ(NormalizedGuid(fact["guid"]), RecordText(*volume, "VolumeID")) << name;
 
         // Each of its partitions belongs to one of its components.
         for (const json& partName : fact["partitions"]) {
-            const RecordMap* partition = FindByName(database.partitions, partName);
+            const RecordMap* partition = RecordNamed(database.partitions, partName);
             ASSERT_NE(nullptr, partition) << partName;
-            const RecordMap& component = database.components.at(Get(*partition, "ParentID"));
-            EXPECT_EQ(Get(*volume, "ObjectID"), Get(component, "ParentID")) << partName;
+            const RecordMap& component = database.components.at(RecordText(*partition, "ParentID"));
+            EXPECT_EQ(RecordText(*volume, "ObjectID"), RecordText(component, "ParentID")) << partName;
         }
     }
 }
@@ -114,22 +104,14 @@ TEST_F(FixtureImages, PartitionsMatchTheFactsAndLieOnTheirDisks) {
     EXPECT_EQ(group_["partitions"].size(), database.partitions.size());
     for (const json& fact : group_["partitions"]) {
         const std::string name = fact["name"];
-        const RecordMap* partition = FindByName(database.partitions, name);
+        const RecordMap* partition = RecordNamed(database.partitions, name);
         ASSERT_NE(nullptr, partition) << name;
-        EXPECT_EQ(fact["start"].get<std::uint64_t>(), Number(*partition, "Start")) << name;
-        EXPECT_EQ(fact["size"].get<std::uint64_t>(), Number(*partition, "Size")) << name;
-        const std::string disk = Get(database.disks.at(Get(*partition, "DiskID")), "Name");
+        EXPECT_EQ(fact["start"].get<std::uint64_t>(), RecordNumber(*partition, "Start")) << name;
+        EXPECT_EQ(fact["size"].get<std::uint64_t>(), RecordNumber(*partition, "Size")) << name;
+        const std::string disk = RecordText(database.disks.at(RecordText(*partition, "DiskID")), "Name");
         EXPECT_EQ(fact["disk"], disk) << name;
         EXPECT_EQ(1u, GetDiskPartitions(database.diskGuidByName.at(disk), database)
-                          .count(Get(*partition, "ObjectID"))) << name;
-    }
-}
-
-TEST_F(FixtureImages, EachImageNamesItsOwnDisk) {
-    strata_tools::ImageFileAccess access(512);
-    LDMDBParser parser(access);
-    for (const json& disk : group_["disks"]) {
-        EXPECT_EQ(disk["guid"], parser.GetDiskGuid(strata_test::FixtureImage(disk["device"])));
+                          .count(RecordText(*partition, "ObjectID"))) << name;
     }
 }
 

@@ -2,7 +2,7 @@
 // and by strata-ldm dump, describe the same group.
 #include "ldm/LDMDBParser.h"
 #include "ldm/LDMDataBase.h"
-#include "tests/ldm/ImpliedLayout.h"
+#include "tests/ldm/RecordReading.h"
 #include "tests/support/TempFolder.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 

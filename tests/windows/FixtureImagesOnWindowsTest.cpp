@@ -5,6 +5,7 @@
 #include "ldm/LDMDBParser.h"
 #include "ldm/LdmLayout.h"
 #include "platform/win32.h"
+#include "tests/ldm/RecordReading.h"
 #include "tests/support/Fixtures.h"
 
 #include <boost/endian/conversion.hpp>
@@ -38,17 +39,8 @@ public:
     }
 };
 
-std::string Field(const RecordMap& record, const std::string& key) {
-    const RecordMap::const_iterator it = record.find(key);
-    return it == record.end() ? std::string() : it->second;
-}
-
-const RecordMap* FindByName(const RecordTable& table, const std::string& name) {
-    for (const auto& entry : table) {
-        if (Field(entry.second, "Name") == name) return &entry.second;
-    }
-    return nullptr;
-}
+using strata_test::RecordNamed;
+using strata_test::RecordText;
 
 DeviceMap FixtureDevices() {
     DeviceMap devices;
@@ -129,21 +121,21 @@ TEST_F(FixtureImagesOnWindows, EveryImageDecodesToTheGroupTheFactsDescribe) {
 
     const LDMDataBase& database = *databases.begin()->second;
     ASSERT_EQ(1u, database.diskGroups.size());
-    EXPECT_EQ(group["name"], Field(database.diskGroups.begin()->second, "Name"));
+    EXPECT_EQ(group["name"], RecordText(database.diskGroups.begin()->second, "Name"));
     EXPECT_EQ(group["disks"].size(), database.disks.size());
     EXPECT_EQ(group["volumes"].size(), database.volumes.size());
     for (const json& fact : group["volumes"]) {
-        const RecordMap* volume = FindByName(database.volumes, fact["name"]);
+        const RecordMap* volume = RecordNamed(database.volumes, fact["name"]);
         ASSERT_NE(nullptr, volume) << fact["name"];
-        EXPECT_EQ(fact["size"].get<std::uint64_t>(), HexTextToNumber(Field(*volume, "Size")));
-        EXPECT_EQ(fact["hint"], Field(*volume, "DriveHint"));
+        EXPECT_EQ(fact["size"].get<std::uint64_t>(), HexTextToNumber(RecordText(*volume, "Size")));
+        EXPECT_EQ(fact["hint"], RecordText(*volume, "DriveHint"));
     }
     ASSERT_EQ(group["partitions"].size(), database.partitions.size());
     for (const json& fact : group["partitions"]) {
-        const RecordMap* partition = FindByName(database.partitions, fact["name"]);
+        const RecordMap* partition = RecordNamed(database.partitions, fact["name"]);
         ASSERT_NE(nullptr, partition) << fact["name"];
-        EXPECT_EQ(fact["start"].get<std::uint64_t>(), HexTextToNumber(Field(*partition, "Start")));
-        EXPECT_EQ(fact["size"].get<std::uint64_t>(), HexTextToNumber(Field(*partition, "Size")));
+        EXPECT_EQ(fact["start"].get<std::uint64_t>(), HexTextToNumber(RecordText(*partition, "Start")));
+        EXPECT_EQ(fact["size"].get<std::uint64_t>(), HexTextToNumber(RecordText(*partition, "Size")));
     }
 }
 

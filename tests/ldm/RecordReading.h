@@ -1,7 +1,7 @@
-// The layout name that a volume's component type and child counts imply, in
-// the words ldmtool uses: simple, spanned, striped, mirrored, RAID5.
-#ifndef STRATA_TESTS_LDM_IMPLIEDLAYOUT_H
-#define STRATA_TESTS_LDM_IMPLIEDLAYOUT_H
+// Reading decoded records in tests: a field as text or number, a record by
+// its name, and the layout a volume's records imply.
+#ifndef STRATA_TESTS_LDM_RECORDREADING_H
+#define STRATA_TESTS_LDM_RECORDREADING_H
 
 #include "collect/TextConversions.h"
 #include "ldm/LDMDataBase.h"
@@ -19,6 +19,16 @@ inline std::uint64_t RecordNumber(const strata_col::RecordMap& record, const std
     return strata_col::HexTextToNumber(RecordText(record, key));
 }
 
+// The record of the table named `name`, or null.
+inline const strata_col::RecordMap* RecordNamed(const strata_col::RecordTable& table, const std::string& name) {
+    for (const auto& entry : table) {
+        if (RecordText(entry.second, "Name") == name) return &entry.second;
+    }
+    return nullptr;
+}
+
+// The layout name that a volume's component type and child counts imply, in
+// the words ldmtool uses: simple, spanned, striped, mirrored, RAID5.
 inline std::string ImpliedLayout(const strata_col::LDMDataBase& database,
                                  const strata_col::RecordMap& volume) {
     const std::string id = RecordText(volume, "ObjectID");
