@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Golden reports: the complete JSON report (every instance and the plug-in's
 # whole log) of three fixed machines, and the lab machine's readable report
-# (100 columns) and topology graph, compared byte for byte with the copies
+# (100 columns), topology graph and MOF report, compared byte for byte with the copies
 # committed beside this script. A change that must keep the output (a
 # speed-up, a tidy-up) leaves them equal.
 #   tests/golden/golden.sh BUILD_DIR            compare
@@ -43,6 +43,7 @@ report() {
 report lab "$build/samples/default.json"
 report lab "$build/samples/default.json" text
 report lab "$build/samples/default.json" dot
+report lab "$build/samples/default.json" mof
 
 fixtures="$build/fixtures/ldm"
 if [ -f "$fixtures/.unpacked" ]; then
