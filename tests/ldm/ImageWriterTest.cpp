@@ -1,6 +1,7 @@
 // Images written by strata-ldm decode to the group they were described as.
 #include "collect/TextConversions.h"
 #include "ldm/LDMDBParser.h"
+#include "tests/ldm/RecordReading.h"
 #include "tests/support/TempFolder.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
@@ -55,11 +56,11 @@ DiskDatabaseMap WriteAndRead(const json& description, const strata_test::TempFol
     return LDMDBParser(access).ReadDatabases(devices);
 }
 
+// The record named `name`; the test stops when there is none.
 const RecordMap& ByName(const RecordTable& table, const std::string& name) {
-    for (const auto& entry : table) {
-        if (entry.second.count("Name") && entry.second.at("Name") == name) return entry.second;
-    }
-    throw std::runtime_error("no record named " + name);
+    const RecordMap* record = strata_test::RecordNamed(table, name);
+    if (record == nullptr) throw std::runtime_error("no record named " + name);
+    return *record;
 }
 
 std::uint64_t Hex(const RecordMap& record, const char* key) {

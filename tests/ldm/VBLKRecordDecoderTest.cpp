@@ -81,19 +81,13 @@ TEST(VBLKVolumeRecord, FlagsSelectTheOptionalFields) {
 TEST(VBLKVolumeRecord, FixedFieldsOfTheBody) {
     const DecodedRecord record = Decode(VolumeBlock(0x00, {0x04, 0x21}, "Volume1"));
     EXPECT_EQ(VBLKRecordKind::Volume, record.kind);
-    EXPECT_EQ("51", Field(record, "RecordType"));
-    EXPECT_EQ("Volume1", Field(record, "Name"));
-    EXPECT_EQ("gen", Field(record, "VolumeType"));
-    EXPECT_EQ("ACTIVE", Field(record, "VolumeState"));
-    EXPECT_EQ("03", Field(record, "VolumeCategory"));
-    EXPECT_EQ("05", Field(record, "VolumeNumber"));
-    EXPECT_EQ("01", Field(record, "NumberOfChildren"));
-    EXPECT_EQ("0000000000000429", Field(record, "LogCommitID1"));
-    EXPECT_EQ("0000000000000428", Field(record, "LogCommitID2"));
-    EXPECT_EQ("017800", Field(record, "Size"));
-    EXPECT_EQ("07", Field(record, "PartitionType"));
-    EXPECT_EQ("6e30daae8e4240fb9af0807416c3fede", Field(record, "VolumeID"));
-    EXPECT_EQ(14u, record.fields.size());
+    EXPECT_EQ((RecordMap{{"UpdateStatus", "00"}, {"RecordType", "51"}, {"ObjectID", "0421"},
+                         {"Name", "Volume1"}, {"VolumeType", "gen"}, {"VolumeState", "ACTIVE"},
+                         {"VolumeCategory", "03"}, {"VolumeNumber", "05"}, {"NumberOfChildren", "01"},
+                         {"LogCommitID1", "0000000000000429"}, {"LogCommitID2", "0000000000000428"},
+                         {"Size", "017800"}, {"PartitionType", "07"},
+                         {"VolumeID", "6e30daae8e4240fb9af0807416c3fede"}}),
+              record.fields);
 }
 
 TEST(VBLKComponentRecord, StripeFieldsAreReadButNotKept) {
@@ -102,11 +96,10 @@ TEST(VBLKComponentRecord, StripeFieldsAreReadButNotKept) {
         .VarNum({0x03}).Fixed(0x45e, 8).Zeros(8).VarNum({0x04, 0x51}).VarNum({0x80}).VarNum({0x03});
     const DecodedRecord record = Decode(block);
     EXPECT_EQ(VBLKRecordKind::Component, record.kind);
-    EXPECT_EQ("03", Field(record, "ComponentType"));
-    EXPECT_EQ("03", Field(record, "NumberOfChildren"));
-    EXPECT_EQ("0451", Field(record, "ParentID"));
-    EXPECT_EQ("ACTIVE", Field(record, "VolumeState"));
-    EXPECT_EQ(9u, record.fields.size());
+    EXPECT_EQ((RecordMap{{"UpdateStatus", "00"}, {"RecordType", "32"}, {"ObjectID", "0454"},
+                         {"Name", "Raid1-01"}, {"VolumeState", "ACTIVE"}, {"ComponentType", "03"},
+                         {"NumberOfChildren", "03"}, {"LogCommitID", "000000000000045e"}, {"ParentID", "0451"}}),
+              record.fields);
 }
 
 TEST(VBLKDiskRecord, VersionFourJoinsBothGuidsAndIndexesTheFirst) {
