@@ -14,20 +14,31 @@ using strata_test::FixedDisk;
 
 namespace {
 
-// Opens the first device of the installed machine for one probe.
-class OpenDrive {
-public:
-    OpenDrive(PhysDiskEnum& enumerator, const std::string& path)
-        : handle(enumerator.OpenDevice(path)) {}
-    ~OpenDrive() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+// Installs a machine and opens its drives for one probe at a time.
+class DriveProbes : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (drive_ != INVALID_HANDLE_VALUE) CloseHandle(drive_);
     }
-    HANDLE handle;
-};
+    void Install(const strata_sim::Machine& machine) {
+        strata_sim::SetMachine(machine);
+        installed_ = strata_sim::CurrentMachine();
+    }
+    // The device's path on the installed machine.
+    std::string PathOf(std::size_t device) const { return installed_.devices.at(device).devicePath; }
+    // Opens the device, closing the one opened before.
+    HANDLE Open(std::size_t device) {
+        if (drive_ != INVALID_HANDLE_VALUE) CloseHandle(drive_);
+        drive_ = enumerator.OpenDevice(PathOf(device));
+        return drive_;
+    }
 
-std::string PathOf(const strata_sim::Machine& machine, std::size_t device) {
-    return machine.devices.at(device).devicePath;
-}
+    PhysDiskEnum enumerator;
+
+private:
+    strata_sim::Machine installed_;
+    HANDLE drive_ = INVALID_HANDLE_VALUE;
+};
 
 std::string Value(const PropertyMap& map, const std::string& name) {
     auto found = map.find(name);
@@ -43,50 +54,42 @@ strata_sim::PartitionEntry MbrEntry(std::uint8_t type, std::uint32_t number) {
     return entry;
 }
 
-strata_sim::Machine Install(strata_sim::Machine machine) {
-    strata_sim::SetMachine(machine);
-    return strata_sim::CurrentMachine();
-}
-
-TEST(DriveProbes, NameFromDeviceTypeAndNumber) {
+TEST_F(DriveProbes, NameFromDeviceTypeAndNumber) {
     strata_sim::Machine machine;
     machine.devices.push_back(FixedDisk(3));
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
+    Install(machine);
+    const HANDLE drive = Open(0);
     CapturedLog log;
-    EXPECT_EQ("Disk 3", Value(enumerator.GetDriveName(drive.handle), "Name"));
+    EXPECT_EQ("Disk 3", Value(enumerator.GetDriveName(drive), "Name"));
     EXPECT_TRUE(log.Has("Retrieved physical drive number information...", 4));
     EXPECT_TRUE(log.Has("Device Type is 7", 3));
     EXPECT_TRUE(log.Has("media count is 1", 3));
 }
 
-TEST(DriveProbes, FailingMediaTypesFallBackToTheDefaultType) {
+TEST_F(DriveProbes, FailingMediaTypesFallBackToTheDefaultType) {
     strata_sim::Machine machine;
     machine.devices.push_back(FixedDisk(2));
     machine.failures.push_back(strata_test::Fail("DeviceIoControl", "", ERROR_NOT_SUPPORTED,
                                                  IOCTL_STORAGE_GET_MEDIA_TYPES_EX));
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
+    Install(machine);
+    const HANDLE drive = Open(0);
     CapturedLog log;
-    EXPECT_EQ("Disk 2", Value(enumerator.GetDriveName(drive.handle), "Name"));
+    EXPECT_EQ("Disk 2", Value(enumerator.GetDriveName(drive), "Name"));
     EXPECT_EQ(std::vector<std::string>({"50", "IOCTL_STORAGE_GET_MEDIA_TYPES_EX failed.",
                                         "Unable to determine device type or media type.",
                                         "Unable to determine disk media information. Skipping disk..."}),
               log.Texts(3));
 }
 
-TEST(DriveProbes, FailingDeviceNumberGivesNoName) {
+TEST_F(DriveProbes, FailingDeviceNumberGivesNoName) {
     strata_sim::Machine machine;
     machine.devices.push_back(FixedDisk(0));
     machine.failures.push_back(strata_test::Fail("DeviceIoControl", "", ERROR_INVALID_FUNCTION,
                                                  IOCTL_STORAGE_GET_DEVICE_NUMBER));
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
+    Install(machine);
+    const HANDLE drive = Open(0);
     CapturedLog log;
-    EXPECT_TRUE(enumerator.GetDriveName(drive.handle).empty());
+    EXPECT_TRUE(enumerator.GetDriveName(drive).empty());
     EXPECT_TRUE(log.Has("IOCTL_STORAGE_GET_DEVICE_NUMBER failed.", 3));
     EXPECT_TRUE(log.Has("Unable to determine the physical drive number.", 3));
     EXPECT_TRUE(log.Has("Invalid device detected at Disk -1", 4));
@@ -97,7 +100,7 @@ TEST(DriveProbes, FailingDeviceNumberGivesNoName) {
     EXPECT_TRUE(invalid.Has("Invalid handle value. Unable to get media information.", 3));
 }
 
-TEST(DriveProbes, TapeMediaTypeComesFromTheTapeBranch) {
+TEST_F(DriveProbes, TapeMediaTypeComesFromTheTapeBranch) {
     strata_sim::Machine machine;
     strata_sim::Device tape;
     tape.interfaceClass = strata_sim::InterfaceClass::Tape;
@@ -106,17 +109,16 @@ TEST(DriveProbes, TapeMediaTypeComesFromTheTapeBranch) {
     tape.mediaTypes = std::vector<std::uint32_t>({LTO_Ultrium});
     tape.length = 0;
     machine.devices.push_back(tape);
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
-    MediaTypeMap media = enumerator.GetMediaTypes(drive.handle);
+    Install(machine);
+    const HANDLE drive = Open(0);
+    MediaTypeMap media = enumerator.GetMediaTypes(drive);
     ASSERT_EQ(1u, media.size());
     EXPECT_EQ(static_cast<std::uint32_t>(FILE_DEVICE_TAPE), media.begin()->first);
     EXPECT_EQ(static_cast<std::uint32_t>(LTO_Ultrium), media.begin()->second);
-    EXPECT_EQ("Tape 0", Value(enumerator.GetDriveName(drive.handle), "Name"));
+    EXPECT_EQ("Tape 0", Value(enumerator.GetDriveName(drive), "Name"));
 }
 
-TEST(DriveProbes, GeometryNeedsBothGeometryAndLength) {
+TEST_F(DriveProbes, GeometryNeedsBothGeometryAndLength) {
     strata_sim::Machine machine;
     for (std::uint32_t n = 0; n < 4; ++n) machine.devices.push_back(FixedDisk(n));
     machine.devices[0].geometry.mediaType = 0xFFFFFFFF;  // outside MEDIA_TYPE
@@ -128,14 +130,10 @@ TEST(DriveProbes, GeometryNeedsBothGeometryAndLength) {
     fail(2, ERROR_NOT_READY, IOCTL_DISK_GET_LENGTH_INFO);
     fail(3, ERROR_INVALID_FUNCTION, IOCTL_DISK_GET_DRIVE_GEOMETRY);
     fail(3, ERROR_GEN_FAILURE, IOCTL_DISK_GET_LENGTH_INFO);
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    {
-        OpenDrive drive(enumerator, PathOf(machine, 0));
-        PropertyMap geometry = enumerator.GetDiskGeometry(drive.handle);
-        EXPECT_EQ("4294967295", Value(geometry, "MediaType"));
-        EXPECT_EQ("1048576", Value(geometry, "Size"));
-    }
+    Install(machine);
+    const PropertyMap geometry = enumerator.GetDiskGeometry(Open(0));
+    EXPECT_EQ("4294967295", Value(geometry, "MediaType"));
+    EXPECT_EQ("1048576", Value(geometry, "Size"));
     // The failure's line, then the text of the error left after both requests.
     const std::vector<std::string> lines[] = {
         {"Unable to retrieve disk geometry information", "The device is not ready.\r\n"},
@@ -143,38 +141,22 @@ TEST(DriveProbes, GeometryNeedsBothGeometryAndLength) {
         {"Unable to retrieve disk geometry information",
          "A device attached to the system is not functioning.\r\n"}};
     for (std::size_t disk = 1; disk < 4; ++disk) {
-        OpenDrive drive(enumerator, PathOf(machine, disk));
+        const HANDLE drive = Open(disk);
         CapturedLog log;
-        EXPECT_TRUE(enumerator.GetDiskGeometry(drive.handle).empty());
+        EXPECT_TRUE(enumerator.GetDiskGeometry(drive).empty());
         EXPECT_EQ(lines[disk - 1], (std::vector<std::string>{log.Texts(3).at(0), log.Texts(4).at(0)}))
             << disk;
     }
 }
 
-// The layout probe's answer for one fixed disk with this layout.
-PropertyMap LayoutProbe(const strata_sim::DriveLayout& layout) {
-    strata_sim::Machine machine;
-    strata_sim::Device disk = FixedDisk(0);
-    disk.layout = layout;
-    machine.devices.push_back(disk);
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
-    return enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0));
-}
-
-TEST(DriveProbes, MbrLayoutCountsExtendedEntriesAndGivesTheSignature) {
-    strata_sim::DriveLayout layout;
-    layout.style = PARTITION_STYLE_MBR;
-    layout.mbrSignature = 0;
-    layout.partitions = {MbrEntry(0x07, 1), MbrEntry(0x0F, 0), MbrEntry(0x00, 0),
-                         MbrEntry(0x00, 0), MbrEntry(0x07, 2), MbrEntry(0x05, 0)};
-    PropertyMap result = LayoutProbe(layout);
-    EXPECT_EQ("0", Value(result, "DriveSignature"));
-    EXPECT_EQ("4", Value(result, "NoOfPartitions"));
-}
-
-TEST(DriveProbes, GptLayoutCountsEveryTypedEntryAndHasNoSignature) {
+// MBR: every typed entry counts, the extended ones too, and the signature is
+// given even when 0. GPT: every typed entry counts, and there is no signature.
+TEST_F(DriveProbes, LayoutCountsTypedEntries) {
+    strata_sim::DriveLayout mbr;
+    mbr.style = PARTITION_STYLE_MBR;
+    mbr.mbrSignature = 0;
+    mbr.partitions = {MbrEntry(0x07, 1), MbrEntry(0x0F, 0), MbrEntry(0x00, 0),
+                      MbrEntry(0x00, 0), MbrEntry(0x07, 2), MbrEntry(0x05, 0)};
     const GUID msr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
     const GUID data = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
     strata_sim::DriveLayout layout;
@@ -185,68 +167,56 @@ TEST(DriveProbes, GptLayoutCountsEveryTypedEntryAndHasNoSignature) {
     basic.gptType = data;
     basic.number = 2;
     layout.partitions = {reserved, basic, unused};
-    PropertyMap result = LayoutProbe(layout);
-    EXPECT_EQ("<absent>", Value(result, "DriveSignature"));
-    EXPECT_EQ("2", Value(result, "NoOfPartitions"));
+    strata_sim::Machine machine;
+    machine.devices = {FixedDisk(0), FixedDisk(1)};
+    machine.devices[0].layout = mbr;
+    machine.devices[1].layout = layout;
+    Install(machine);
+    const PropertyMap mbrAnswer = enumerator.GetDriveLayout(Open(0), PathOf(0));
+    EXPECT_EQ("0", Value(mbrAnswer, "DriveSignature"));
+    EXPECT_EQ("4", Value(mbrAnswer, "NoOfPartitions"));
+    const PropertyMap gptAnswer = enumerator.GetDriveLayout(Open(1), PathOf(1));
+    EXPECT_EQ("<absent>", Value(gptAnswer, "DriveSignature"));
+    EXPECT_EQ("2", Value(gptAnswer, "NoOfPartitions"));
 }
 
-TEST(DriveProbes, FailingLayoutIsLogged) {
+TEST_F(DriveProbes, FailingLayoutIsLogged) {
     strata_sim::Machine machine;
     machine.devices.push_back(FixedDisk(0));
     machine.failures.push_back(strata_test::Fail("DeviceIoControl", "", ERROR_NOT_READY,
                                                  IOCTL_DISK_GET_DRIVE_LAYOUT_EX));
-    machine = Install(machine);
-    PhysDiskEnum enumerator;
-    OpenDrive drive(enumerator, PathOf(machine, 0));
+    Install(machine);
+    const HANDLE drive = Open(0);
     CapturedLog log;
-    EXPECT_TRUE(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0)).empty());
+    EXPECT_TRUE(enumerator.GetDriveLayout(drive, PathOf(0)).empty());
     EXPECT_TRUE(log.Has("Unable to retrieve partition information.", 3));
 }
 
 // A fixed dynamic disk reports its database's partition count; a removable
 // one keeps the system's layout count (its one container partition).
-TEST(DriveProbes, DynamicDiskCountsItsDatabasePartitions) {
+TEST_F(DriveProbes, DynamicDiskCountsItsDatabasePartitions) {
     STRATA_REQUIRE_FIXTURES();
     strata_sim::Machine machine;
     machine.devices.push_back(FixedDisk(0, strata_test::FixtureImage("ldm-2003r2-striped-1.img")));
     strata_sim::Device removable = FixedDisk(1, strata_test::FixtureImage("ldm-2003r2-striped-1.img"));
     removable.geometry.mediaType = RemovableMedia;
     machine.devices.push_back(removable);
-    machine = Install(machine);
+    Install(machine);
 
-    PhysDiskEnum enumerator;
     LDMDBParser parser;
-    const std::string guid = parser.GetDiskGuid(PathOf(machine, 0));
+    const std::string guid = parser.GetDiskGuid(PathOf(0));
     ASSERT_EQ("6c7ca470-6934-4dfd-9269-c3102b9ae158", guid);
-    {
-        OpenDrive drive(enumerator, PathOf(machine, 0));
-        // No database installed yet: the layout's one container partition.
-        EXPECT_EQ("1", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0)),
-                             "NoOfPartitions"));
-    }
-    DeviceMap devices;
-    devices.insert({"striped-1", PathOf(machine, 0)});
-    DiskDatabaseMap databases = parser.ReadDatabases(devices);
+    // No database installed yet: the layout's one container partition.
+    EXPECT_EQ("1", Value(enumerator.GetDriveLayout(Open(0), PathOf(0)), "NoOfPartitions"));
+    DiskDatabaseMap databases = parser.ReadDatabases(DeviceMap{{"striped-1", PathOf(0)}});
     ASSERT_EQ(1u, databases.count(guid));
     enumerator.database = databases[guid];
-    {
-        OpenDrive drive(enumerator, PathOf(machine, 0));
-        EXPECT_EQ("2", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 0)),
-                             "NoOfPartitions"));
-    }
-    {
-        OpenDrive drive(enumerator, PathOf(machine, 1));
-        EXPECT_EQ("1", Value(enumerator.GetDriveLayout(drive.handle, PathOf(machine, 1)),
-                             "NoOfPartitions"));
-    }
+    EXPECT_EQ("2", Value(enumerator.GetDriveLayout(Open(0), PathOf(0)), "NoOfPartitions"));
+    EXPECT_EQ("1", Value(enumerator.GetDriveLayout(Open(1), PathOf(1)), "NoOfPartitions"));
 }
 
-}  // namespace
-
-namespace {
-
 // A reply with no media entries names the drive from the class being served.
-TEST(DriveProbes, OpticalDriveWithoutMediaEntriesIsNamedFromItsClass) {
+TEST_F(DriveProbes, OpticalDriveWithoutMediaEntriesIsNamedFromItsClass) {
     strata_sim::Machine machine;
     strata_sim::Device optical;
     optical.interfaceClass = strata_sim::InterfaceClass::CdRom;
@@ -255,10 +225,9 @@ TEST(DriveProbes, OpticalDriveWithoutMediaEntriesIsNamedFromItsClass) {
     optical.mediaTypes = std::vector<std::uint32_t>();
     optical.mediaPresent = false;
     machine.devices.push_back(optical);
-    strata_sim::SetMachine(machine);
+    Install(machine);
 
     CapturedLog log;
-    PhysDiskEnum enumerator;
     DiskDatabaseMap databases;
     std::vector<PropertyMap> drives = enumerator.CollectDrives(kCdromInterface, databases);
     ASSERT_EQ(1u, drives.size());
