@@ -151,38 +151,31 @@ TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
     json noDisks = good;
     noDisks.erase("disks");
     refused(noDisks, "disks");
-    json unknownDisk = good;
-    unknownDisk["volumes"][0]["partitions"][0]["disk"] = "Disk7";
-    refused(unknownDisk, "unknown disk");
-    json tooBig = good;
-    tooBig["volumes"][0]["partitions"][0]["size"] = 200000;
-    refused(tooBig, "does not fit");
-    json badLayout = good;
-    badLayout["volumes"][0]["layout"] = "raid6";
-    refused(badLayout, "raid6");
     json shortRaid = good;
     shortRaid["volumes"][4]["partitions"].erase(2);
     refused(shortRaid, "number of partitions");
-    json badVersion = good;
-    badVersion["group"]["version"] = 5;
-    refused(badVersion, "version");
-    json badStyle = good;
-    badStyle["disks"][0]["style"] = "apm";
-    refused(badStyle, "apm");
-    json overHeader = good;
-    overHeader["disks"][0]["dataStart"] = 6;
-    refused(overHeader, "over its private header");
-    json gpt = good;
-    gpt["disks"][0]["style"] = "gpt";
-    json overReserved = gpt;
-    overReserved["disks"][0]["dataStart"] = 4000;  // the reserved partition ends at 4129
-    refused(overReserved, "before the end of its reserved partition");
-    json smallGpt = gpt;
-    smallGpt["disks"][0]["sectors"] = 6144 + 33;  // no room after the data start for the backup
-    refused(smallGpt, "too small for its GPT partitions");
-    json gptTooBig = gpt;
-    gptTooBig["volumes"][0]["partitions"][0]["size"] = 102400 - 6144 - 32;  // one more than fits
-    refused(gptTooBig, "does not fit");
+    const struct {
+        const char* key;
+        json value;
+        const char* reason;
+        bool gpt;  // the first disk made a GPT disk first
+    } mistakes[] = {
+        {"/volumes/0/partitions/0/disk", "Disk7", "unknown disk", false},
+        {"/volumes/0/partitions/0/size", 200000, "does not fit", false},
+        {"/volumes/0/layout", "raid6", "raid6", false},
+        {"/group/version", 5, "version", false},
+        {"/disks/0/style", "apm", "apm", false},
+        {"/disks/0/dataStart", 6, "over its private header", false},
+        {"/disks/0/dataStart", 4000, "before the end of its reserved partition", true},  // it ends at 4129
+        {"/disks/0/sectors", 6144 + 33, "too small for its GPT partitions", true},  // no room for the backup
+        {"/volumes/0/partitions/0/size", 102400 - 6144 - 32, "does not fit", true},  // one more than fits
+    };
+    for (const auto& c : mistakes) {
+        json description = good;
+        if (c.gpt) description["disks"][0]["style"] = "gpt";
+        description[json::json_pointer(c.key)] = c.value;
+        refused(description, c.reason);
+    }
 
     // Numbers that would wrap or be cut short, names that leave the target folder.
     const struct {
