@@ -198,19 +198,19 @@ TEST(DatabaseReader, IdenticalRecordBlocksShareOneDecodedDatabase) {
     EXPECT_NE(first.at(kGuid1), alone.ReadDatabases(drives).at(kGuid1));
 }
 
+// The drive of Drive(512, kGuid1) with its header's area moved.
+MemoryDrive WithArea(std::uint64_t configStart, std::uint64_t configSize) {
+    MemoryDrive drive = Drive(512, kGuid1);
+    const std::vector<unsigned char> header = Header(kGuid1, configStart, configSize);
+    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
+    return drive;
+}
+
 TEST(DatabaseReader, AnAreaBeyondTheDriveIsNeverAllocated) {
     MemoryDiskAccess access;
-    MemoryDrive drive = Drive(512, kGuid1);
-    // A size of 2^40 sectors, and one that overflows when made bytes.
-    std::vector<unsigned char> header = Header(kGuid1, 64, 1ull << 40);
-    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
-    access.drives["huge"] = drive;
-    header = Header(kGuid1, 64, ~0ull / 256);
-    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
-    access.drives["overflow"] = drive;
-    header = Header(kGuid1, ~0ull / 512 + 1, 128);
-    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
-    access.drives["farstart"] = drive;
+    access.drives["huge"] = WithArea(64, 1ull << 40);        // 2^40 sectors
+    access.drives["overflow"] = WithArea(64, ~0ull / 256);   // overflows when made bytes
+    access.drives["farstart"] = WithArea(~0ull / 512 + 1, 128);
     LDMDBParser parser(access);
     for (const char* path : {"huge", "overflow", "farstart"}) {
         access.reads.clear();
@@ -223,10 +223,7 @@ TEST(DatabaseReader, AnAreaBeyondTheDriveIsNeverAllocated) {
 
 TEST(DatabaseReader, TocOutsideTheAreaOrVmdbPastItGivesNothing) {
     MemoryDiskAccess access;
-    MemoryDrive drive = Drive(512, kGuid1);
-    std::vector<unsigned char> header = Header(kGuid1, 64, 1);  // area of one sector: no TOCBLOCK
-    std::copy(header.begin(), header.end(), drive.bytes.begin() + 6 * 512);
-    access.drives["short"] = drive;
+    access.drives["short"] = WithArea(64, 1);  // an area of one sector: no TOCBLOCK
     access.drives["wrap"] = Drive(512, kGuid1, 0x00800000u);  // blocks at (2^23 × 512) mod 2^32 + 512
     LDMDBParser parser(access);
     EXPECT_TRUE(parser.ReadDatabases(DeviceMap{{"a", "short"}}).at(kGuid1)->disks.empty());

@@ -29,22 +29,14 @@ TEST(LogicalDisk, FixedVolumeOnABasicDisk) {
     strata_sim::SetMachine(machine);
     CapturedLog log;
 
-    const PropertyMap record = Build("C:\\");
-    EXPECT_EQ("3", Value(record, "DriveType"));
-    EXPECT_EQ("C:\\", Value(record, "DeviceID"));
-    EXPECT_EQ("C:\\", Value(record, "ElementName"));
     // System and Windows directories on one volume: only the system marker.
-    EXPECT_EQ("Data (System),", Value(record, "OtherIdentifyingInfo"));
-    EXPECT_EQ("NTFS", Value(record, "FileSystemName"));
-    EXPECT_EQ("305419896", Value(record, "SerialNumber"));
-    EXPECT_EQ("1000", Value(record, "UserDiskFreeSpace"));
-    EXPECT_EQ("2000", Value(record, "FreeSpace"));
-    EXPECT_EQ("4096", Value(record, "UserDiskQuota"));
-    EXPECT_EQ("8192", Value(record, "TotalSpace"));  // the length, larger than the total
-    EXPECT_EQ(1u, record.count("TotalSpace"));
-    EXPECT_EQ("2", Value(record, "DiskQuotaStatus"));
-    EXPECT_EQ("Unknown", Value(record, "VolumeLayout"));
-    EXPECT_EQ("Unknown", Value(record, "VolumeState"));
+    // TotalSpace is the volume's length, larger than the file system's total.
+    EXPECT_EQ((PropertyMap{{"DriveType", "3"}, {"DeviceID", "C:\\"}, {"ElementName", "C:\\"},
+                           {"OtherIdentifyingInfo", "Data (System),"}, {"FileSystemName", "NTFS"},
+                           {"SerialNumber", "305419896"}, {"UserDiskFreeSpace", "1000"}, {"FreeSpace", "2000"},
+                           {"UserDiskQuota", "4096"}, {"TotalSpace", "8192"}, {"DiskQuotaStatus", "2"},
+                           {"VolumeLayout", "Unknown"}, {"VolumeState", "Unknown"}}),
+              Build("C:\\"));
     EXPECT_TRUE(log.Has("Volume layout and state information for \\\\.\\C: not found", 3));
     EXPECT_EQ(0, strata_sim::ComBalance());
     EXPECT_EQ(0, strata_sim::LiveQuotaObjects());
@@ -82,13 +74,10 @@ TEST(LogicalDisk, OpticalDriveWithoutDisc) {
     strata_sim::SetMachine(machine);
     CapturedLog log;
 
-    const PropertyMap record = Build("D:\\");
-    EXPECT_EQ("5", Value(record, "DriveType"));
-    EXPECT_EQ("D:\\ (CD-Rom) ", Value(record, "DeviceID"));
-    EXPECT_EQ("D:\\", Value(record, "ElementName"));
-    EXPECT_EQ("Unknown", Value(record, "VolumeLayout"));
-    EXPECT_EQ("Unknown", Value(record, "VolumeState"));
-    EXPECT_EQ(5u, record.size());  // nothing about file system, space or quota
+    // Nothing about file system, space or quota.
+    EXPECT_EQ((PropertyMap{{"DriveType", "5"}, {"DeviceID", "D:\\ (CD-Rom) "}, {"ElementName", "D:\\"},
+                           {"VolumeLayout", "Unknown"}, {"VolumeState", "Unknown"}}),
+              Build("D:\\"));
     EXPECT_TRUE(log.Has("Unable to determine volume information.", 3));
 }
 
