@@ -88,6 +88,7 @@ TEST(PartitionDeviceID, NamesTheBasicPartitionByDriveAndNumber) {
         {DRIVE_FIXED, 1, {}, "Disk 0,Partition 1", "", 0},
         // Removable media without partition table: no partition at all.
         {DRIVE_REMOVABLE, -1, {}, "", "", 0},
+        {DRIVE_REMOVABLE, 0, {}, "Disk 0,Partition 0", "", 0},
         // A fixed volume is taken as partition 0 of its drive.
         {DRIVE_FIXED, -1, {}, "Disk 0,Partition 0", "Unable to retrieve partition information.", 4},
         {DRIVE_FIXED, 1, {Fail("CreateFileA", "\\\\.\\C:", ERROR_ACCESS_DENIED)}, "",

@@ -1,5 +1,6 @@
 // The reader: private header, database area, drives in a DeviceMap.
 #include "ldm/LDMDBParser.h"
+#include "ldm/LittleEndian.h"
 #include "ldm/PrivateHeader.h"
 #include "tests/ldm/BlockBytes.h"
 #include "tests/ldm/MemoryDiskAccess.h"
@@ -65,6 +66,19 @@ MemoryDrive Drive(std::uint32_t sectorSize, const std::string& guid, std::uint32
 
 const char kGuid1[] = "d17c2c04-6afc-46c3-84b7-cdc2f3956c5c";
 const char kGuid2[] = "c85a6ce4-edb3-4dbc-a3b9-7fba4b6e6f75";
+
+TEST(ByteReaders, EveryWidthInBothOrdersAndNothingOutsideTheBuffer) {
+    const unsigned char bytes[] = {1, 2, 3, 4, 5, 6, 7, 8};
+    for (std::size_t width = 1; width <= 8; ++width) {
+        std::uint64_t big = 0, little = 0;
+        ASSERT_TRUE(ReadBigEndian(bytes, 8, 8 - width, width, big));
+        ASSERT_TRUE(ReadLittleEndian(bytes, 8, 0, width, little));
+        const std::uint64_t mask = ~0ull >> (64 - 8 * width);
+        EXPECT_EQ(0x0102030405060708ull & mask, big) << width;
+        EXPECT_EQ(0x0807060504030201ull & mask, little) << width;
+        EXPECT_FALSE(ReadBigEndian(bytes, 8, 9 - width, width, big)) << width;
+    }
+}
 
 TEST(PrivateHeaderDecoding, MagicMustEndAtAZeroByte) {
     std::vector<unsigned char> header = Header(kGuid1, 100352, 2048);
