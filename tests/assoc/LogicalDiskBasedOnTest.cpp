@@ -40,11 +40,7 @@ strata_sim::Machine BasicMachine(std::uint32_t driveType, std::int32_t partition
     strata_sim::Device disk = FixedDisk(0);
     strata_sim::DriveLayout layout;
     layout.mbrSignature = 7;
-    strata_sim::PartitionEntry entry;
-    entry.startingOffset = 1 << 16;
-    entry.length = 1 << 18;
-    entry.number = 1;
-    entry.mbrType = 0x07;
+    const strata_sim::PartitionEntry entry = strata_test::LayoutEntry(1, 0x07, 1 << 16, 1 << 18);
     layout.partitions.push_back(entry);
     disk.layout = layout;
     machine.devices.push_back(disk);

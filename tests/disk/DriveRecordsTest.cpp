@@ -18,15 +18,6 @@ const std::string kGuidA = "6c7ca470-6934-4dfd-9269-c3102b9ae158";
 const std::string kGuidB = "ce97d979-fabb-4e9b-b44c-7d9580ae1f53";
 const std::string kGuidC = "47980158-abc7-46e3-a95f-7c00f8539073";
 
-strata_sim::PartitionEntry MbrEntry(std::uint32_t number, std::uint8_t type) {
-    strata_sim::PartitionEntry entry;
-    entry.number = number;
-    entry.mbrType = type;
-    entry.startingOffset = number * 1048576;
-    entry.length = 1048576;
-    return entry;
-}
-
 std::vector<PropertyMap> Collect(const std::string& className, DiskDatabaseMap& databases) {
     return PhysDiskInformation().Collect(className, databases);
 }
@@ -38,7 +29,7 @@ TEST(DriveRecords, BasicMbrAndGptDisks) {
     strata_sim::Device mbr = FixedDisk(0);
     mbr.layout = strata_sim::DriveLayout();
     mbr.layout->mbrSignature = 0xA1B2C3D4;
-    mbr.layout->partitions = {MbrEntry(1, 0x07), MbrEntry(2, 0x05), MbrEntry(0, 0x00)};
+    mbr.layout->partitions = {LayoutEntry(1, 0x07), LayoutEntry(2, 0x05), LayoutEntry(0, 0x00)};
     strata_sim::Device gpt = FixedDisk(1);
     gpt.layout = strata_sim::DriveLayout();
     gpt.layout->style = PARTITION_STYLE_GPT;

@@ -18,13 +18,9 @@ const std::string kGuid = "bfcb718c-3809-44b7-ae62-c94a3bd6b057";
 
 strata_sim::PartitionEntry Mbr(std::uint32_t number, std::uint8_t type, bool boot = false,
                                bool recognized = true) {
-    strata_sim::PartitionEntry entry;
-    entry.number = number;
-    entry.mbrType = type;
+    strata_sim::PartitionEntry entry = LayoutEntry(number, type);
     entry.bootIndicator = boot;
     entry.recognized = recognized;
-    entry.startingOffset = 1048576 * (number + 1);
-    entry.length = 1048576;
     return entry;
 }
 

@@ -11,6 +11,7 @@
 using namespace strata_col;
 using strata_test::CapturedLog;
 using strata_test::FixedDisk;
+using strata_test::LayoutEntry;
 
 namespace {
 
@@ -43,15 +44,6 @@ private:
 std::string Value(const PropertyMap& map, const std::string& name) {
     auto found = map.find(name);
     return found == map.end() ? std::string("<absent>") : found->second;
-}
-
-strata_sim::PartitionEntry MbrEntry(std::uint8_t type, std::uint32_t number) {
-    strata_sim::PartitionEntry entry;
-    entry.mbrType = type;
-    entry.number = number;
-    entry.startingOffset = 1048576LL * number;
-    entry.length = 1048576;
-    return entry;
 }
 
 TEST_F(DriveProbes, NameFromDeviceTypeAndNumber) {
@@ -155,8 +147,8 @@ TEST_F(DriveProbes, LayoutCountsTypedEntries) {
     strata_sim::DriveLayout mbr;
     mbr.style = PARTITION_STYLE_MBR;
     mbr.mbrSignature = 0;
-    mbr.partitions = {MbrEntry(0x07, 1), MbrEntry(0x0F, 0), MbrEntry(0x00, 0),
-                      MbrEntry(0x00, 0), MbrEntry(0x07, 2), MbrEntry(0x05, 0)};
+    mbr.partitions = {LayoutEntry(1, 0x07), LayoutEntry(0, 0x0F), LayoutEntry(0, 0x00),
+                      LayoutEntry(0, 0x00), LayoutEntry(2, 0x07), LayoutEntry(0, 0x05)};
     const GUID msr = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
     const GUID data = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
     strata_sim::DriveLayout layout;

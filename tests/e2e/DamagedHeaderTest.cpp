@@ -54,11 +54,7 @@ TEST(DamagedHeader, AnAreaOfAlmostFourGiBIsRefusedBeforeItIsAllocated) {
     strata_test::TempFolder folder;
     strata_sim::Machine machine;
     strata_sim::Device system = strata_test::FixedDisk(0);
-    strata_sim::PartitionEntry entry;
-    entry.number = 1;
-    entry.mbrType = 0x07;
-    entry.startingOffset = 1 << 16;
-    entry.length = 1 << 19;
+    const strata_sim::PartitionEntry entry = strata_test::LayoutEntry(1, 0x07, 1 << 16, 1 << 19);
     system.layout = strata_sim::DriveLayout();
     system.layout->partitions = {entry};
     strata_sim::Device damaged = strata_test::FixedDisk(

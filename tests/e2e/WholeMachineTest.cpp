@@ -20,6 +20,7 @@
 
 using nlohmann::json;
 using strata_test::Extent;
+using strata_test::LayoutEntry;
 using strata_tools::PartitionDescription;
 using strata_tools::VolumeDescription;
 using telva_host::InstanceRecord;
@@ -78,16 +79,6 @@ std::uint32_t DiskNumber(const std::string& diskName) {
 }
 std::string DriveName(const std::string& diskName) { return "Disk " + diskName.substr(4); }
 
-strata_sim::PartitionEntry Entry(std::uint32_t number, std::int64_t start, std::int64_t length,
-                                 std::uint8_t mbrType = 0x07) {
-    strata_sim::PartitionEntry entry;
-    entry.number = number;
-    entry.mbrType = mbrType;
-    entry.startingOffset = start;
-    entry.length = length;
-    return entry;
-}
-
 strata_sim::Volume VolumeAt(const std::string& root, std::vector<strata_sim::DiskExtentDescription> extents,
                             unsigned tag) {
     strata_sim::Volume volume = strata_test::NtfsVolume(tag, {root});
@@ -112,8 +103,8 @@ protected:
         // Disk 0: C: and an extended partition holding the logical drive L:.
         strata_sim::DriveLayout mbr;
         mbr.mbrSignature = 0x1234;
-        mbr.partitions = {Entry(1, kMiB, 100 * kMiB), Entry(0, 101 * kMiB, 200 * kMiB, 0x05),
-                          Entry(2, 102 * kMiB, 150 * kMiB)};
+        mbr.partitions = {LayoutEntry(1, 0x07, kMiB, 100 * kMiB), LayoutEntry(0, 0x05, 101 * kMiB, 200 * kMiB),
+                          LayoutEntry(2, 0x07, 102 * kMiB, 150 * kMiB)};
         mbr.partitions[0].bootIndicator = true;
         machine.devices.push_back(BasicDisk(0, mbr));
         machine.volumes.push_back(VolumeAt("C:\\", {Extent(0, kMiB, 100 * kMiB)}, ++tag));
@@ -123,8 +114,8 @@ protected:
         strata_sim::DriveLayout gpt;
         gpt.style = PARTITION_STYLE_GPT;
         gpt.gptDiskId.Data1 = 20;
-        gpt.partitions = {Entry(1, kMiB, 100 * kMiB), Entry(2, 101 * kMiB, 16 * kMiB),
-                          Entry(3, 117 * kMiB, 500 * kMiB)};
+        gpt.partitions = {LayoutEntry(1, 0x07, kMiB, 100 * kMiB), LayoutEntry(2, 0x07, 101 * kMiB, 16 * kMiB),
+                          LayoutEntry(3, 0x07, 117 * kMiB, 500 * kMiB)};
         gpt.partitions[0].gptType = {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}};
         gpt.partitions[1].gptType = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
         gpt.partitions[2].gptType = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
@@ -135,7 +126,7 @@ protected:
         for (std::uint32_t number = kFirstSmallDisk; number < kFirstSmallDisk + 10; ++number) {
             strata_sim::DriveLayout layout;
             layout.mbrSignature = 0x5000 + number;
-            layout.partitions = {Entry(1, kMiB, 100 * kMiB)};
+            layout.partitions = {LayoutEntry(1, 0x07, kMiB, 100 * kMiB)};
             machine.devices.push_back(BasicDisk(number, layout));
             machine.volumes.push_back(VolumeAt(SmallDiskRoot(number), {Extent(number, kMiB, 100 * kMiB)}, ++tag));
         }
@@ -147,7 +138,7 @@ protected:
         cdrom.deviceNumber = 0;
         cdrom.length = 600 * kMiB;
         cdrom.layout = strata_sim::DriveLayout();
-        cdrom.layout->partitions = {Entry(0, 0, 600 * kMiB, 0x0B)};
+        cdrom.layout->partitions = {LayoutEntry(0, 0x0B, 0, 600 * kMiB)};
         machine.devices.push_back(cdrom);
         strata_sim::Volume disc = VolumeAt("D:\\", {}, ++tag);
         disc.driveType = DRIVE_CDROM;

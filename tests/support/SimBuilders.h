@@ -55,6 +55,19 @@ inline strata_sim::Device FixedDisk(std::uint32_t number, const std::string& ima
     return disk;
 }
 
+// A drive-layout entry: partition `number` (0 for an extended or unused MBR
+// slot) of MBR `type`, 1 MiB at (number + 1) MiB unless placed. A GPT entry
+// sets its gptType after.
+inline strata_sim::PartitionEntry LayoutEntry(std::uint32_t number, std::uint8_t type, std::int64_t start = -1,
+                                           std::int64_t length = 1 << 20) {
+    strata_sim::PartitionEntry entry;
+    entry.number = number;
+    entry.mbrType = type;
+    entry.startingOffset = start >= 0 ? start : (std::int64_t(number) + 1) << 20;
+    entry.length = length;
+    return entry;
+}
+
 inline strata_sim::Failure Fail(const std::string& call, const std::string& target,
                                 std::uint32_t error, std::uint32_t controlCode = 0) {
     strata_sim::Failure failure;
