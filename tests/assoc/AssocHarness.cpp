@@ -83,6 +83,12 @@ std::string AssocHarness::DynamicImage(const std::string& diskGuid, const std::s
         images_.path(), "dynamic-" + std::to_string(++imageCount_) + ".img", diskGuid, groupName);
 }
 
+strata_sim::Device AssocHarness::DynamicDisk(unsigned number, const std::string& diskGuid) {
+    strata_sim::Device disk = strata_test::FixedDisk(number, DynamicImage(diskGuid, "Grp"));
+    disk.length = 1 << 24;
+    return disk;
+}
+
 std::string KeyOf(const TCIMReference& reference) {
     const auto& keys = reference.GetKeys();
     auto key = keys.find("DeviceID");

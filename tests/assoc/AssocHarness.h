@@ -49,6 +49,8 @@ public:
 
     // A disk image with a private header: the drive reads as that dynamic disk.
     std::string DynamicImage(const std::string& diskGuid, const std::string& groupName);
+    // Fixed disk `number` of 16 MiB that reads as dynamic disk `diskGuid` of group "Grp".
+    strata_sim::Device DynamicDisk(unsigned number, const std::string& diskGuid);
 
     boost::shared_ptr<NTELVA20::ICIMNamespace> Namespace() const { return session.Namespace(); }
 

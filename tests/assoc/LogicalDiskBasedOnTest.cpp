@@ -28,12 +28,6 @@ const std::string kGuidB = "bbbbbbbb-2222-4222-8222-bbbbbbbbbbbb";
 const std::int64_t kDataStart = 32256;  // dynamic partitions count from sector 63
 const std::int64_t kSector = 512;
 
-strata_sim::Device DynamicDisk(AssocHarness& harness, unsigned number, const std::string& guid) {
-    strata_sim::Device disk = FixedDisk(number, harness.DynamicImage(guid, "Grp"));
-    disk.length = 1 << 24;
-    return disk;
-}
-
 // Disk 0: one basic partition holding C:.
 strata_sim::Machine BasicMachine(std::uint32_t driveType, std::int32_t partitionNumber) {
     strata_sim::Machine machine;
@@ -148,7 +142,7 @@ TEST(LogicalDiskBasedOnPartition, RemovableVolumeWithoutPartitionNumberIsLeftOut
 TEST(MatchVolumeExtent, ExtentMatchesTheRecordWithItsStartAndSize) {
     AssocHarness harness;
     strata_sim::Machine machine;
-    machine.devices.push_back(DynamicDisk(harness, 5, kGuidA));
+    machine.devices.push_back(harness.DynamicDisk(5, kGuidA));
     strata_sim::SetMachine(machine);
     const DiskDatabaseMap databases{{kGuidA, Share(SpannedDatabase())}};
     const std::string drive = "\\\\.\\PHYSICALDRIVE5";
@@ -176,8 +170,8 @@ TEST(MatchVolumeExtent, ExtentMatchesTheRecordWithItsStartAndSize) {
 TEST(LogicalDiskBasedOnPartition, SpannedVolumeGetsEveryPartitionButOneExtent) {
     AssocHarness harness;
     strata_sim::Machine machine;
-    machine.devices.push_back(DynamicDisk(harness, 5, kGuidA));
-    machine.devices.push_back(DynamicDisk(harness, 6, kGuidB));
+    machine.devices.push_back(harness.DynamicDisk(5, kGuidA));
+    machine.devices.push_back(harness.DynamicDisk(6, kGuidB));
     strata_sim::Volume volume = RootVolume("E:\\");
     volume.extents = {Extent(5, kDataStart + kSector * 0x10, kSector * 0x40),
                       Extent(6, kDataStart, kSector * 0x40)};

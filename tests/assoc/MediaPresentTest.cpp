@@ -31,12 +31,6 @@ std::vector<std::string> KeysOf(const InstanceIndex& index) {
     return keys;
 }
 
-strata_sim::Device DynamicDisk(AssocHarness& harness, unsigned number, const std::string& guid) {
-    strata_sim::Device disk = FixedDisk(number, harness.DynamicImage(guid, "Grp"));
-    disk.length = 1 << 24;
-    return disk;
-}
-
 strata_sim::Volume VolumeOn(const std::string& root, std::vector<unsigned> disks) {
     strata_sim::Volume volume = RootVolume(root);
     for (unsigned disk : disks) volume.extents.push_back(Extent(disk, kDataStart, 512 * 100));
@@ -84,8 +78,8 @@ TEST(MediaPresent, BasicDiskHoldsItsVolume) {
 TEST(MediaPresent, VolumeOverTwoDynamicDisksPairsWithBoth) {
     AssocHarness harness;
     strata_sim::Machine machine;
-    machine.devices.push_back(DynamicDisk(harness, 1, kGuidA));
-    machine.devices.push_back(DynamicDisk(harness, 2, kGuidB));
+    machine.devices.push_back(harness.DynamicDisk(1, kGuidA));
+    machine.devices.push_back(harness.DynamicDisk(2, kGuidB));
     machine.volumes.push_back(VolumeOn("E:\\", {1, 2}));
     strata_sim::SetMachine(machine);
     harness.AddDiskDrive(1, "1");
@@ -167,8 +161,8 @@ TEST(MediaPresent, OpticalAndTapeDrivesAreNeverPaired) {
 TEST(PartitionPresent, DynamicDriveGetsTheDatabasePartitionsOnIt) {
     AssocHarness harness;
     strata_sim::Machine machine;
-    machine.devices.push_back(DynamicDisk(harness, 3, kGuidA));
-    machine.devices.push_back(DynamicDisk(harness, 4, kGuidB));
+    machine.devices.push_back(harness.DynamicDisk(3, kGuidA));
+    machine.devices.push_back(harness.DynamicDisk(4, kGuidB));
     strata_sim::SetMachine(machine);
     harness.AddDiskDrive(3, "42");
     harness.AddDiskDrive(4);  // a GPT disk has no signature
@@ -190,7 +184,7 @@ TEST(PartitionPresent, DynamicDriveGetsTheDatabasePartitionsOnIt) {
 TEST(PartitionPresent, VersionFourDiskRecordFindsTheDriveByItsHeaderGuid) {
     AssocHarness harness;
     strata_sim::Machine machine;
-    machine.devices.push_back(DynamicDisk(harness, 3, kGuidA));
+    machine.devices.push_back(harness.DynamicDisk(3, kGuidA));
     strata_sim::SetMachine(machine);
     harness.AddDiskDrive(3, "42");
     harness.AddDynamicPartition("p1", "Disk1-01");

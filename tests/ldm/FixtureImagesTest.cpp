@@ -20,20 +20,12 @@ using strata_test::RecordNamed;
 using strata_test::RecordNumber;
 using strata_test::RecordText;
 
-DeviceMap FixtureDevices() {
-    DeviceMap devices;
-    for (const std::string& name : strata_test::FixtureImageNames()) {
-        devices.insert({name, strata_test::FixtureImage(name)});
-    }
-    return devices;
-}
-
 class FixtureImages : public ::testing::Test {
 protected:
     void SetUp() override {
         STRATA_REQUIRE_FIXTURES();
         strata_tools::ImageFileAccess access(512);
-        databases_ = LDMDBParser(access).ReadDatabases(FixtureDevices());
+        databases_ = LDMDBParser(access).ReadDatabases(strata_test::FixtureDevices());
         group_ = strata_test::FixtureFacts()["diskgroups"][0];
     }
     DiskDatabaseMap databases_;

@@ -39,6 +39,12 @@ std::vector<std::string> FixtureImageNames() {
     return names;
 }
 
+strata_col::DeviceMap FixtureDevices() {
+    strata_col::DeviceMap devices;
+    for (const std::string& name : FixtureImageNames()) devices.insert({name, FixtureImage(name)});
+    return devices;
+}
+
 bool FixturesPresent() {
     const std::vector<std::string> names = FixtureImageNames();
     if (names.empty()) {

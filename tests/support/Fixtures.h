@@ -4,6 +4,8 @@
 #ifndef STRATA_TESTS_SUPPORT_FIXTURES_H
 #define STRATA_TESTS_SUPPORT_FIXTURES_H
 
+#include "collect/DeviceMap.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -20,6 +22,8 @@ bool FixturesPresent();
 std::string FixtureImage(const std::string& name);
 // The image file names the facts list, in their order.
 std::vector<std::string> FixtureImageNames();
+// Every image as a drive, named by its file name.
+strata_col::DeviceMap FixtureDevices();
 // The parsed facts file (null when absent).
 const nlohmann::json& FixtureFacts();
 

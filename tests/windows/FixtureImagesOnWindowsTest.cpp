@@ -42,14 +42,6 @@ public:
 using strata_test::RecordNamed;
 using strata_test::RecordText;
 
-DeviceMap FixtureDevices() {
-    DeviceMap devices;
-    for (const std::string& name : strata_test::FixtureImageNames()) {
-        devices.insert({name, strata_test::FixtureImage(name)});
-    }
-    return devices;
-}
-
 std::vector<unsigned char> ReadBytes(HANDLE file, std::uint64_t offset, std::uint32_t count) {
     std::vector<unsigned char> bytes(count, 0);
     LARGE_INTEGER at;
@@ -108,7 +100,7 @@ protected:
 
 TEST_F(FixtureImagesOnWindows, EveryImageDecodesToTheGroupTheFactsDescribe) {
     LDMDBParser parser(access_);
-    const DiskDatabaseMap databases = parser.ReadDatabases(FixtureDevices());
+    const DiskDatabaseMap databases = parser.ReadDatabases(strata_test::FixtureDevices());
     const json& group = strata_test::FixtureFacts()["diskgroups"][0];
 
     std::set<std::string> guids;
