@@ -1,7 +1,6 @@
 // The lab machine, the one ./run shows. Its complete report is a golden
-// report; this states its shape for a reader and checks what the report
-// cannot show: which empty drives were touched while system dialogs could
-// stop the query.
+// report; this checks what the report cannot show: which empty drives were
+// touched while system dialogs could stop the query.
 #include "tests/e2e/LabSession.h"
 
 #include "host/HostSession.h"
@@ -10,33 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
 
 class LabMachine : public ::testing::Test {
 protected:
     void SetUp() override { STRATA_REQUIRE_LAB_REPORT(); }
 };
-
-TEST_F(LabMachine, ReportsEachKindOfDriveAndTheirAssociations) {
-    // Seven disks (basic MBR and GPT, four dynamic, a USB stick; the virtual
-    // disk left out), one disc and one empty drive under both optical
-    // classes, five dynamic volumes in one group.
-    std::map<std::string, std::size_t> counts;
-    for (const telva_host::ClassResult& result : strata_test::LabReport()->classes) {
-        counts[result.className] = result.instances.size();
-    }
-    EXPECT_EQ(counts, (std::map<std::string, std::size_t>{
-                          {"ORVA_DiskDrive", 7}, {"ORVA_CDROMDrive", 2}, {"ORVA_DVDDrive", 2},
-                          {"ORVA_TapeDrive", 1}, {"ORVA_DisketteDrive", 1}, {"ORVA_DiskPartition", 20},
-                          {"ORVA_LogicalDisk", 14}, {"ORVA_DynamicExtent", 5},
-                          {"ORVA_DynamicDiskGroup", 1}, {"ORVA_MediaPresent", 15},
-                          {"ORVA_PartitionPresent", 19}, {"ORVA_LogicalDiskBasedOnPartition", 15},
-                          {"ORVA_LogicalDiskBasedOnExtent", 0}, {"ORVA_DynamicVolumeBasedOnExtent", 5},
-                          {"ORVA_DynamicExtentBasedOn", 10}, {"ORVA_DriveInDynamicDiskGroup", 4},
-                          {"ORVA_DynamicExtentInDiskGroup", 5}}));
-}
 
 TEST_F(LabMachine, EmptyDrivesAreOnlyTouchedWithSystemDialogsOff) {
     // The empty DVD and floppy drives would each stop a desktop at a modal
