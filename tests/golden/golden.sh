@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Golden reports: the complete JSON report (every instance and the plug-in's
-# whole log) of three fixed machines, and the lab machine's readable report
+# whole log) of four fixed machines, and the lab machine's readable report
 # (100 columns), topology graph and MOF report, compared byte for byte with the copies
 # committed beside this script. A change that must keep the output (a
 # speed-up, a tidy-up) leaves them equal.
 #   tests/golden/golden.sh BUILD_DIR            compare
 #   tests/golden/golden.sh BUILD_DIR --update   write them anew, on purpose
-# The machines: the lab sample; the ten Windows-written dynamic disks behind a
-# basic system disk (skipped when the shared fixtures are absent); a generated
-# machine of eight full dynamic disks.
+# The machines: the lab sample; a virtual-machine guest; the ten
+# Windows-written dynamic disks behind a basic system disk (skipped when the
+# shared fixtures are absent); a generated machine of eight full dynamic disks.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: golden.sh BUILD_DIR [--update]}" && pwd)
@@ -44,6 +44,10 @@ report lab "$build/samples/default.json"
 report lab "$build/samples/default.json" text
 report lab "$build/samples/default.json" dot
 report lab "$build/samples/default.json" mof
+# A Hyper-V/VMware-style guest: devices whose instance ID holds "VIRTUAL" are
+# never reported, so it shows its volumes and none of its drives. A known
+# limitation, pinned here so that any change to it is made on purpose.
+report virtual-guest "$here/../../samples/virtual-guest.json"
 
 fixtures="$build/fixtures/ldm"
 if [ -f "$fixtures/.unpacked" ]; then
