@@ -69,7 +69,7 @@ ImageBuilder GptImage(const std::vector<ImageBuilder::GptPartition>& parts = {
                           {kMsReserved, kDiskId, 2082, 2337, "Microsoft reserved partition"},
                           {kBasicData, kDiskId, 2338, 8158, "Basic data partition"}}) {
     ImageBuilder image(4 << 20);
-    image.LayoutEntry(0, 0, 0xEE, 1, 8191);
+    image.MbrEntry(0, 0, 0xEE, 1, 8191);
     image.BootSignature(0);
     image.Gpt(1, 8191, 2, kDiskId, parts);
     image.Gpt(8191, 1, 8159, kDiskId, parts);
@@ -87,13 +87,13 @@ protected:
 TEST_F(LayoutDecoding, MbrWithAnExtendedChainIsListedFourEntriesPerRecord) {
     ImageBuilder image(64 << 20);
     image.Put32(440, 0xCAFEF00D);
-    image.LayoutEntry(0, 0, 0x07, 2048, 20480, true);
-    image.LayoutEntry(0, 1, 0x0F, 22528, 40960);
+    image.MbrEntry(0, 0, 0x07, 2048, 20480, true);
+    image.MbrEntry(0, 1, 0x0F, 22528, 40960);
     image.BootSignature(0);
-    image.LayoutEntry(22528, 0, 0x0B, 2048, 8192);  // logical, counted from its record
-    image.LayoutEntry(22528, 1, 0x05, 10240, 10240);  // link, counted from the extended start
+    image.MbrEntry(22528, 0, 0x0B, 2048, 8192);  // logical, counted from its record
+    image.MbrEntry(22528, 1, 0x05, 10240, 10240);  // link, counted from the extended start
     image.BootSignature(22528);
-    image.LayoutEntry(32768, 0, 0x07, 2048, 8192);
+    image.MbrEntry(32768, 0, 0x07, 2048, 8192);
     image.BootSignature(32768);
     image.Write(dir.File("mbr.img"));
 
@@ -126,10 +126,10 @@ TEST_F(LayoutDecoding, MbrWithAnExtendedChainIsListedFourEntriesPerRecord) {
 
 TEST_F(LayoutDecoding, ALoopingExtendedChainEndsWithANote) {
     ImageBuilder image(16 << 20);
-    image.LayoutEntry(0, 0, 0x05, 2048, 20480);
+    image.MbrEntry(0, 0, 0x05, 2048, 20480);
     image.BootSignature(0);
-    image.LayoutEntry(2048, 0, 0x07, 63, 1000);
-    image.LayoutEntry(2048, 1, 0x05, 0, 20480);  // links back to itself
+    image.MbrEntry(2048, 0, 0x07, 63, 1000);
+    image.MbrEntry(2048, 1, 0x05, 0, 20480);  // links back to itself
     image.BootSignature(2048);
     image.Write(dir.File("loop.img"));
     const Layout l = LayoutOf(dir.File("loop.img"));
@@ -184,15 +184,15 @@ TEST_F(LayoutDecoding, GptEntriesOutsideTheDriveAreDamage) {
 }
 
 TEST_F(LayoutDecoding, NoBootSignatureIsARawDiskAndLargeSectorsScaleOffsets) {
-    ImageBuilder unsigned_(1 << 20);
-    unsigned_.LayoutEntry(0, 0, 0x07, 63, 1000);
-    unsigned_.Write(dir.File("raw.img"));
+    ImageBuilder noSignature(1 << 20);
+    noSignature.MbrEntry(0, 0, 0x07, 63, 1000);
+    noSignature.Write(dir.File("raw.img"));
     const Layout raw = LayoutOf(dir.File("raw.img"));
     EXPECT_EQ(raw.U32(0), DWORD(PARTITION_STYLE_RAW));
     EXPECT_EQ(raw.Count(), 0u);
 
     ImageBuilder image(16 << 20, 4096);
-    image.LayoutEntry(0, 0, 0x07, 256, 2048);
+    image.MbrEntry(0, 0, 0x07, 256, 2048);
     image.BootSignature(0);
     image.Write(dir.File("4k.img"));
     const Layout l = LayoutOf(dir.File("4k.img"), 4096);

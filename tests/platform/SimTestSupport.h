@@ -43,7 +43,7 @@ public:
     // The 55AA signature of the boot record at a sector.
     void BootSignature(std::uint64_t lba) { Put16(lba * sector_ + 510, 0xAA55); }
     // One 16-byte partition-table entry of the boot record at a sector.
-    void LayoutEntry(std::uint64_t lba, int slot, std::uint8_t type, std::uint32_t start, std::uint32_t count,
+    void MbrEntry(std::uint64_t lba, int slot, std::uint8_t type, std::uint32_t start, std::uint32_t count,
                   bool boot = false) {
         const std::size_t at = lba * sector_ + 446 + 16 * slot;
         Put8(at, boot ? 0x80 : 0);
