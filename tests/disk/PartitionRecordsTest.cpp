@@ -84,6 +84,8 @@ TEST(PartitionRecords, GptTypeCodes) {
         {0xC12A7328, 0xF81F, 0x11D2, {0xBA, 0x4B, 0x00, 0xA0, 0xC9, 0x3E, 0xC9, 0x3B}},
         {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}},
         {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}},
+        {0x5808C8AA, 0x7E8F, 0x42E0, {0x85, 0xD2, 0xE1, 0xE9, 0x04, 0x34, 0xCF, 0xB3}},  // LDM metadata and
+        {0xAF9B60A0, 0x1431, 0x4F62, {0xBC, 0x68, 0x33, 0x11, 0x71, 0x4A, 0x69, 0xAD}},  // data, no database
         {0x0FC63DAF, 0x8483, 0x4772, {0x8E, 0x79, 0x3D, 0x69, 0xD8, 0x47, 0x7D, 0xE4}}};
     std::uint32_t number = 1;
     for (const GUID& type : types) {
@@ -99,7 +101,8 @@ TEST(PartitionRecords, GptTypeCodes) {
 
     const std::vector<PropertyMap> records = PartitionInformation().Collect(databases);
     EXPECT_EQ(std::vector<std::string>({"Disk 0,Partition 1 6/65535", "Disk 0,Partition 2 8/65535",
-                                        "Disk 0,Partition 3 9/65535", "Disk 0,Partition 4 0/65535"}),
+                                        "Disk 0,Partition 3 9/65535", "Disk 0,Partition 4 10/65535",
+                                        "Disk 0,Partition 5 11/65535", "Disk 0,Partition 6 0/65535"}),
               Summary(records));
     EXPECT_EQ("0", Value(records[0], "Signature"));
     EXPECT_EQ("false", Value(records[0], "Bootable"));
