@@ -56,14 +56,18 @@ struct Mutation {
     std::uint64_t truncateTo = kWholeFile;
 };
 
-// The value's low `width` bytes, most significant first (database fields)
-// or last (MBR and GPT fields).
-Bytes BigEndian(std::uint64_t value, int width, bool big = true) {
-    Bytes bytes(width);
-    for (int i = 0; i < width; ++i) bytes[big ? width - 1 - i : i] = static_cast<unsigned char>(value >> (8 * i));
+// The value's low `width` bytes as the tools' image writer puts them: most
+// significant first (database fields) or last (MBR and GPT fields).
+Bytes BigEndian(std::uint64_t value, int width) {
+    Bytes bytes;
+    strata_tools::PutBigEndian(bytes, 0, width, value);
     return bytes;
 }
-Bytes LittleEndian(std::uint64_t value, int width) { return BigEndian(value, width, false); }
+Bytes LittleEndian(std::uint64_t value, int width) {
+    Bytes bytes;
+    strata_tools::PutLittleEndian(bytes, 0, width, value);
+    return bytes;
+}
 
 Bytes ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count) {
     std::ifstream in(path, std::ios::binary);
@@ -239,9 +243,9 @@ std::vector<Mutation> Mutations(const BaseImage& base, std::mt19937& random) {
     auto resealed = [&](const std::string& name, std::size_t field, const Bytes& value, const Bytes& newArray) {
         Bytes changed = header;
         std::copy(value.begin(), value.end(), changed.begin() + field);
-        std::copy_n(LittleEndian(gpt::Crc32(newArray.data(), newArray.size()), 4).begin(), 4, changed.begin() + gpt::kHeaderEntriesCrcOffset);
+        strata_tools::PutLittleEndian(changed, gpt::kHeaderEntriesCrcOffset, 4, gpt::Crc32(newArray.data(), newArray.size()));
         std::fill_n(changed.begin() + gpt::kHeaderCrcOffset, 4, 0);
-        std::copy_n(LittleEndian(gpt::Crc32(changed.data(), changed.size()), 4).begin(), 4, changed.begin() + gpt::kHeaderCrcOffset);
+        strata_tools::PutLittleEndian(changed, gpt::kHeaderCrcOffset, 4, gpt::Crc32(changed.data(), changed.size()));
         out.push_back({name, {{primary, changed}, {entries, newArray}}});
     };
     resealed("GPT entry count huge", gpt::kHeaderEntryCountOffset, LittleEndian(0xFFFFFFFFu, 4), array);
@@ -251,8 +255,8 @@ std::vector<Mutation> Mutations(const BaseImage& base, std::mt19937& random) {
     const Bytes sameSignature(header.begin(), header.begin() + 8);
     auto entryEnds = [&](std::size_t entry, std::uint64_t first, std::uint64_t last) {
         Bytes moved = array;
-        std::copy_n(LittleEndian(first, 8).begin(), 8, moved.begin() + entry * 128 + gpt::kEntryFirstLbaOffset);
-        std::copy_n(LittleEndian(last, 8).begin(), 8, moved.begin() + entry * 128 + gpt::kEntryLastLbaOffset);
+        strata_tools::PutLittleEndian(moved, entry * 128 + gpt::kEntryFirstLbaOffset, 8, first);
+        strata_tools::PutLittleEndian(moved, entry * 128 + gpt::kEntryLastLbaOffset, 8, last);
         resealed("GPT entry " + std::to_string(entry) + " from " + std::to_string(first) + " to " + std::to_string(last),
                  0, sameSignature, moved);
     };
