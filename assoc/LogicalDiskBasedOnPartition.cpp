@@ -9,12 +9,7 @@ using NTELVA20::ICIMNamespace;
 
 namespace strata_col {
 
-LogicalDiskBasedOnPartition::LogicalDiskBasedOnPartition() : log(LogMessage::Instance()) {
-    SetErrorMode(SEM_FAILCRITICALERRORS);
-}
-
-// Error mode 0 on destruction, not the previous mode, as ~PhysDiskEnum says.
-LogicalDiskBasedOnPartition::~LogicalDiskBasedOnPartition() { SetErrorMode(0); }
+LogicalDiskBasedOnPartition::LogicalDiskBasedOnPartition() : log(LogMessage::Instance()) {}
 
 ReferencePairs LogicalDiskBasedOnPartition::Collect(const DiskDatabaseMap& diskDatabases,
                                                     boost::shared_ptr<ICIMNamespace> nameSpace) {

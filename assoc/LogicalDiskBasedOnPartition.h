@@ -10,6 +10,7 @@
 
 #include "assoc/HostInstances.h"
 #include "assoc/ReferencePairs.h"
+#include "collect/CriticalErrorsOff.h"
 #include "collect/LogMessage.h"
 #include "disk/PhysDiskEnum.h"
 #include "ldm/DiskDatabase.h"
@@ -25,7 +26,7 @@ namespace strata_col {
 class LogicalDiskBasedOnPartition {
 public:
     LogicalDiskBasedOnPartition();
-    virtual ~LogicalDiskBasedOnPartition();
+    virtual ~LogicalDiskBasedOnPartition() {}
 
     // Partition to logical disk.
     ReferencePairs Collect(const DiskDatabaseMap& databases,
@@ -41,6 +42,7 @@ private:
 
     // The collector's databases, read for one run; the collector outlives the run.
     const DiskDatabaseMap* databases = nullptr;
+    CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;
     PhysDiskEnum prober;
     StorageVolEnum volumes;

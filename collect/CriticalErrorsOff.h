@@ -1,7 +1,8 @@
-// Keeps the system's critical-error dialog off for a scope and restores the
-// error mode that was set. Drives without a medium (an empty card-reader
-// slot) can be reached after an enumerator has cleared the mode; on a desktop
-// such an access could stop the caller at a modal "no disk in drive" dialog.
+// Keeps the system's critical-error dialog off for a scope: adds
+// SEM_FAILCRITICALERRORS to the error mode in force and restores exactly that
+// mode when the scope ends. The mode belongs to the whole process, so the
+// host's own flags (SEM_NOGPFAULTERRORBOX, SEM_NOOPENFILEERRORBOX, ...) are
+// kept and come back as they were. Nested scopes restore in turn.
 #ifndef STRATA_COLLECT_CRITICALERRORSOFF_H
 #define STRATA_COLLECT_CRITICALERRORSOFF_H
 
@@ -11,7 +12,7 @@ namespace strata_col {
 
 class CriticalErrorsOff {
 public:
-    CriticalErrorsOff() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    CriticalErrorsOff() : previous_(GetErrorMode()) { SetErrorMode(previous_ | SEM_FAILCRITICALERRORS); }
     ~CriticalErrorsOff() { SetErrorMode(previous_); }
     CriticalErrorsOff(const CriticalErrorsOff&) = delete;
     CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;

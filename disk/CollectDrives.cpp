@@ -53,9 +53,6 @@ std::vector<PropertyMap> PhysDiskEnum::CollectDrives(const GUID& interfaceClass,
     const bool diskClass = SameGuid(interfaceClass, kDiskInterface);
 
     const std::string systemGroup = SystemDiskGroup(databases);
-    // The volume enumerator of the lookup cleared the error mode as it ended;
-    // drives without media are still to be probed.
-    SetErrorMode(SEM_FAILCRITICALERRORS);
 
     for (const auto& device : EnumerateDevices(interfaceClass)) {
         const std::string& instanceId = device.first;

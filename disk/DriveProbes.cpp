@@ -1,6 +1,7 @@
 // Drive probes: number, media types, name, geometry and layout of an open drive.
 #include "disk/PhysDiskEnum.h"
 
+#include "collect/GrowingReply.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 #include "ldm/LDMDBParser.h"
@@ -14,14 +15,14 @@ namespace strata_col {
 
 namespace {
 
-// Room for the GET_MEDIA_TYPES header and 20 entries.
+// Room for the GET_MEDIA_TYPES header and 20 entries, at first.
 const DWORD kMediaTypesBufferSize = 648;
 const std::size_t kMediaTypesHeaderSize = 8;
 const std::size_t kMediaInfoSize = 32;
 const std::size_t kDiskInfoMediaTypeOffset = 8;
 const std::size_t kTapeInfoMediaTypeOffset = 0;
 
-// Room for the layout header and 284 partition entries.
+// Room for the layout header and 284 partition entries, at first.
 const DWORD kLayoutBufferSize = 0xA000;
 const std::size_t kLayoutHeaderSize = 48;
 const std::size_t kPartitionEntrySize = 144;
@@ -92,15 +93,15 @@ MediaTypeMap PhysDiskEnum::GetMediaTypes(HANDLE drive) {
         return mediaTypes;
     }
     std::vector<unsigned char> buffer;
+    bool answered = false;
     try {
         buffer.assign(kMediaTypesBufferSize, 0);
+        answered = AskGrowing(drive, IOCTL_STORAGE_GET_MEDIA_TYPES_EX, buffer);
     } catch (const std::bad_alloc&) {
         log->WriteLevel0("Unable to allocate memory for media type information.");
         return mediaTypes;
     }
-    DWORD returned = 0;
-    if (!Succeeded(DeviceIoControl(drive, IOCTL_STORAGE_GET_MEDIA_TYPES_EX, nullptr, 0,
-                                   buffer.data(), kMediaTypesBufferSize, &returned, nullptr))) {
+    if (!answered) {
         DWORD error = GetLastError();
         log->WriteLevel3(ToDecimalText(static_cast<std::uint32_t>(error)));
         log->WriteLevel3("IOCTL_STORAGE_GET_MEDIA_TYPES_EX failed.");
@@ -187,9 +188,7 @@ PropertyMap PhysDiskEnum::GetGeometry(HANDLE drive, DWORD geometryRequest) {
 PropertyMap PhysDiskEnum::GetDriveLayout(HANDLE drive, const std::string& devicePath) {
     PropertyMap layout;
     std::vector<unsigned char> buffer(kLayoutBufferSize, 0);
-    DWORD returned = 0;
-    if (!Succeeded(DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, buffer.data(),
-                                   kLayoutBufferSize, &returned, nullptr))) {
+    if (!AskGrowing(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, buffer)) {
         DWORD error = GetLastError();
         log->WriteLevel3("Unable to retrieve partition information.");
         log->WriteSystemError(error);

@@ -1,5 +1,6 @@
 #include "disk/PartitionEnum.h"
 
+#include "collect/GrowingReply.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
@@ -14,7 +15,7 @@ namespace strata_col {
 
 namespace {
 
-// Drive layout answer: header, then fixed-size entries.
+// Drive layout answer: header, then fixed-size entries; room for 284 at first.
 const std::size_t kLayoutBufferSize = 40960;
 const std::size_t kLayoutHeaderSize = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
 const std::size_t kLayoutEntrySize = sizeof(PARTITION_INFORMATION_EX);
@@ -75,12 +76,7 @@ std::string Bytes(std::uint64_t sectors, std::uint32_t bytesPerSector) {
 
 }  // namespace
 
-PartitionEnum::PartitionEnum() : extendedSeen(false), log(LogMessage::Instance()) {
-    SetErrorMode(SEM_FAILCRITICALERRORS);
-}
-
-// Error mode 0 on destruction, not the previous mode, as ~PhysDiskEnum says.
-PartitionEnum::~PartitionEnum() { SetErrorMode(0); }
+PartitionEnum::PartitionEnum() : extendedSeen(false), log(LogMessage::Instance()) {}
 
 std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceClass,
                                                           DiskDatabaseMap& databases) {
@@ -126,9 +122,7 @@ std::vector<PropertyMap> PartitionEnum::BasicPartitions(HANDLE drive, const std:
     if (drive == INVALID_HANDLE_VALUE) return records;
 
     std::vector<unsigned char> layout(kLayoutBufferSize, 0);
-    DWORD returned = 0;
-    if (!DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, nullptr, 0, layout.data(),
-                         static_cast<DWORD>(layout.size()), &returned, nullptr)) {
+    if (!AskGrowing(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout)) {
         const DWORD error = GetLastError();
         log->WriteLevel3("Unable to retrieve partition information.");
         log->WriteSystemError(error);

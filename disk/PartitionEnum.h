@@ -3,6 +3,7 @@
 #ifndef STRATA_DISK_PARTITIONENUM_H
 #define STRATA_DISK_PARTITIONENUM_H
 
+#include "collect/CriticalErrorsOff.h"
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
 #include "ldm/DiskDatabase.h"
@@ -13,12 +14,12 @@
 
 namespace strata_col {
 
-// Lives for one collection: construction turns off the system's
-// critical-error dialogs, destruction turns them back on.
+// Lives for one collection; while it lives, the system's critical-error
+// dialogs are off.
 class PartitionEnum {
 public:
     PartitionEnum();
-    virtual ~PartitionEnum();
+    virtual ~PartitionEnum() {}
 
     // The partition records of every present drive of the interface class,
     // in instance-ID order.
@@ -40,6 +41,7 @@ private:
     PropertyMap MbrPartitionProperties(const PARTITION_INFORMATION_EX& entry);
     PropertyMap GptPartitionProperties(const PARTITION_INFORMATION_EX& entry);
 
+    CriticalErrorsOff criticalErrorsOff_;
     bool extendedSeen;  // the drive's first extended entry has been reported
     LogMessage* log;
 };

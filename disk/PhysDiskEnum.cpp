@@ -41,17 +41,10 @@ const char kVirtualMarker[] = "VIRTUAL";
 }  // namespace
 
 PhysDiskEnum::PhysDiskEnum() : log(LogMessage::Instance()), defaultType("Disk") {
-    SetErrorMode(SEM_FAILCRITICALERRORS);
     for (const InterfaceType& type : kInterfaceTypes) {
         interfaceTypes[type.name] = *type.interfaceClass;
     }
 }
-
-// Destruction sets the error mode to 0, not back to what it was: the system
-// has always done so, and the enumerators that outlive a shorter-lived one
-// set the mode again after it ends (see their users). Restoring the previous
-// mode instead would change which drives raise a dialog on a desktop.
-PhysDiskEnum::~PhysDiskEnum() { SetErrorMode(0); }
 
 std::string PhysDiskEnum::InterfaceTypeName(const GUID& interfaceClass) {
     for (const auto& entry : interfaceTypes) {

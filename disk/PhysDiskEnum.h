@@ -9,6 +9,7 @@
 #ifndef STRATA_DISK_PHYSDISKENUM_H
 #define STRATA_DISK_PHYSDISKENUM_H
 
+#include "collect/CriticalErrorsOff.h"
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
 #include "collect/DeviceMap.h"
@@ -27,8 +28,9 @@ typedef std::multimap<std::uint32_t, std::uint32_t> MediaTypeMap;
 
 class PhysDiskEnum {
 public:
-    PhysDiskEnum();   // sets the process error mode to SEM_FAILCRITICALERRORS
-    ~PhysDiskEnum();  // clears it
+    // While it lives, opening a drive without a medium raises no system
+    // dialog (SEM_FAILCRITICALERRORS is added to the process error mode).
+    PhysDiskEnum();
 
     // The present devices of the interface class: instance ID to path.
     DeviceMap EnumerateDevices(const GUID& interfaceClass);
@@ -53,6 +55,7 @@ public:
 private:
     PropertyMap GetGeometry(HANDLE drive, DWORD geometryRequest);
 
+    CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;
     std::string defaultType;
     std::map<std::string, GUID> interfaceTypes;

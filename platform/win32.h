@@ -148,6 +148,8 @@ typedef struct _OVERLAPPED* LPOVERLAPPED;
 #define ERROR_NOT_A_REPARSE_POINT 4390
 
 #define SEM_FAILCRITICALERRORS 0x0001
+#define SEM_NOGPFAULTERRORBOX 0x0002
+#define SEM_NOOPENFILEERRORBOX 0x8000
 
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
@@ -159,6 +161,7 @@ typedef struct _OVERLAPPED* LPOVERLAPPED;
 STRATA_SIM_API DWORD GetLastError(void);
 STRATA_SIM_API void SetLastError(DWORD code);
 STRATA_SIM_API UINT SetErrorMode(UINT mode);
+STRATA_SIM_API UINT GetErrorMode(void);
 STRATA_SIM_API DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
                                     LPSTR buffer, DWORD size, va_list* arguments);
 STRATA_SIM_API HLOCAL LocalFree(HLOCAL memory);

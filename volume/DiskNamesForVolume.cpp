@@ -39,13 +39,8 @@ std::vector<std::string> StorageVolEnum::DiskNamesForVolume(const std::string& v
     log->WriteLevel3("Unable to determine the disk extents for this volume.");
     log->WriteLevel3("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS failed.");
     log->WriteSystemError(error);
-    PropertyMap drive;
-    {
-        PhysDiskEnum prober;
-        drive = prober.GetDriveName(volume.Get());
-    }
-    // The prober cleared the error mode as it ended; this enumerator lives on.
-    SetErrorMode(SEM_FAILCRITICALERRORS);
+    PhysDiskEnum prober;
+    const PropertyMap drive = prober.GetDriveName(volume.Get());
     PropertyMap::const_iterator name = drive.find("Name");
     if (name != drive.end()) names.push_back(name->second);
     return names;

@@ -2,6 +2,7 @@
 // database, found by matching the extents against the partition records.
 #include "volume/StorageVolEnum.h"
 
+#include "collect/GrowingReply.h"
 #include "collect/TextConversions.h"
 #include "ldm/DatabaseLookup.h"
 #include "ldm/LDMDBParser.h"
@@ -48,24 +49,6 @@ ExtentMap ExtentsFromAnswer(const std::vector<unsigned char>& answer) {
     return extents;
 }
 
-// Some volume drivers fail a short buffer with ERROR_INSUFFICIENT_BUFFER and
-// return nothing, not even the number of extents: asks again with twice the
-// room while that is the answer. False when the query fails otherwise or
-// would need room for more than kMaxExtents extents.
-bool AskWithGrowingRoom(HANDLE volume, std::vector<unsigned char>& answer) {
-    const std::size_t largest = kExtentsOffset + kMaxExtents * sizeof(DISK_EXTENT);
-    while (answer.size() < largest) {
-        answer.assign(std::min(answer.size() * 2, largest), 0);
-        DWORD returned = 0;
-        if (DeviceIoControl(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
-                            answer.data(), static_cast<DWORD>(answer.size()), &returned, nullptr)) {
-            return true;
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-    }
-    return false;
-}
-
 }  // namespace
 
 ExtentMap StorageVolEnum::GetDynamicVolumeExtents(const std::string& devicePath) {
@@ -82,8 +65,12 @@ ExtentMap StorageVolEnum::GetDynamicVolumeExtents(const std::string& devicePath)
     if (!DeviceIoControl(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0,
                          answer.data(), static_cast<DWORD>(answer.size()), &returned, nullptr)) {
         const DWORD error = GetLastError();
-        if (error == ERROR_INSUFFICIENT_BUFFER) {
-            return AskWithGrowingRoom(volume.Get(), answer) ? ExtentsFromAnswer(answer) : ExtentMap();
+        // Some volume drivers answer a short buffer with nothing, not even
+        // the number of extents: ask again with growing room.
+        if (error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_BAD_LENGTH) {
+            return AskGrowing(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, answer)
+                       ? ExtentsFromAnswer(answer)
+                       : ExtentMap();
         }
         if (error != ERROR_MORE_DATA) {
             log->WriteLevel3("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS failed in Dynamic volume extent.");

@@ -4,12 +4,7 @@
 
 namespace strata_col {
 
-StorageVolEnum::StorageVolEnum() : log(LogMessage::Instance()) {
-    SetErrorMode(SEM_FAILCRITICALERRORS);
-}
-
-// Error mode 0 on destruction, not the previous mode, as ~PhysDiskEnum says.
-StorageVolEnum::~StorageVolEnum() { SetErrorMode(0); }
+StorageVolEnum::StorageVolEnum() : log(LogMessage::Instance()) {}
 
 std::vector<PropertyMap> StorageVolEnum::CollectLogicalDisks(DiskDatabaseMap& databases) {
     std::vector<PropertyMap> records;

@@ -13,6 +13,7 @@
 #ifndef STRATA_VOLUME_STORAGEVOLENUM_H
 #define STRATA_VOLUME_STORAGEVOLENUM_H
 
+#include "collect/CriticalErrorsOff.h"
 #include "collect/DevicePaths.h"
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
@@ -29,13 +30,12 @@ namespace strata_col {
 // Volume GUID name to the first drive root that leads to the volume.
 typedef std::map<std::string, std::string> DriveRootMap;
 
-// Lives for one collection: construction turns off the system's
-// critical-error dialogs (an empty optical drive simply fails), destruction
-// turns them back on.
+// Lives for one collection; while it lives, the system's critical-error
+// dialogs are off (an empty optical drive simply fails).
 class StorageVolEnum {
 public:
     StorageVolEnum();
-    virtual ~StorageVolEnum();
+    virtual ~StorageVolEnum() {}
 
     // One logical-disk record per volume path that has a drive root.
     std::vector<PropertyMap> CollectLogicalDisks(DiskDatabaseMap& databases);
@@ -75,6 +75,7 @@ private:
     RecordMap MatchDynamicVolume(const std::string& drivePath, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases);
 
+    CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;
 };
 

@@ -10,3 +10,5 @@ STRATA_SIM_API DWORD GetLastError(void) { return t_lastError; }
 STRATA_SIM_API void SetLastError(DWORD code) { t_lastError = code; }
 
 STRATA_SIM_API UINT SetErrorMode(UINT mode) { return strata_sim::State().errorMode.exchange(mode); }
+
+STRATA_SIM_API UINT GetErrorMode(void) { return strata_sim::State().errorMode.load(); }

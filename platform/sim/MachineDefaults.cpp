@@ -61,8 +61,9 @@ const FileSystemFlags kFileSystemFlags[] = {
 std::runtime_error Bad(const std::string& what) { return std::runtime_error("machine description: " + what); }
 
 void CheckShortBufferError(const std::optional<std::uint32_t>& error, const std::string& label) {
-    if (error && *error != ERROR_MORE_DATA && *error != ERROR_INSUFFICIENT_BUFFER) {
-        throw Bad(label + ": shortBufferError must be 234 (ERROR_MORE_DATA) or 122 (ERROR_INSUFFICIENT_BUFFER)");
+    if (error && *error != ERROR_MORE_DATA && *error != ERROR_INSUFFICIENT_BUFFER && *error != ERROR_BAD_LENGTH) {
+        throw Bad(label + ": shortBufferError must be 234 (ERROR_MORE_DATA), 122 (ERROR_INSUFFICIENT_BUFFER) "
+                          "or 24 (ERROR_BAD_LENGTH)");
     }
 }
 

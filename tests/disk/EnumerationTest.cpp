@@ -79,12 +79,18 @@ TEST(DeviceEnumeration, FailuresLoseOnlyTheirDevices) {
     }
 }
 
+// Critical-error dialogs are off while enumerators live, nested or not; the
+// host's own flags are kept and the mode in force before comes back exactly.
 TEST(DeviceEnumeration, ErrorModeHoldsForTheEnumeratorsLifetime) {
+    const UINT hostMode = SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX;
+    const UINT before = SetErrorMode(hostMode);
     {
         PhysDiskEnum enumerator;
-        EXPECT_EQ(static_cast<unsigned>(SEM_FAILCRITICALERRORS), strata_sim::CurrentErrorMode());
+        EXPECT_EQ(hostMode | SEM_FAILCRITICALERRORS, strata_sim::CurrentErrorMode());
+        { PhysDiskEnum inner; }
+        EXPECT_EQ(hostMode | SEM_FAILCRITICALERRORS, strata_sim::CurrentErrorMode());
     }
-    EXPECT_EQ(0u, strata_sim::CurrentErrorMode());
+    EXPECT_EQ(hostMode, SetErrorMode(before));
 }
 
 }  // namespace

@@ -18,8 +18,10 @@ protected:
 
 TEST_F(LabMachine, EmptyDrivesAreOnlyTouchedWithSystemDialogsOff) {
     // The empty DVD and floppy drives would each stop a desktop at a modal
-    // "no disk" dialog if opened while the error mode lets it show.
+    // "no disk" dialog if opened while the error mode lets it show. The
+    // host's own flags are in force again when the query ends.
     EXPECT_EQ(std::vector<std::string>(), strata_test::LabDialogRisks());
+    EXPECT_EQ(strata_test::kHostErrorMode, strata_test::LabErrorModeAfter());
 
     // So would an empty card-reader slot, a disk that every disk lookup reads.
     strata_sim::LoadMachineFile(strata_test::LabMachineFile());
@@ -38,7 +40,10 @@ TEST_F(LabMachine, EmptyDrivesAreOnlyTouchedWithSystemDialogsOff) {
     strata_sim::SetMachine(machine);
     telva_host::HostSession session;
     session.LoadPlugin(STRATA_BIN_DIR "/strata.pi.so");
+    const UINT hostMode = SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS;  // 0x8003
+    const UINT before = SetErrorMode(hostMode);
     session.Query(telva_host::AllClasses());
+    EXPECT_EQ(hostMode, SetErrorMode(before));
     EXPECT_EQ(std::vector<std::string>(), strata_sim::DialogRisks());
     EXPECT_EQ(8u, session.Instances("ORVA_DiskDrive").size());
     strata_sim::ResetMachine();

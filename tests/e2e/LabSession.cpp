@@ -12,6 +12,7 @@ namespace {
 
 std::vector<std::string> g_dialogRisks;
 std::vector<std::string> g_writeRequests;
+unsigned g_errorModeAfter = 0;
 
 std::unique_ptr<telva_host::HostReport> QueryLabMachine() {
     const std::string plugin = STRATA_BIN_DIR "/strata.pi.so";
@@ -20,7 +21,9 @@ std::unique_ptr<telva_host::HostReport> QueryLabMachine() {
     telva_host::HostSession session;
     session.LoadPlugin(plugin);
     telva_host::CoreLogger::Instance().Clear();  // only this query's lines
+    const UINT before = SetErrorMode(kHostErrorMode);
     session.Query(telva_host::AllClasses());
+    g_errorModeAfter = SetErrorMode(before);
     NTELVA20::IPluginCallbacks* callbacks = session.Plugin();
     telva_host::PluginInfo info;
     info.name = callbacks->GetName();
@@ -47,6 +50,11 @@ const telva_host::HostReport* LabReport() {
 const std::vector<std::string>& LabDialogRisks() {
     LabReport();
     return g_dialogRisks;
+}
+
+unsigned LabErrorModeAfter() {
+    LabReport();
+    return g_errorModeAfter;
 }
 
 const std::vector<std::string>& LabWriteRequests() {

@@ -21,6 +21,12 @@ const telva_host::HostReport* LabReport();
 // show (strata_sim::DialogRisks after the query).
 const std::vector<std::string>& LabDialogRisks();
 
+// The host's own error flags, without SEM_FAILCRITICALERRORS, in force when
+// the query starts: opening an empty drive could then raise a dialog.
+const unsigned kHostErrorMode = 0x8002;  // SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX
+// The process error mode after the query.
+unsigned LabErrorModeAfter();
+
 // The opens that asked for write access during the query
 // (strata_sim::WriteRequests after the query).
 const std::vector<std::string>& LabWriteRequests();

@@ -1,5 +1,7 @@
 #include "tools/strata-capture/ControlCodes.h"
 
+#include "collect/GrowingReply.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -62,9 +64,7 @@ ControlReply SendControl(HANDLE handle, DWORD code, std::size_t size) {
 
 ControlReply SendListControl(HANDLE handle, DWORD code, std::size_t size, std::size_t limit) {
     ControlReply reply = SendControl(handle, code, size);
-    while (!reply.ok &&
-           (reply.error == ERROR_MORE_DATA || reply.error == ERROR_INSUFFICIENT_BUFFER) &&
-           size * 2 <= limit) {
+    while (!reply.ok && strata_col::IsShortBufferError(reply.error) && size * 2 <= limit) {
         size *= 2;
         reply = SendControl(handle, code, size);
     }

@@ -222,8 +222,9 @@ Json DeviceCapture::Probe(const Member& member, const char* className, const std
         if (mediaCount > 1) {
             const ControlReply shortReply = SendControl(handle, IOCTL_STORAGE_GET_MEDIA_TYPES_EX,
                                                         kMediaHeaderSize + kMediaEntrySize);
-            if (!shortReply.ok && shortReply.error == ERROR_INSUFFICIENT_BUFFER) {
-                device["shortBufferError"] = ERROR_INSUFFICIENT_BUFFER;
+            if (!shortReply.ok &&
+                (shortReply.error == ERROR_INSUFFICIENT_BUFFER || shortReply.error == ERROR_BAD_LENGTH)) {
+                device["shortBufferError"] = shortReply.error;
             }
         }
     }
@@ -263,8 +264,9 @@ Json DeviceCapture::Probe(const Member& member, const char* className, const std
         if (partitions > 1 && !device.contains("shortBufferError")) {
             const ControlReply shortReply =
                 SendControl(handle, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, kLayoutHeaderSize + sizeof(PARTITION_INFORMATION_EX));
-            if (!shortReply.ok && shortReply.error == ERROR_MORE_DATA) {
-                device["shortBufferError"] = ERROR_MORE_DATA;
+            if (!shortReply.ok &&
+                (shortReply.error == ERROR_MORE_DATA || shortReply.error == ERROR_BAD_LENGTH)) {
+                device["shortBufferError"] = shortReply.error;
             }
         }
     }

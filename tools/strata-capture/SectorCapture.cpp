@@ -67,10 +67,13 @@ public:
         return true;
     }
     long Read(int file, unsigned char* buffer, std::uint32_t count) override {
-        const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-        const int got = _read(file, buffer, count);
-        const DWORD error = GetLastError();
-        SetErrorMode(previous);
+        int got = 0;
+        DWORD error = 0;
+        {
+            const strata_col::CriticalErrorsOff guard;
+            got = _read(file, buffer, count);
+            error = GetLastError();
+        }
         if (got < 0) {
             log_.Fail(RecordedFailure{"_read", 0, drive_.path, error, -1});
             return got;

@@ -215,8 +215,9 @@ void VolumeCapture::DescribeDevice(const Found& volume, Json& json, bool mediaPr
         std::memcpy(&count, extents.bytes.data(), sizeof(count));
         extents = SendControl(handle, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS,
                               kExtentsHeaderSize + static_cast<std::size_t>(count) * kExtentSize);
-    } else if (!extents.ok && extents.error == ERROR_INSUFFICIENT_BUFFER) {
-        json["shortBufferError"] = ERROR_INSUFFICIENT_BUFFER;
+    } else if (!extents.ok &&
+               (extents.error == ERROR_INSUFFICIENT_BUFFER || extents.error == ERROR_BAD_LENGTH)) {
+        json["shortBufferError"] = extents.error;
         extents = SendListControl(handle, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS,
                                   2 * (kExtentsHeaderSize + kExtentSize), kExtentsLimit);
     }
