@@ -22,7 +22,9 @@ DWORD QueryQuotaState(const WCHAR* root) {
         CoCreateInstance(kDiskQuotaControlClass, nullptr, CLSCTX_INPROC_SERVER,
                          kDiskQuotaControlInterface, reinterpret_cast<LPVOID*>(&control));
     if (created != S_OK || control == nullptr) return 0;
-    if (control->Initialize(root, TRUE) == S_OK && control->GetQuotaState(&state) != S_OK) {
+    // Reading the state needs read access only; a caller without write rights
+    // on the volume is refused a read/write control object.
+    if (control->Initialize(root, FALSE) == S_OK && control->GetQuotaState(&state) != S_OK) {
         state = 0;
     }
     control->Release();

@@ -140,6 +140,15 @@ STRATA_SIM_API BOOL DeviceIoControl(HANDLE handle, DWORD controlCode, LPVOID inB
         isDevice ? machine.DeviceNames(object->index) : machine.VolumeNames(object->index);
     if (Injected({"DeviceIoControl", subjects, controlCode}, error)) return FailWith(error, FALSE);
 
+    // A request that reaches a drive without a medium may raise the "no disk"
+    // dialog, like an open or a read of it.
+    if (isDevice) {
+        const Device& device = machine.Description().devices[object->index];
+        NoteMediaAccess(device.mediaPresent, "DeviceIoControl", device.devicePath);
+    } else {
+        const Volume& volume = machine.Description().volumes[object->index];
+        NoteMediaAccess(volume.mediaPresent.value_or(true), "DeviceIoControl", volume.guidName);
+    }
     Output out{static_cast<unsigned char*>(outBuffer), outBufferSize};
     error = isDevice ? DeviceControl(machine.Description().devices[object->index], controlCode, out)
                      : VolumeControl(machine, object->index, controlCode, out);

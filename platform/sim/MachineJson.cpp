@@ -227,6 +227,8 @@ Machine ReadMachine(const nlohmann::json& document, const std::string& baseDir) 
     for (JsonObject& d : o.Objects("devices")) m.devices.push_back(ReadDevice(d, baseDir));
     for (JsonObject& v : o.Objects("volumes")) m.volumes.push_back(ReadVolume(v));
     for (JsonObject& f : o.Objects("failures")) m.failures.push_back(ReadFailure(f));
+    m.quotaWriteAccess = o.Bool("quotaWriteAccess").value_or(true);
+    m.comMultithreaded = o.Bool("comMultithreaded").value_or(false);
     o.Finish();
     return m;
 }

@@ -127,6 +127,13 @@ struct Machine {
     std::vector<Device> devices;
     std::vector<Volume> volumes;
     std::vector<Failure> failures;
+    // False: the caller has no write rights on the volumes, and a disk-quota
+    // control object asked for read/write access refuses to initialise.
+    bool quotaWriteAccess = true;
+    // True: the host put the query thread in COM's multithreaded apartment
+    // before the query, so CoInitialize (a single-threaded apartment) answers
+    // RPC_E_CHANGED_MODE while COM objects can still be created.
+    bool comMultithreaded = false;
 };
 
 }  // namespace strata_sim

@@ -17,6 +17,7 @@ const HRESULT kNotImplemented = static_cast<HRESULT>(0x80004001L);
 const HRESULT kPointerInvalid = static_cast<HRESULT>(0x80004003L);
 const HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0L);  // CO_E_NOTINITIALIZED
 const HRESULT kNoAggregation = static_cast<HRESULT>(0x80040110L);   // CLASS_E_NOAGGREGATION
+const HRESULT kChangedMode = static_cast<HRESULT>(0x80010106L);     // RPC_E_CHANGED_MODE
 const DWORD kFacilityWin32 = 0x80070000u;
 
 // Win32 codes travel as FACILITY_WIN32 HRESULTs; a value that already has
@@ -77,6 +78,7 @@ public:
         NoteMediaAccess(v.mediaPresent.value_or(true), "IDiskQuotaControl::Initialize", root);
         // Nothing here ever changes a volume; the request is only noted.
         if (readWrite) NoteWriteRequest("IDiskQuotaControl::Initialize", root);
+        if (readWrite && !state.machine->Description().quotaWriteAccess) return ToHresult(ERROR_ACCESS_DENIED);
         if (!v.mediaPresent.value_or(true)) return ToHresult(ERROR_NOT_READY);
         if (v.fileSystem.empty()) return ToHresult(ERROR_UNRECOGNIZED_VOLUME);
         machine_ = state.machine;
@@ -111,6 +113,9 @@ STRATA_SIM_API HRESULT CoInitialize(LPVOID reserved) {
         std::lock_guard<std::mutex> lock(State().mutex);
         DWORD error = 0;
         if (Injected({"CoInitialize", {}}, error)) return ToHresult(error);
+        // The thread is in the multithreaded apartment already; this call
+        // initialises nothing and needs no CoUninitialize.
+        if (State().machine->Description().comMultithreaded) return kChangedMode;
     }
     ++State().comBalance;
     // S_FALSE: already initialised on this thread; it still needs its own CoUninitialize.
@@ -131,7 +136,12 @@ STRATA_SIM_API HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD c
         DWORD error = 0;
         if (Injected({"CoCreateInstance", {GuidText(clsid)}}, error)) return ToHresult(error);
     }
-    if (t_comInitialisations == 0) return kNotInitialized;
+    bool multithreaded = false;
+    {
+        std::lock_guard<std::mutex> lock(State().mutex);
+        multithreaded = State().machine->Description().comMultithreaded;
+    }
+    if (t_comInitialisations == 0 && !multithreaded) return kNotInitialized;
     if (!SameGuid(clsid, kDiskQuotaControlClass)) return REGDB_E_CLASSNOTREG;
     if (outer != nullptr) return kNoAggregation;
     QuotaControl* control = new QuotaControl();

@@ -160,8 +160,10 @@ STRATA_SIM_API int _read(int fd, void* buffer, unsigned int count) {
     if (file.position % sector != 0 || count % sector != 0) return CrtFail(ERROR_INVALID_PARAMETER, -1);
     const std::int64_t length = device.length.value_or(0);
     if (file.position >= length) return 0;
-    const std::int64_t left = length - file.position;
-    const int wanted = static_cast<int>(left < static_cast<std::int64_t>(count) ? left : count);
+    // A read that would run past the end of the drive reads nothing, as on
+    // Windows: there is no short count to fall back on.
+    if (static_cast<std::int64_t>(count) > length - file.position) return CrtFail(ERROR_SECTOR_NOT_FOUND, -1);
+    const int wanted = static_cast<int>(count);
     if (file.image) {
         if (!file.image->ReadAt(file.position, buffer, static_cast<std::size_t>(wanted))) {
             return CrtFail(ERROR_CRC, -1);

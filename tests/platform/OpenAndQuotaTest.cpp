@@ -30,13 +30,13 @@ struct QuotaAnswer {
     DWORD state;
 };
 
-QuotaAnswer AskQuota(const std::wstring& path) {
+QuotaAnswer AskQuota(const std::wstring& path, BOOL readWrite = TRUE) {
     QuotaAnswer a = {E_FAIL, E_FAIL, 0xFFFFFFFF};
     const HRESULT com = CoInitialize(nullptr);
     IDiskQuotaControl* control = nullptr;
     a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<LPVOID*>(&control));
     if (a.created == S_OK) {
-        a.initialized = control->Initialize(path.c_str(), TRUE);
+        a.initialized = control->Initialize(path.c_str(), readWrite);
         if (a.initialized == S_OK) control->GetQuotaState(&a.state);
         control->Release();
     }
@@ -78,7 +78,12 @@ TEST(OpenDevice, RiskyAccessesAndWriteRequestsAreNoted) {
     const UINT before = SetErrorMode(0);
     char label[64];
     for (int errorsOff = 0; errorsOff < 2; ++errorsOff) {
-        CloseHandle(OpenForProbe("\\\\.\\CdRom0"));
+        HANDLE cdrom = OpenForProbe("\\\\.\\CdRom0");
+        DISK_GEOMETRY geometry;
+        DWORD returned = 0;
+        DeviceIoControl(cdrom, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0, &geometry, sizeof geometry, &returned,
+                        nullptr);
+        CloseHandle(cdrom);
         CloseHandle(CreateFileA("\\\\.\\C:", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         _close(_open("\\\\.\\CdRom0", _O_RDONLY | _O_BINARY));
         GetVolumeInformationA("D:\\", label, 64, nullptr, nullptr, nullptr, nullptr, 0);
@@ -88,7 +93,9 @@ TEST(OpenDevice, RiskyAccessesAndWriteRequestsAreNoted) {
         EXPECT_EQ(SetErrorMode(SEM_FAILCRITICALERRORS), errorsOff ? UINT(SEM_FAILCRITICALERRORS) : 0u);
         EXPECT_EQ(CurrentErrorMode(), UINT(SEM_FAILCRITICALERRORS));
     }
-    EXPECT_THAT(DialogRisks(), ElementsAre("CreateFileA \\\\.\\CdRom0", "_open \\\\.\\CdRom0",
+    EXPECT_THAT(DialogRisks(), ElementsAre("CreateFileA \\\\.\\CdRom0",
+                                           "DeviceIoControl \\\\?\\ide#cdrom#0#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}",
+                                           "_open \\\\.\\CdRom0",
                                            "GetVolumeInformationA D:\\", "FindFirstVolumeMountPointA D:\\",
                                            "IDiskQuotaControl::Initialize D:\\"));
     EXPECT_THAT(WriteRequests(), ElementsAre("CreateFileA \\\\.\\CdRom0", "IDiskQuotaControl::Initialize D:\\",
@@ -119,6 +126,23 @@ TEST(Quota, StateOfAVolumeRootWithAFileSystem) {
     EXPECT_EQ(AskQuota(L"R:\\").initialized, HRESULT(0x800703ED));  // no file system: ERROR_UNRECOGNIZED_VOLUME
     EXPECT_EQ(AskQuota(L"D:\\").initialized, HRESULT(0x80070015));  // no disc: ERROR_NOT_READY
     EXPECT_EQ(AskQuota(L"Q:\\").initialized, HRESULT(0x80070003));
+    EXPECT_EQ(ComBalance(), 0);
+    EXPECT_EQ(LiveQuotaObjects(), 0);
+}
+
+// A caller without write rights gets no read/write control object, but can
+// read the state; a thread the host put in the multithreaded apartment makes
+// CoInitialize answer RPC_E_CHANGED_MODE and creates objects all the same.
+TEST(Quota, CallersWithoutWriteRightsAndInTheMultithreadedApartmentStillRead) {
+    Machine machine = simtest::ProbeMachine();
+    machine.quotaWriteAccess = false;
+    machine.comMultithreaded = true;
+    InstalledMachine installed(machine);
+    EXPECT_EQ(AskQuota(L"C:\\").initialized, HRESULT(0x80070005));  // ERROR_ACCESS_DENIED
+    const QuotaAnswer readOnly = AskQuota(L"C:\\", FALSE);
+    EXPECT_EQ(readOnly.initialized, S_OK);
+    EXPECT_EQ(readOnly.state, DWORD(DISKQUOTA_STATE_TRACK | 0x100));
+    EXPECT_EQ(CoInitialize(nullptr), HRESULT(0x80010106));
     EXPECT_EQ(ComBalance(), 0);
     EXPECT_EQ(LiveQuotaObjects(), 0);
 }
