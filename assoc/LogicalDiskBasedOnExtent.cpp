@@ -33,7 +33,7 @@ InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
-        for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
+        for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
             const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, *databases);
             if (!match.Found()) continue;
             const std::string volumeId = VolumeIdOfPartition(*match.database, *match.partition);

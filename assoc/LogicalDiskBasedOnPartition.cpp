@@ -48,7 +48,7 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
-        for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
+        for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
             if (extent.first.empty()) continue;
             const PrivateHeader disk = parser.GetPrivateHeader(extent.first);
             if (disk.diskGuid.empty()) {

@@ -83,7 +83,7 @@ InstanceIndex MediaPresent::IndexLogicalDisks(boost::shared_ptr<ICIMNamespace> n
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
         StorageVolEnum volumes;
-        for (const auto& extent : volumes.GetDynamicVolumeExtents(VolumeDevicePath(deviceId))) {
+        for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
             if (extent.first.empty()) continue;
             const std::string diskGuid = parser.GetDiskGuid(extent.first);
             if (!diskGuid.empty()) index.insert(std::make_pair(diskGuid, logicalDisk));

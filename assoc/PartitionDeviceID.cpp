@@ -12,7 +12,7 @@
 namespace strata_col {
 
 std::string LogicalDiskBasedOnPartition::GetPartitionDeviceID(const std::string& logicalDiskId) {
-    const std::string devicePath = DevicePathBeforeLastBackslash(logicalDiskId);
+    const std::string devicePath = volumes.AddressOf(logicalDiskId).devicePath;
     DeviceHandle volume(DeviceHandle::OpenForQueries(devicePath));
     if (!volume.IsValid()) {
         const DWORD error = GetLastError();

@@ -25,10 +25,4 @@ PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& ex
     return match;
 }
 
-std::string VolumeDevicePath(const std::string& logicalDiskId) {
-    const std::string volume =
-        logicalDiskId.empty() ? logicalDiskId : logicalDiskId.substr(0, logicalDiskId.size() - 1);
-    return kDevicePrefix + volume;
-}
-
 }  // namespace strata_col

@@ -32,10 +32,6 @@ PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent&
 PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases);
 
-// The device path of a logical disk's volume: its DeviceID without the last
-// character (the closing backslash of C:\ ), behind the "\\.\" prefix.
-std::string VolumeDevicePath(const std::string& logicalDiskId);
-
 }  // namespace strata_col
 
 #endif

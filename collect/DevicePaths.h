@@ -15,11 +15,6 @@ inline std::string DevicePathBeforeLastBackslash(const std::string& volumePath) 
     return kDevicePrefix + volumePath.substr(0, volumePath.rfind('\\'));
 }
 
-// "\\.\" + the path before its first backslash: the drive that holds the path.
-inline std::string DevicePathBeforeFirstBackslash(const std::string& volumePath) {
-    return kDevicePrefix + volumePath.substr(0, volumePath.find('\\'));
-}
-
 }  // namespace strata_col
 
 #endif

@@ -433,6 +433,8 @@ STRATA_SIM_API BOOL FindNextVolumeMountPointA(HANDLE search, LPSTR mountPoint, D
 STRATA_SIM_API BOOL FindVolumeMountPointClose(HANDLE search);
 STRATA_SIM_API BOOL GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR volumeName,
                                                       DWORD length);
+STRATA_SIM_API BOOL GetVolumePathNamesForVolumeNameA(LPCSTR volumeName, LPSTR pathNames, DWORD length,
+                                                     PDWORD returnLength);
 STRATA_SIM_API DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer);
 STRATA_SIM_API UINT GetDriveTypeA(LPCSTR rootPath);
 STRATA_SIM_API BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWORD volumeNameSize,

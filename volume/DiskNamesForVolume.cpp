@@ -12,7 +12,7 @@ namespace strata_col {
 
 std::vector<std::string> StorageVolEnum::DiskNamesForVolume(const std::string& volumePath) {
     std::vector<std::string> names;
-    DeviceHandle volume(DeviceHandle::OpenForQueries(DevicePathBeforeLastBackslash(volumePath)));
+    DeviceHandle volume(DeviceHandle::OpenForQueries(AddressOf(volumePath).devicePath));
     if (!volume.IsValid()) {
         const DWORD error = GetLastError();
         log->WriteLevel3("Unable to determine the associated physical drive for the logical extent.");

@@ -5,6 +5,8 @@
 #include "platform/DiskQuotaIds.h"
 #include "platform/win32.h"
 
+#include <vector>
+
 namespace strata_col {
 
 namespace {
@@ -34,16 +36,22 @@ DWORD QueryQuotaState(const WCHAR* root) {
 }  // namespace
 
 PropertyMap StorageVolEnum::GetQuotaStatus(const std::string& volumePath) {
-    PropertyMap quota;
-    if (volumePath.size() > kMaxRootLength) return quota;
+    return QuotaStatusAt(volumePath, AddressOf(volumePath));
+}
 
-    WCHAR root[kMaxRootLength + 1] = {};
-    for (std::size_t i = 0; i < volumePath.size(); ++i) {
-        root[i] = static_cast<WCHAR>(static_cast<unsigned char>(volumePath[i]));
-    }
+// Drive roots are served as themselves; a mount folder through the GUID path
+// of the volume mounted there. Other paths get no quota entry.
+PropertyMap StorageVolEnum::QuotaStatusAt(const std::string& volumePath, const VolumeAddress& address) {
+    PropertyMap quota;
+    const std::string& served = address.throughVolumeName ? address.rootPath : volumePath;
+    if (!address.throughVolumeName && volumePath.size() > kMaxRootLength) return quota;
+
+    std::vector<WCHAR> root;
+    for (const char c : served) root.push_back(static_cast<WCHAR>(static_cast<unsigned char>(c)));
+    root.push_back(0);
 
     const HRESULT initialized = CoInitialize(nullptr);
-    const DWORD state = QueryQuotaState(root);
+    const DWORD state = QueryQuotaState(root.data());
     if (SUCCEEDED(initialized)) CoUninitialize();
 
     quota.insert(std::make_pair(

@@ -31,6 +31,9 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
         Insert(record, "DeviceID",
                driveType == kDriveTypeCdrom ? volumePath + " (CD-Rom) " : volumePath);
         Insert(record, "ElementName", volumePath);
+        // Every volume-level property is asked of the volume at the path: for
+        // a mount folder, the mounted volume, not the one holding the folder.
+        const VolumeAddress address = AddressOf(volumePath);
 
         char label[kVolumeTextLength] = {};
         char fileSystem[kVolumeTextLength] = {};
@@ -38,7 +41,7 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
         DWORD maxComponentLength = 0;
         DWORD fileSystemFlags = 0;
         const BOOL haveInformation = GetVolumeInformationA(
-            volumePath.c_str(), label, kVolumeTextLength, &serialNumber, &maxComponentLength,
+            address.rootPath.c_str(), label, kVolumeTextLength, &serialNumber, &maxComponentLength,
             &fileSystemFlags, fileSystem, kVolumeTextLength);
         const DWORD informationError = haveInformation ? 0 : GetLastError();
         const std::string systemPath = GetSystemVolumePath();
@@ -58,10 +61,10 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
                    BufferText(label, sizeof label) + " " + marker + ",");
             Insert(record, "FileSystemName", TextCopy(BufferText(fileSystem, sizeof fileSystem)));
             Insert(record, "SerialNumber", ToDecimalText(static_cast<std::uint32_t>(serialNumber)));
-            const PropertyMap space = GetVolumeSpace(volumePath);
+            const PropertyMap space = VolumeSpaceAt(address);
             record.insert(space.begin(), space.end());
         }
-        AddDynamicLayout(volumePath, databases, record);
+        AddDynamicLayout(volumePath, address, databases, record);
     } catch (const std::exception&) {
     }
     return record;
@@ -69,10 +72,13 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
 
 // Layout and state from the dynamic-disk database. The database's TotalSpace
 // goes in after the one measured from the volume, so it is the one set.
-void StorageVolEnum::AddDynamicLayout(const std::string& volumePath,
+void StorageVolEnum::AddDynamicLayout(const std::string& volumePath, const VolumeAddress& address,
                                       const DiskDatabaseMap& databases, PropertyMap& record) {
     if (volumePath.find('\\') == std::string::npos) return;
-    const std::string devicePath = DevicePathBeforeFirstBackslash(volumePath);
+    // A drive root's device is its drive (\\.\C:); a mount folder's, the
+    // mounted volume's, or a path that does not open when the system could
+    // not name that volume.
+    const std::string devicePath = address.devicePath;
     const RecordMap volume = GetVolumeLayoutAndState(devicePath, databases);
     if (volume.empty()) {
         log->WriteLevel3("Volume layout and state information for " + devicePath + " not found");

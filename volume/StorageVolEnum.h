@@ -10,6 +10,7 @@
 //   DynamicVolumeLayout.cpp  GetDynamicVolumeExtents, GetVolumeLayoutAndState,
 //                            MatchDynamicVolume, LayoutName
 //   DiskNamesForVolume.cpp   DiskNamesForVolume
+//   VolumeAddress.cpp        AddressOf, LogicalDiskDevicePath
 #ifndef STRATA_VOLUME_STORAGEVOLENUM_H
 #define STRATA_VOLUME_STORAGEVOLENUM_H
 
@@ -29,6 +30,20 @@ namespace strata_col {
 
 // Volume GUID name to the first drive root that leads to the volume.
 typedef std::map<std::string, std::string> DriveRootMap;
+
+// The names under which the system is asked about the volume at a volume
+// path. A drive root is asked as itself (C:\ and the device \\.\C:). A mount
+// folder's own path names the volume that holds the folder, so the volume
+// mounted there is asked through its volume GUID path (\\?\Volume{...}\ and
+// the device \\?\Volume{...}).
+struct VolumeAddress {
+    std::string rootPath;    // volume information, free space, quota
+    std::string devicePath;  // opened for the control requests
+    bool throughVolumeName = false;  // asked through the volume GUID path
+};
+
+// C:\ (a drive designator and its one backslash).
+bool IsDriveRoot(const std::string& path);
 
 // Lives for one collection; while it lives, the system's critical-error
 // dialogs are off (an empty optical drive simply fails).
@@ -61,6 +76,15 @@ public:
     // "Disk N" for the physical disk that holds the volume.
     std::vector<std::string> DiskNamesForVolume(const std::string& volumePath);
 
+    // How the volume at the path is asked about. A mount folder whose
+    // volume the system cannot name is logged and keeps its own path (and
+    // the device path up to its last backslash, which does not open).
+    VolumeAddress AddressOf(const std::string& volumePath);
+    // The device path of the volume an ORVA_LogicalDisk DeviceID names: a
+    // mount folder's volume as AddressOf gives it, any other ID with its
+    // last character cut and "\\.\" in front.
+    std::string LogicalDiskDevicePath(const std::string& logicalDiskId);
+
     // The volume's extents, one per physical disk, keyed by drive path.
     ExtentMap GetDynamicVolumeExtents(const std::string& devicePath);
     // The database's volume record for the volume, with "Layout" added;
@@ -70,8 +94,10 @@ public:
     static std::string LayoutName(int componentType, int volumeChildren, int componentChildren);
 
 private:
-    void AddDynamicLayout(const std::string& volumePath, const DiskDatabaseMap& databases,
-                          PropertyMap& record);
+    void AddDynamicLayout(const std::string& volumePath, const VolumeAddress& address,
+                          const DiskDatabaseMap& databases, PropertyMap& record);
+    PropertyMap VolumeSpaceAt(const VolumeAddress& address);
+    PropertyMap QuotaStatusAt(const std::string& volumePath, const VolumeAddress& address);
     RecordMap MatchDynamicVolume(const std::string& drivePath, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases);
 

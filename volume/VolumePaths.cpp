@@ -4,6 +4,7 @@
 #include "platform/win32.h"
 #include "collect/BufferText.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace strata_col {
@@ -12,6 +13,8 @@ namespace {
 
 const DWORD kNameBufferLength = MAX_PATH;
 const DWORD kDriveStringsLength = 256;
+// More than the paths of any volume; a longer list is not believed.
+const DWORD kLargestPathList = 1u << 20;
 
 // Closes a volume or mount-point search on every path.
 class SearchHandle {
@@ -34,15 +37,59 @@ private:
 BOOL CloseVolumeSearch(HANDLE search) { return FindVolumeClose(search); }
 BOOL CloseMountPointSearch(HANDLE search) { return FindVolumeMountPointClose(search); }
 
+// The paths the system gives for a volume (drive roots and full mount-folder
+// paths); none when it cannot tell.
+std::vector<std::string> PathNamesOf(const std::string& volumeName) {
+    std::vector<char> names(kNameBufferLength, 0);
+    DWORD needed = 0;
+    while (!GetVolumePathNamesForVolumeNameA(volumeName.c_str(), names.data(),
+                                             static_cast<DWORD>(names.size()), &needed)) {
+        if (GetLastError() != ERROR_MORE_DATA || needed <= names.size() || needed > kLargestPathList) {
+            return std::vector<std::string>();
+        }
+        names.assign(needed, 0);
+    }
+    // Texts separated by zeros, ended by an empty one.
+    std::vector<std::string> paths;
+    for (const std::string& path : StorageVolEnum::SplitAtChar(names.data(), names.size(), '\0')) {
+        if (path.empty()) break;
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+// Where the folders mounted on a volume are reached from: its drive root; for
+// a volume without one, its first full path (a folder it is mounted in
+// itself), else its volume GUID name, the one path Windows gives it then.
+std::string FolderPrefix(const std::string& volumeName, const std::string& root) {
+    if (!root.empty()) return root;
+    const std::vector<std::string> own = PathNamesOf(volumeName);
+    return own.empty() ? volumeName : own.front();
+}
+
 void AppendMountFolders(const std::string& volumeName, const std::string& root,
                         std::vector<std::string>& paths) {
     char folder[kNameBufferLength] = {};
     SearchHandle search(FindFirstVolumeMountPointA(volumeName.c_str(), folder, kNameBufferLength),
                         CloseMountPointSearch);
     if (!search.IsValid()) return;
+    const std::string prefix = FolderPrefix(volumeName, root);
     do {
-        paths.push_back(root + BufferText(folder, sizeof folder));
+        paths.push_back(prefix + BufferText(folder, sizeof folder));
     } while (FindNextVolumeMountPointA(search.Get(), folder, kNameBufferLength));
+}
+
+// Folders on a ReFS volume are not indexed, so the mount-point search misses
+// the volumes mounted there (and so may any other system): every path the
+// system gives for a volume that the search did not find is added, after
+// the paths found, volume by volume.
+void AppendPathNamesNotFound(const std::vector<std::string>& volumeNames, std::vector<std::string>& paths) {
+    std::set<std::string> found(paths.begin(), paths.end());
+    for (const std::string& volumeName : volumeNames) {
+        for (const std::string& path : PathNamesOf(volumeName)) {
+            if (found.insert(path).second) paths.push_back(path);
+        }
+    }
 }
 
 }  // namespace
@@ -51,16 +98,21 @@ std::vector<std::string> StorageVolEnum::EnumerateVolumePaths() {
     std::vector<std::string> paths;
     try {
         char volumeName[kNameBufferLength] = {};
-        SearchHandle search(FindFirstVolumeA(volumeName, kNameBufferLength), CloseVolumeSearch);
-        const DriveRootMap roots = GetDriveLetterMap();
-        if (!search.IsValid()) return paths;
-        do {
-            const std::string name = BufferText(volumeName, sizeof volumeName);
-            DriveRootMap::const_iterator root = roots.find(name);
-            const std::string rootText = root == roots.end() ? std::string() : root->second;
-            paths.push_back(rootText);
-            AppendMountFolders(name, rootText, paths);
-        } while (FindNextVolumeA(search.Get(), volumeName, kNameBufferLength));
+        std::vector<std::string> volumeNames;
+        {
+            SearchHandle search(FindFirstVolumeA(volumeName, kNameBufferLength), CloseVolumeSearch);
+            const DriveRootMap roots = GetDriveLetterMap();
+            if (!search.IsValid()) return paths;
+            do {
+                const std::string name = BufferText(volumeName, sizeof volumeName);
+                volumeNames.push_back(name);
+                DriveRootMap::const_iterator root = roots.find(name);
+                const std::string rootText = root == roots.end() ? std::string() : root->second;
+                paths.push_back(rootText);
+                AppendMountFolders(name, rootText, paths);
+            } while (FindNextVolumeA(search.Get(), volumeName, kNameBufferLength));
+        }
+        AppendPathNamesNotFound(volumeNames, paths);
     } catch (const std::exception& e) {
         throw std::runtime_error(e.what());
     }

@@ -22,15 +22,19 @@ std::string Decimal(std::uint64_t value) {
 }  // namespace
 
 PropertyMap StorageVolEnum::GetVolumeSpace(const std::string& volumePath) {
+    return VolumeSpaceAt(AddressOf(volumePath));
+}
+
+PropertyMap StorageVolEnum::VolumeSpaceAt(const VolumeAddress& address) {
     PropertyMap space;
     try {
-        const PropertyMap quota = GetQuotaStatus(volumePath);
+        const PropertyMap quota = QuotaStatusAt(address.rootPath, address);
 
         ULARGE_INTEGER freeToCaller = {};
         ULARGE_INTEGER totalBytes = {};
         ULARGE_INTEGER totalFree = {};
         std::uint64_t total = 0;
-        if (GetDiskFreeSpaceExA(volumePath.c_str(), &freeToCaller, &totalBytes, &totalFree)) {
+        if (GetDiskFreeSpaceExA(address.rootPath.c_str(), &freeToCaller, &totalBytes, &totalFree)) {
             Insert(space, "UserDiskFreeSpace", Decimal(freeToCaller.QuadPart));
             Insert(space, "FreeSpace", Decimal(totalFree.QuadPart));
             Insert(space, "UserDiskQuota", Decimal(totalBytes.QuadPart));
@@ -41,8 +45,7 @@ PropertyMap StorageVolEnum::GetVolumeSpace(const std::string& volumePath) {
             log->WriteSystemError(error);
         }
 
-        // A mount-folder path names the folder here, which does not open.
-        DeviceHandle device(DeviceHandle::OpenForQueries(DevicePathBeforeLastBackslash(volumePath)));
+        DeviceHandle device(DeviceHandle::OpenForQueries(address.devicePath));
         if (!device.IsValid()) {
             const DWORD error = GetLastError();
             log->WriteLevel3("Invalid handle, unable to determine the length of this volume.");

@@ -60,8 +60,8 @@ void PreparedMachine::IndexMountPaths() {
     std::sort(mountLengths_.begin(), mountLengths_.end(), std::greater<std::size_t>());
     mountLengths_.erase(std::unique(mountLengths_.begin(), mountLengths_.end()), mountLengths_.end());
     foldersOnVolume_.resize(machine_.volumes.size());
-    for (const Volume& volume : machine_.volumes) {
-        for (const std::string& folder : volume.mountFolders) {
+    for (std::size_t v = 0; v < machine_.volumes.size(); ++v) {
+        for (const std::string& folder : machine_.volumes[v].mountFolders) {
             std::string relative;
             const std::optional<std::size_t> host = HostOfMountFolder(folder, &relative);
             if (!host) {
@@ -69,7 +69,11 @@ void PreparedMachine::IndexMountPaths() {
                                          " lies on no volume (it must start with a drive root, "
                                          "a volume GUID name or another mount folder)");
             }
-            foldersOnVolume_[*host].push_back(relative);
+            // Two paths to one mount point (through a host that is itself
+            // mounted in two folders) are one folder of the host.
+            if (mountedOn_.emplace(std::make_pair(*host, UpperText(relative)), v).second) {
+                foldersOnVolume_[*host].push_back(relative);
+            }
         }
     }
 }
@@ -145,18 +149,56 @@ void PreparedMachine::IndexFailureNames() {
     }
 }
 
+std::optional<std::size_t> PreparedMachine::Follow(const std::string& upperPath, std::size_t longest,
+                                                   std::size_t& consumed) const {
+    const MountPath* mount = LongestMountStarting(upperPath, longest);
+    if (mount == nullptr) return std::nullopt;
+    std::size_t volume = mount->volume;
+    consumed = mount->path.size();
+    // Each further folder of the path may be a mount point of the volume reached.
+    for (std::size_t end = upperPath.find('\\', consumed); end != std::string::npos && end < longest;
+         end = upperPath.find('\\', end + 1)) {
+        const auto mounted = mountedOn_.find(std::make_pair(volume, upperPath.substr(consumed, end + 1 - consumed)));
+        if (mounted == mountedOn_.end()) continue;
+        volume = mounted->second;
+        consumed = end + 1;
+    }
+    return volume;
+}
+
 std::optional<std::size_t> PreparedMachine::VolumeMountedAt(const std::string& path) const {
-    const auto mount = mountsByPath_.find(UpperText(path));
-    if (mount == mountsByPath_.end()) return std::nullopt;
-    return mountPaths_[mount->second].volume;
+    const std::string upper = UpperText(path);
+    const auto mount = mountsByPath_.find(upper);
+    if (mount != mountsByPath_.end()) return mountPaths_[mount->second].volume;
+    std::size_t consumed = 0;
+    const std::optional<std::size_t> volume = Follow(upper, upper.size(), consumed);
+    if (!volume || consumed != upper.size()) return std::nullopt;
+    return volume;
 }
 
 std::optional<std::size_t> PreparedMachine::VolumeHolding(const std::string& path, std::string* mountPath) const {
-    const std::string full = UpperText(WithBackslash(path));
-    const MountPath* mount = LongestMountStarting(full, full.size());
-    if (mount == nullptr) return std::nullopt;
-    if (mountPath != nullptr) *mountPath = mount->path;
-    return mount->volume;
+    const std::string withBackslash = WithBackslash(path);
+    const std::string full = UpperText(withBackslash);
+    std::size_t consumed = 0;
+    const std::optional<std::size_t> volume = Follow(full, full.size(), consumed);
+    if (volume && mountPath != nullptr) *mountPath = withBackslash.substr(0, consumed);
+    return volume;
+}
+
+std::vector<std::string> PreparedMachine::FullPaths(std::size_t volume) const {
+    const Volume& v = machine_.volumes[volume];
+    std::vector<std::string> paths = v.roots;
+    for (const std::string& folder : v.mountFolders) {
+        std::string relative;
+        const std::optional<std::size_t> host = HostOfMountFolder(folder, &relative);
+        // Mount cycles are refused when the machine is installed, so this ends.
+        if (!host) continue;
+        for (const std::string& hostPath : FullPaths(*host)) {
+            const std::string full = hostPath + relative;
+            if (std::find(paths.begin(), paths.end(), full) == paths.end()) paths.push_back(full);
+        }
+    }
+    return paths;
 }
 
 std::optional<std::size_t> PreparedMachine::HostOfMountFolder(const std::string& folder,

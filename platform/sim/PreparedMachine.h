@@ -34,11 +34,17 @@ public:
     const std::vector<std::string>& DeviceNames(std::size_t device) const { return deviceNames_[device]; }
 
     // The volume mounted exactly at path: a drive root, a mount folder or a
-    // volume GUID name, each with its trailing backslash.
+    // volume GUID name, each with its trailing backslash. A mount folder may
+    // be reached through any path to its host volume (C:\mnt\inner\ and
+    // \\?\Volume{...}\inner\ alike), as Windows follows mount points.
     std::optional<std::size_t> VolumeMountedAt(const std::string& path) const;
-    // The volume holding path (the longest mount path that starts it), and
-    // that mount path.
+    // The volume holding path (the deepest mount point on the way), and the
+    // path up to that mount point.
     std::optional<std::size_t> VolumeHolding(const std::string& path, std::string* mountPath = nullptr) const;
+    // The paths Windows lists for the volume: its drive roots, then every
+    // mount folder's full path from a drive root (none for a folder that no
+    // drive root leads to).
+    std::vector<std::string> FullPaths(std::size_t volume) const;
     // The volume whose file system holds a mount folder, and the folder
     // relative to that volume's root.
     std::optional<std::size_t> HostOfMountFolder(const std::string& folder, std::string* relative = nullptr) const;
@@ -69,6 +75,10 @@ private:
     // The longest mount path no longer than `longest` characters that
     // begins `upperPath` (upper case).
     const MountPath* LongestMountStarting(const std::string& upperPath, std::size_t longest) const;
+    // Follows an upper-case path through the mount points on its way: the
+    // deepest volume it reaches within its first `longest` characters, and
+    // in `consumed` the length of the path up to that volume's mount point.
+    std::optional<std::size_t> Follow(const std::string& upperPath, std::size_t longest, std::size_t& consumed) const;
 
     Machine machine_;
     std::vector<std::string> notes_;
@@ -82,6 +92,9 @@ private:
     std::unordered_map<std::string, std::size_t> mountsByPath_;  // into mountPaths_
     std::vector<std::size_t> mountLengths_;                       // distinct, longest first
     std::vector<std::vector<std::string> > foldersOnVolume_;
+    // Host volume and upper-case folder relative to its root, to the volume
+    // mounted there.
+    std::map<std::pair<std::size_t, std::string>, std::size_t> mountedOn_;
 };
 
 }  // namespace strata_sim

@@ -40,6 +40,34 @@ STRATA_SIM_API BOOL GetVolumeNameForVolumeMountPointA(LPCSTR mountPoint, LPSTR v
     return TRUE;
 }
 
+STRATA_SIM_API BOOL GetVolumePathNamesForVolumeNameA(LPCSTR volumeName, LPSTR pathNames, DWORD length,
+                                                     PDWORD returnLength) {
+    SimState& state = State();
+    SimCall busy(state);
+    if (volumeName == nullptr) return FailWith(ERROR_INVALID_PARAMETER, FALSE);
+    const std::string name = volumeName;
+    const PreparedMachine& machine = *state.machine;
+    const std::optional<std::size_t> volume = IsVolumeGuidName(name) ? machine.VolumeMountedAt(name) : std::nullopt;
+    DWORD error = 0;
+    if (Injected({"GetVolumePathNamesForVolumeNameA", machine.PathNames(name, volume)}, error)) {
+        return FailWith(error, FALSE);
+    }
+    if (!IsVolumeGuidName(name)) return FailWith(ERROR_INVALID_NAME, FALSE);
+    if (!volume) return FailWith(ERROR_FILE_NOT_FOUND, FALSE);
+    // Each path with its terminator, then one more terminator.
+    std::string list;
+    for (const std::string& path : machine.FullPaths(*volume)) {
+        list += path;
+        list += '\0';
+    }
+    list += '\0';
+    const DWORD needed = static_cast<DWORD>(list.size());
+    if (returnLength != nullptr) *returnLength = needed;
+    if (pathNames == nullptr || length < needed) return FailWith(ERROR_MORE_DATA, FALSE);
+    std::copy(list.begin(), list.end(), pathNames);
+    return TRUE;
+}
+
 STRATA_SIM_API DWORD GetLogicalDriveStringsA(DWORD length, LPSTR buffer) {
     SimState& state = State();
     SimCall busy(state);

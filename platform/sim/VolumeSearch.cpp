@@ -86,7 +86,8 @@ STRATA_SIM_API HANDLE FindFirstVolumeMountPointA(LPCSTR rootPath, LPSTR mountPoi
     NoteMediaAccess(v.mediaPresent.value_or(true), "FindFirstVolumeMountPointA", root);
     if (!v.mediaPresent.value_or(true)) return FailWith(ERROR_NOT_READY, INVALID_HANDLE_VALUE);
     if (v.fileSystem.empty()) return FailWith(ERROR_UNRECOGNIZED_VOLUME, INVALID_HANDLE_VALUE);
-    search.names = machine.MountFoldersOn(*volume);
+    // ReFS keeps no index of the mount points on it: the search finds none.
+    if (!EqualNoCase(v.fileSystem, "ReFS")) search.names = machine.MountFoldersOn(*volume);
     return StartSearch(state.mountPointSearches, search, mountPoint, length);
 }
 

@@ -48,14 +48,13 @@ protected:
                            FixedDisk(1, WritePrivateHeaderImage(folder.path(), "1.img", kGuid1, "Dg0"))};
         strata_sim::Volume simple = NtfsVolume(1, {"E:\\"});
         simple.extents = {Extent(0, Offset(0x10), 0x100 * kSector)};
-        strata_sim::Volume mirror = NtfsVolume(2, {"F:\\"});
+        strata_sim::Volume mirror = NtfsVolume(2, {"F:\\"}, {"E:\\data\\"});
         mirror.extents = {Extent(0, Offset(0x200), 0x200 * kSector), Extent(1, Offset(0), 0x200 * kSector)};
         strata_sim::Volume spanned = NtfsVolume(3, {"G:\\"});
         spanned.extents = {Extent(1, Offset(0x400), 0x100 * kSector)};
         strata_sim::Volume early = NtfsVolume(4, {"H:\\"});
         early.extents = {Extent(0, 0, kSector)};
-        strata_sim::Volume folderVolume = NtfsVolume(5, {}, {"E:\\data\\"});
-        machine.volumes = {simple, mirror, spanned, early, folderVolume};
+        machine.volumes = {simple, mirror, spanned, early};
         strata_sim::SetMachine(machine);
     }
 
@@ -96,8 +95,9 @@ TEST_F(DynamicLayout, DatabaseGivesLayoutStateAndTotalSpace) {
     EXPECT_EQ("262144", Value(mirror, "TotalSpace"));
 
     EXPECT_EQ("Spanned", Value(Build("G:\\"), "VolumeLayout"));  // child count 0a is ten
-    // A mount folder reports the volume of the drive that holds it.
-    EXPECT_EQ("Simple", Value(Build("E:\\data\\"), "VolumeLayout"));
+    // A mount folder reports the volume mounted there, not the one holding it.
+    EXPECT_EQ("Mirror", Value(Build("E:\\data\\"), "VolumeLayout"));
+    EXPECT_EQ("262144", Value(Build("E:\\data\\"), "TotalSpace"));
 }
 
 // Several records at the extent's place (E:, sector 0x10, 0x100 sectors):

@@ -81,16 +81,32 @@ TEST(LogicalDisk, OpticalDriveWithoutDisc) {
     EXPECT_TRUE(log.Has("Unable to determine volume information.", 3));
 }
 
-TEST(LogicalDisk, MountFolderHasFreeSpaceButNoQuotaOrLength) {
+// A mount folder reports the volume mounted there, asked through its volume
+// GUID path; when the system cannot name that volume, the folder's own path
+// is asked and the volume's length stays unknown.
+TEST(LogicalDisk, MountFolderReportsTheVolumeMountedThere) {
     strata_sim::Machine machine;
-    machine.volumes = {NtfsVolume(1, {"C:\\"}), NtfsVolume(2, {}, {"C:\\data\\"})};
+    strata_sim::Volume mounted = NtfsVolume(2, {}, {"C:\\data\\"});
+    mounted.label = "Mounted";
+    mounted.freeBytes = 777;
+    mounted.length = 99999;
+    mounted.quotaState = DISKQUOTA_STATE_TRACK;
+    machine.volumes = {NtfsVolume(1, {"C:\\"}), mounted};
+    strata_sim::SetMachine(machine);
+    PropertyMap record = Build("C:\\data\\");
+    EXPECT_EQ("Mounted ,", Value(record, "OtherIdentifyingInfo"));
+    EXPECT_EQ("777", Value(record, "UserDiskFreeSpace"));
+    EXPECT_EQ("99999", Value(record, "TotalSpace"));
+    EXPECT_EQ("1", Value(record, "DiskQuotaStatus"));
+
+    machine.failures = {Fail("GetVolumeNameForVolumeMountPointA", "C:\\data\\", ERROR_ACCESS_DENIED)};
     strata_sim::SetMachine(machine);
     CapturedLog log;
-
-    const PropertyMap record = Build("C:\\data\\");
-    EXPECT_EQ("1000", Value(record, "UserDiskFreeSpace"));
+    record = Build("C:\\data\\");
+    EXPECT_EQ("777", Value(record, "UserDiskFreeSpace"));
     EXPECT_EQ("<absent>", Value(record, "DiskQuotaStatus"));
     EXPECT_EQ("<absent>", Value(record, "TotalSpace"));
+    EXPECT_TRUE(log.Has("Unable to determine the volume mounted at C:\\data\\.", 3));
     EXPECT_TRUE(log.Has("Invalid handle, unable to determine the length of this volume.", 3));
 }
 

@@ -24,12 +24,12 @@ TEST(VolumePaths, RootsThenMountFoldersVolumeByVolume) {
         NtfsVolume(1, {"C:\\"}),
         NtfsVolume(2, {"E:\\"}, {"C:\\data\\"}),  // a drive root and a folder of C:
         NtfsVolume(3, {}),                         // neither
-        NtfsVolume(4, {"F:\\", "G:\\"}),           // the first letter wins
+        NtfsVolume(4, {"F:\\", "G:\\"}),           // the second letter comes last
     };
     strata_sim::SetMachine(machine);
 
     StorageVolEnum volumes;
-    EXPECT_EQ(Paths({"C:\\", "C:\\data\\", "E:\\", "", "F:\\"}), volumes.EnumerateVolumePaths());
+    EXPECT_EQ(Paths({"C:\\", "C:\\data\\", "E:\\", "", "F:\\", "G:\\"}), volumes.EnumerateVolumePaths());
 
     // The empty path of the volume without a root gives no instance.
     LogicalDiskInformation information;
@@ -38,18 +38,27 @@ TEST(VolumePaths, RootsThenMountFoldersVolumeByVolume) {
     for (const PropertyMap& record : information.Collect(databases)) {
         devices.push_back(record.find("DeviceID")->second);
     }
-    EXPECT_EQ(Paths({"C:\\", "C:\\data\\", "E:\\", "F:\\"}), devices);
+    EXPECT_EQ(Paths({"C:\\", "C:\\data\\", "E:\\", "F:\\", "G:\\"}), devices);
 }
 
-TEST(VolumePaths, FoldersOfAVolumeWithoutRootAreRelative) {
+// A folder on a volume without drive root is named by the full path Windows
+// gives it (through the folder the volume is mounted in), or, when there is
+// none, by the volume GUID path. A folder on ReFS is missed by the
+// mount-point search and comes from the volume's own path names, last.
+TEST(VolumePaths, FoldersOfVolumesWithoutRootAndOnReFSAreFullPaths) {
     strata_sim::Machine machine;
-    strata_sim::Volume host = NtfsVolume(1, {});
-    strata_sim::Volume mounted = NtfsVolume(2, {}, {host.guidName + "mnt\\data\\"});
-    machine.volumes = {host, mounted};
+    strata_sim::Volume unmounted = NtfsVolume(1, {});
+    strata_sim::Volume inUnmounted = NtfsVolume(2, {}, {unmounted.guidName + "mnt\\data\\"});
+    strata_sim::Volume refs = NtfsVolume(3, {"C:\\"});
+    refs.fileSystem = "ReFS";
+    strata_sim::Volume onRefs = NtfsVolume(4, {}, {"C:\\mnt\\"});
+    strata_sim::Volume inner = NtfsVolume(5, {}, {onRefs.guidName + "inner\\"});
+    machine.volumes = {unmounted, inUnmounted, refs, onRefs, inner};
     strata_sim::SetMachine(machine);
 
     StorageVolEnum volumes;
-    EXPECT_EQ(Paths({"", "mnt\\data\\", ""}), volumes.EnumerateVolumePaths());
+    EXPECT_EQ(Paths({"", unmounted.guidName + "mnt\\data\\", "", "C:\\", "", "C:\\mnt\\inner\\", "", "C:\\mnt\\"}),
+              volumes.EnumerateVolumePaths());
 }
 
 TEST(VolumePaths, DriveStringsLongerThanTheFirstBufferAreAllRead) {
@@ -71,14 +80,15 @@ TEST(VolumePaths, DriveStringsLongerThanTheFirstBufferAreAllRead) {
     EXPECT_EQ(54u, volumes.GetDriveLetterMap().size());
 }
 
-TEST(VolumePaths, FailingDriveStringsLeaveEveryVolumeWithoutRoot) {
+TEST(VolumePaths, FailingDriveStringsLeaveTheRootsToThePathNames) {
     strata_sim::Machine machine;
     machine.volumes = {NtfsVolume(1, {"C:\\"})};
     machine.failures = {Fail("GetLogicalDriveStringsA", "", ERROR_ACCESS_DENIED)};
     strata_sim::SetMachine(machine);
     CapturedLog log;
 
+    // The volume's own path names still give its root.
     StorageVolEnum volumes;
-    EXPECT_EQ(Paths({""}), volumes.EnumerateVolumePaths());
+    EXPECT_EQ(Paths({"", "C:\\"}), volumes.EnumerateVolumePaths());
     EXPECT_TRUE(log.Has("Unable to determine the drive letter associated with this volume.", 0));
 }

@@ -3,6 +3,7 @@
 #include "platform/DiskQuotaIds.h"
 #include "tools/strata-capture/ControlCodes.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace strata_capture {
@@ -10,6 +11,7 @@ namespace strata_capture {
 namespace {
 
 const std::size_t kNameSize = MAX_PATH + 1;
+const std::size_t kPathNamesLimit = 1u << 20;
 const std::size_t kMaxVolumes = 65536;
 const std::size_t kExtentsHeaderSize = offsetof(VOLUME_DISK_EXTENTS, Extents);
 const std::size_t kExtentSize = sizeof(DISK_EXTENT);
@@ -99,8 +101,11 @@ void VolumeCapture::AddMountFolders(std::vector<Found>& volumes) {
             relative.push_back(folder);
         } while (relative.size() < kMaxVolumes && FindNextVolumeMountPointA(search, folder, MAX_PATH));
         FindVolumeMountPointClose(search);
+        // Folders are recorded by their full path where the holder has one.
+        const std::vector<std::string> holderPaths = PathNames(holder.guidName);
+        const std::string prefix = holder.roots.empty() && !holderPaths.empty() ? holderPaths.front() : holder.Path();
         for (const std::string& inside : relative) {
-            const std::string path = holder.Path() + inside;
+            const std::string path = prefix + inside;
             char name[kNameSize] = {};
             if (!GetVolumeNameForVolumeMountPointA(path.c_str(), name, MAX_PATH)) {
                 Fail("GetVolumeNameForVolumeMountPointA", 0, path, GetLastError());
@@ -109,6 +114,43 @@ void VolumeCapture::AddMountFolders(std::vector<Found>& volumes) {
             for (Found& mounted : volumes) {
                 if (mounted.guidName == name) mounted.mountFolders.push_back(path);
             }
+        }
+    }
+}
+
+// The volume's paths as the system lists them: drive roots and full
+// mount-folder paths; none when it cannot tell.
+std::vector<std::string> VolumeCapture::PathNames(const std::string& guidName) {
+    std::vector<char> names(kNameSize, 0);
+    DWORD needed = 0;
+    while (!GetVolumePathNamesForVolumeNameA(guidName.c_str(), names.data(), static_cast<DWORD>(names.size()),
+                                             &needed)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_MORE_DATA || needed <= names.size() || needed > kPathNamesLimit) {
+            Fail("GetVolumePathNamesForVolumeNameA", 0, guidName, error);
+            return std::vector<std::string>();
+        }
+        names.assign(needed, 0);
+    }
+    std::vector<std::string> paths;
+    for (std::size_t at = 0; at < names.size() && names[at] != 0;) {
+        const std::string path(names.data() + at);
+        at += path.size() + 1;
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+// Mount folders the mount-point search cannot see (ReFS indexes none): the
+// volume's path names that are neither a root nor a folder recorded already.
+void VolumeCapture::AddUnindexedMountFolders(std::vector<Found>& volumes) {
+    for (Found& volume : volumes) {
+        for (const std::string& path : PathNames(volume.guidName)) {
+            if (std::find(volume.roots.begin(), volume.roots.end(), path) != volume.roots.end()) continue;
+            if (std::find(volume.mountFolders.begin(), volume.mountFolders.end(), path) != volume.mountFolders.end()) {
+                continue;
+            }
+            volume.mountFolders.push_back(path);
         }
     }
 }
@@ -273,6 +315,7 @@ Json VolumeCapture::Capture() {
     std::vector<Found> volumes = ListVolumes();
     AddRoots(volumes);
     AddMountFolders(volumes);
+    AddUnindexedMountFolders(volumes);
     Json list = Json::array();
     for (const Found& volume : volumes) list.push_back(Describe(volume));
     return list;

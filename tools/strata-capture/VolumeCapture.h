@@ -25,6 +25,8 @@ private:
     std::vector<Found> ListVolumes();
     void AddRoots(std::vector<Found>& volumes);
     void AddMountFolders(std::vector<Found>& volumes);
+    void AddUnindexedMountFolders(std::vector<Found>& volumes);
+    std::vector<std::string> PathNames(const std::string& guidName);
     Json Describe(const Found& volume);
     void DescribeFileSystem(const Found& volume, Json& json, bool& mediaPresent, bool& fileSystem);
     void DescribeQuota(const Found& volume, Json& json);
