@@ -50,8 +50,8 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
         for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
             if (extent.first.empty()) continue;
-            const PrivateHeader disk = parser.GetPrivateHeader(extent.first);
-            if (disk.diskGuid.empty()) {
+            const DynamicDrive disk = parser.GetDynamicDrive(extent.first);
+            if (disk.header.diskGuid.empty()) {
                 logicalDisks.insert(std::make_pair(GetPartitionDeviceID(deviceId), logicalDisk));
                 continue;
             }

@@ -9,13 +9,13 @@ PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent&
                                  const DiskDatabaseMap& databases) {
     if (drivePath.empty()) return PartitionMatch();
     LDMDBParser parser;
-    return MatchExtentOnDisk(parser.GetPrivateHeader(drivePath), extent, databases);
+    return MatchExtentOnDisk(parser.GetDynamicDrive(drivePath), extent, databases);
 }
 
-PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& extent,
+PartitionMatch MatchExtentOnDisk(const DynamicDrive& drive, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases) {
     PartitionMatch match;
-    const ExtentPartitions found = PartitionsOfExtent(disk, extent, databases);
+    const ExtentPartitions found = PartitionsOfExtent(drive, extent, databases);
     // The associations take the first matching record in ObjectID order.
     if (found.partitions.empty()) return match;
     const DiskPartitionRef& first = found.partitions.begin()->ref;

@@ -4,7 +4,7 @@
 #define STRATA_ASSOC_VOLUMEEXTENTMATCH_H
 
 #include "ldm/DiskDatabase.h"
-#include "ldm/PrivateHeader.h"
+#include "ldm/LDMDBParser.h"
 #include "volume/DiskExtent.h"
 
 #include <string>
@@ -28,8 +28,8 @@ PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent&
 
 // The same for a drive whose private header is already read: its disk GUID
 // picks the database, its data-region start is where partition starts count
-// from.
-PartitionMatch MatchExtentOnDisk(const PrivateHeader& disk, const DiskExtent& extent,
+// from, in its sectors.
+PartitionMatch MatchExtentOnDisk(const DynamicDrive& drive, const DiskExtent& extent,
                                  const DiskDatabaseMap& databases);
 
 }  // namespace strata_col

@@ -5,6 +5,7 @@
 #include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
 #include "ldm/DatabaseLookup.h"
+#include "ldm/DriveSectors.h"
 #include "ldm/LDMDBParser.h"
 #include "collect/DeviceHandle.h"
 
@@ -70,8 +71,12 @@ void Insert(PropertyMap& record, const std::string& name, const std::string& val
 
 std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t>(code)); }
 
-std::string Bytes(std::uint64_t sectors, std::uint32_t bytesPerSector) {
-    return ToDecimalText(static_cast<unsigned long long>(sectors * bytesPerSector));
+// A sector field of a partition record in bytes; nothing when the drive's
+// sector size is unknown or the bytes pass 64 bits.
+void InsertBytes(PropertyMap& record, const std::string& name, std::uint64_t sectors,
+                 const DriveSectors& units) {
+    std::uint64_t bytes = 0;
+    if (units.ToBytes(sectors, bytes)) Insert(record, name, ToDecimalText(static_cast<unsigned long long>(bytes)));
 }
 
 }  // namespace
@@ -229,7 +234,7 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
     const DiskDatabase& database = *found->second;
 
     bool sectorSizeAsked = false;
-    std::uint32_t bytesPerSector = 0;
+    DriveSectors units(0);
     for (const DiskPartitionRef& partition : database.PartitionsOfDisk(diskGuid)) {
         const std::string& objectId = *partition.objectId;
         const RecordMap& placed = *partition.record;
@@ -242,7 +247,7 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
         }
         if (!sectorSizeAsked) {
             LDMDBParser parser;
-            bytesPerSector = parser.GetBytesPerSector(devicePath);
+            units = DriveSectors(parser.GetBytesPerSector(devicePath));
             sectorSizeAsked = true;
         }
 
@@ -254,11 +259,8 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
         Insert(record, "FaultTolerant", BoolText(faultTolerant));
         Insert(record, "PartitionSubType", RecordField(*volume, "PartitionType"));
         // Without the drive's sector size the byte figures are unknown.
-        if (bytesPerSector != 0) {
-            Insert(record, "Size", Bytes(HexField(placed, "Size"), bytesPerSector));
-            Insert(record, "StartingOffset",
-                   Bytes(HexField(placed, "Start"), bytesPerSector));
-        }
+        InsertBytes(record, "Size", HexField(placed, "Size"), units);
+        InsertBytes(record, "StartingOffset", HexField(placed, "Start"), units);
         Insert(record, "Name", RecordField(placed, "Name"));
         Insert(record, "DeviceID", objectId);
         Insert(record, "ElementName", objectId);

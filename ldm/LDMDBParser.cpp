@@ -193,19 +193,24 @@ std::string LDMDBParser::GetDiskGuid(const std::string& devicePath) {
 }
 
 PrivateHeader LDMDBParser::GetPrivateHeader(const std::string& devicePath) {
+    return GetDynamicDrive(devicePath).header;
+}
+
+DynamicDrive LDMDBParser::GetDynamicDrive(const std::string& devicePath) {
     const DriveSize drive = access_.QueryDrive(devicePath);
-    PrivateHeader fields;
+    DynamicDrive found;
+    found.sectors = DriveSectors(drive.bytesPerSector);
     const int file = access_.Open(devicePath);
     if (file < 0) {
-        return fields;
+        return found;
     }
     std::vector<unsigned char> header(kPrivHeadSize, 0);
     if (drive.bytesPerSector != 0 &&
         ReadPrivateHeader(file, header, drive.bytesPerSector, drive.length)) {
-        DecodePrivateHeader(header, fields);
+        DecodePrivateHeader(header, found.header);
     }
     access_.Close(file);
-    return fields;
+    return found;
 }
 
 }  // namespace strata_col

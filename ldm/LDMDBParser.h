@@ -5,6 +5,7 @@
 #include "collect/DeviceMap.h"
 #include "ldm/DatabaseCache.h"
 #include "ldm/DiskDatabase.h"
+#include "ldm/DriveSectors.h"
 #include "ldm/PlatformDiskAccess.h"
 #include "ldm/PrivateHeader.h"
 
@@ -14,6 +15,14 @@
 #include <vector>
 
 namespace strata_col {
+
+// A drive as the dynamic-disk lookups see it: its private header (an empty
+// disk GUID for a basic disk or a drive that cannot be read) and the sector
+// size its database's sector fields count in.
+struct DynamicDrive {
+    PrivateHeader header;
+    DriveSectors sectors{0};
+};
 
 class LDMDBParser {
 public:
@@ -45,6 +54,8 @@ public:
     // search: the disk GUID (empty when there is none) and the start of its
     // data region, from which its partition records count.
     PrivateHeader GetPrivateHeader(const std::string& devicePath);
+    // The same with the drive's sector size, from the same open.
+    DynamicDrive GetDynamicDrive(const std::string& devicePath);
 
     // The drive's sector size from its geometry; 0 when not available.
     std::uint32_t GetBytesPerSector(const std::string& devicePath);

@@ -4,7 +4,8 @@
 #define STRATA_VOLUME_DISKEXTENT_H
 
 #include "ldm/DiskDatabase.h"
-#include "ldm/PrivateHeader.h"
+#include "ldm/DriveSectors.h"
+#include "ldm/LDMDBParser.h"
 
 #include <cstdint>
 #include <map>
@@ -26,21 +27,22 @@ typedef std::map<std::string, DiskExtent> ExtentMap;
 // "\\.\PHYSICALDRIVE" followed by the decimal disk number.
 std::string PhysicalDrivePath(std::uint32_t diskNumber);
 
-// Dynamic-disk partition starts count in 512-byte sectors from the start of
-// the disk's data region. Its private header says where that is; a header
-// that gives 0 leaves the classic origin, sector 63, where the data region
-// of an MBR dynamic disk written before Windows Vista begins.
+// Dynamic-disk partition starts count in the drive's sectors (DriveSectors)
+// from the start of the disk's data region. Its private header says where
+// that is; a header that gives 0 leaves the classic origin, sector 63, where
+// the data region of an MBR dynamic disk written before Windows Vista begins.
 const std::uint64_t kClassicDataRegionStart = 63;
-const std::int64_t kDynamicSectorBytes = 512;
 
 // The data region's first sector: the header's value, or 63 for 0.
 std::uint64_t DataRegionStart(std::uint64_t headerDataRegionStart);
 
 // The extent's first sector counted from the data region (`headerDataRegionStart`
-// as the private header gives it). Negative for an extent that begins
-// before the data region; quotients truncate toward zero.
-std::int64_t ExtentStartSector(const DiskExtent& extent, std::uint64_t headerDataRegionStart);
-std::int64_t ExtentSectorCount(const DiskExtent& extent);
+// as the private header gives it), in the drive's sectors. Negative for an
+// extent that begins before the data region or on a drive of unknown sector
+// size; quotients truncate toward zero.
+std::int64_t ExtentStartSector(const DiskExtent& extent, std::uint64_t headerDataRegionStart,
+                               const DriveSectors& sectors);
+std::int64_t ExtentSectorCount(const DiskExtent& extent, const DriveSectors& sectors);
 
 // The partition records a volume's disk extent occupies.
 struct ExtentPartitions {
@@ -53,7 +55,7 @@ struct ExtentPartitions {
 // region; nothing for a basic disk (no GUID) or a disk without a database.
 // The one matching routine of layout, state and associations: each caller
 // applies its own rule when several records match.
-ExtentPartitions PartitionsOfExtent(const PrivateHeader& disk, const DiskExtent& extent,
+ExtentPartitions PartitionsOfExtent(const DynamicDrive& drive, const DiskExtent& extent,
                                     const DiskDatabaseMap& databases);
 
 }  // namespace strata_col

@@ -99,26 +99,32 @@ ExtentMap StorageVolEnum::GetDynamicVolumeExtents(const std::string& devicePath)
 
 RecordMap StorageVolEnum::GetVolumeLayoutAndState(const std::string& devicePath,
                                                   const DiskDatabaseMap& databases) {
-    RecordMap result;
+    return FindDynamicVolume(devicePath, databases).volume;
+}
+
+DynamicVolume StorageVolEnum::FindDynamicVolume(const std::string& devicePath,
+                                                const DiskDatabaseMap& databases) {
+    DynamicVolume result;
     const ExtentMap extents = GetDynamicVolumeExtents(devicePath);
     for (const auto& extent : extents) {
         // The last matching partition, in scanning order, is the answer.
-        RecordMap match = MatchDynamicVolume(extent.first, extent.second, databases);
-        if (!match.empty()) result.swap(match);
+        DynamicVolume match = MatchDynamicVolume(extent.first, extent.second, databases);
+        if (!match.volume.empty()) result = std::move(match);
     }
     return result;
 }
 
 // The volume record, with its layout, of the last partition record of the
 // drive's database that the extent occupies; empty when there is none.
-RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
-                                             const DiskExtent& extent,
-                                             const DiskDatabaseMap& databases) {
-    RecordMap result;
+DynamicVolume StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
+                                                 const DiskExtent& extent,
+                                                 const DiskDatabaseMap& databases) {
+    DynamicVolume result;
     LDMDBParser parser;
-    const PrivateHeader disk = parser.GetPrivateHeader(drivePath);
+    const DynamicDrive disk = parser.GetDynamicDrive(drivePath);
     const ExtentPartitions found = PartitionsOfExtent(disk, extent, databases);
     if (found.database == nullptr) return result;
+    result.sectors = disk.sectors;
     const LDMDataBase& records = *found.database;
 
     // Layout and state take the last matching record in ObjectID order that
@@ -129,8 +135,8 @@ RecordMap StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
         const RecordMap* component = ComponentOfPartition(records, *partition->ref.record);
         const RecordMap* volume = component ? VolumeOfComponent(records, *component) : nullptr;
         if (volume == nullptr) continue;
-        result = *volume;
-        result["Layout"] = LayoutName(HexCount(*component, "ComponentType"),
+        result.volume = *volume;
+        result.volume["Layout"] = LayoutName(HexCount(*component, "ComponentType"),
                                       HexCount(*volume, "NumberOfChildren"),
                                       HexCount(*component, "NumberOfChildren"));
         break;

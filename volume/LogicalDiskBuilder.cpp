@@ -79,7 +79,8 @@ void StorageVolEnum::AddDynamicLayout(const std::string& volumePath, const Volum
     // mounted volume's, or a path that does not open when the system could
     // not name that volume.
     const std::string devicePath = address.devicePath;
-    const RecordMap volume = GetVolumeLayoutAndState(devicePath, databases);
+    const DynamicVolume found = FindDynamicVolume(devicePath, databases);
+    const RecordMap& volume = found.volume;
     if (volume.empty()) {
         log->WriteLevel3("Volume layout and state information for " + devicePath + " not found");
         Insert(record, "VolumeLayout", "Unknown");
@@ -88,8 +89,12 @@ void StorageVolEnum::AddDynamicLayout(const std::string& volumePath, const Volum
     }
     RecordMap::const_iterator size = volume.find("Size");
     const std::uint64_t sectors = size == volume.end() ? 0 : HexTextToNumber(size->second);
-    Insert(record, "TotalSpace",
-           ToDecimalText(static_cast<unsigned long long>(sectors * kDynamicSectorBytes)));
+    // The volume's size counts sectors of the drive it was found on; a size
+    // beyond 64 bits of bytes is left out.
+    std::uint64_t bytes = 0;
+    if (found.sectors.ToBytes(sectors, bytes)) {
+        Insert(record, "TotalSpace", ToDecimalText(static_cast<unsigned long long>(bytes)));
+    }
     RecordMap::const_iterator layout = volume.find("Layout");
     Insert(record, "VolumeLayout", layout == volume.end() ? std::string() : layout->second);
     RecordMap::const_iterator state = volume.find("VolumeState");

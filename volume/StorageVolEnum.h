@@ -42,6 +42,14 @@ struct VolumeAddress {
     bool throughVolumeName = false;  // asked through the volume GUID path
 };
 
+// The volume record a volume's extents lead to, with "Layout" added (empty
+// when none), and the sectors its Size counts: those of the drive on which
+// it was found.
+struct DynamicVolume {
+    RecordMap volume;
+    DriveSectors sectors;
+};
+
 // C:\ (a drive designator and its one backslash).
 bool IsDriveRoot(const std::string& path);
 
@@ -98,8 +106,9 @@ private:
                           const DiskDatabaseMap& databases, PropertyMap& record);
     PropertyMap VolumeSpaceAt(const VolumeAddress& address);
     PropertyMap QuotaStatusAt(const std::string& volumePath, const VolumeAddress& address);
-    RecordMap MatchDynamicVolume(const std::string& drivePath, const DiskExtent& extent,
-                                 const DiskDatabaseMap& databases);
+    DynamicVolume FindDynamicVolume(const std::string& devicePath, const DiskDatabaseMap& databases);
+    DynamicVolume MatchDynamicVolume(const std::string& drivePath, const DiskExtent& extent,
+                                     const DiskDatabaseMap& databases);
 
     CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;

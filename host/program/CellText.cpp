@@ -13,8 +13,9 @@ namespace {
 
 typedef std::map<std::string, std::string> Meanings;
 
-// Dynamic-disk volume sizes are counted in 512-byte sectors.
-const std::uint64_t kSectorBytes = 512;
+// The sector sizes a disk may have.
+const std::uint64_t kSmallestSector = 512;
+const std::uint64_t kLargestSector = 65536;
 
 bool IsDriveClass(const std::string& className) {
     static const std::set<std::string> drives = {"ORVA_DiskDrive", "ORVA_CDROMDrive", "ORVA_DVDDrive",
@@ -68,15 +69,29 @@ std::string CodeMeaning(const std::string& className, const std::string& propert
     return found != meanings->end() ? found->second : std::string();
 }
 
+bool ExtentBytes(const InstanceRecord& extent, const InstanceRecord* presented, std::uint64_t& bytes) {
+    if (presented == nullptr || extent.Find("Size") == nullptr || presented->Find("TotalSpace") == nullptr) {
+        return false;
+    }
+    const std::uint64_t sectors = Unsigned(extent.Text("Size"));
+    const std::uint64_t total = Unsigned(presented->Text("TotalSpace"));
+    if (sectors == 0 || total % sectors != 0) return false;
+    const std::uint64_t sectorBytes = total / sectors;
+    const bool powerOfTwo = (sectorBytes & (sectorBytes - 1)) == 0;
+    if (!powerOfTwo || sectorBytes < kSmallestSector || sectorBytes > kLargestSector) return false;
+    bytes = total;
+    return true;
+}
+
 std::string CellText(const std::string& className, const std::string& property,
-                     const InstanceRecord& instance) {
+                     const InstanceRecord& instance, const InstanceRecord* presented) {
     if (instance.Find(property) == nullptr) return std::string();
     const std::string text = instance.Text(property);
     if (IsByteCount(className, property)) return BytesWithHuman(Unsigned(text));
     if (className == "ORVA_DynamicExtent" && property == "Size") {
-        const std::uint64_t sectors = Unsigned(text);
-        if (sectors > UINT64_MAX / kSectorBytes) return text + " sectors";
-        return HumanBytes(sectors * kSectorBytes) + " (" + text + " sectors)";
+        std::uint64_t bytes = 0;
+        if (!ExtentBytes(instance, presented, bytes)) return text + " sectors";
+        return HumanBytes(bytes) + " (" + text + " sectors)";
     }
     const std::string meaning = CodeMeaning(className, property, text);
     return meaning.empty() ? text : meaning + " (" + text + ")";

@@ -10,9 +10,6 @@ namespace telva_host {
 
 namespace {
 
-// Dynamic-disk volume sizes are counted in 512-byte sectors.
-const std::uint64_t kSectorBytes = 512;
-
 std::uint64_t Number(const InstanceRecord& instance, const std::string& property) {
     return std::strtoull(instance.Text(property).c_str(), nullptr, 10);
 }
@@ -99,12 +96,8 @@ void DescribeExtent(TopologyNode& node, const InstanceRecord& extent, const Inst
     node.dynamic = true;
     std::string what;
     if (presented != nullptr && presented->Find("VolumeLayout") != nullptr) what = presented->Text("VolumeLayout");
-    if (extent.Find("Size") != nullptr) {
-        const std::uint64_t sectors = Number(extent, "Size");
-        if (sectors <= UINT64_MAX / kSectorBytes) {
-            what += (what.empty() ? "" : ", ") + HumanBytes(sectors * kSectorBytes);
-        }
-    }
+    std::uint64_t bytes = 0;
+    if (ExtentBytes(extent, presented, bytes)) what += (what.empty() ? "" : ", ") + HumanBytes(bytes);
     if (!what.empty()) node.details.push_back(what);
 }
 

@@ -61,13 +61,41 @@ void WriteAssociations(std::ostream& out, const ClassResult& result, std::size_t
     }
 }
 
-void WriteInformationTable(std::ostream& out, const ClassResult& result, std::size_t width) {
+// The logical disk that presents each dynamic extent, by the extent's
+// DeviceID (ORVA_DynamicVolumeBasedOnExtent).
+std::map<std::string, const InstanceRecord*> PresentingDisks(const HostReport& report) {
+    std::map<std::string, const InstanceRecord*> disks;
+    std::map<std::string, const InstanceRecord*> logicalDisks;
+    for (const ClassResult& result : report.classes) {
+        if (result.className != "ORVA_LogicalDisk") continue;
+        for (const InstanceRecord& disk : result.instances) {
+            if (disk.Find("DeviceID") != nullptr) logicalDisks.emplace(disk.Text("DeviceID"), &disk);
+        }
+    }
+    for (const ClassResult& result : report.classes) {
+        if (result.className != "ORVA_DynamicVolumeBasedOnExtent") continue;
+        for (const InstanceRecord& pair : result.instances) {
+            const NTELVA20::TCIMValue* extent = pair.Find("Antecedent");
+            const NTELVA20::TCIMValue* disk = pair.Find("Dependent");
+            if (extent == nullptr || disk == nullptr) continue;
+            const auto found = logicalDisks.find(ReferenceLabel(*disk));
+            if (found != logicalDisks.end()) disks.emplace(ReferenceLabel(*extent), found->second);
+        }
+    }
+    return disks;
+}
+
+void WriteInformationTable(std::ostream& out, const ClassResult& result, std::size_t width,
+                           const std::map<std::string, const InstanceRecord*>& presenting) {
     const ColumnPlan plan = PlanColumns(result.className, result.instances);
     TextTable table(plan.columns);
     for (const InstanceRecord& instance : result.instances) {
+        const auto presented =
+            instance.Find("DeviceID") == nullptr ? presenting.end() : presenting.find(instance.Text("DeviceID"));
         std::vector<std::string> cells;
         for (const std::string& column : plan.columns) {
-            cells.push_back(CellText(result.className, column, instance));
+            cells.push_back(CellText(result.className, column, instance,
+                                     presented == presenting.end() ? nullptr : presented->second));
         }
         table.AddRow(cells);
     }
@@ -94,6 +122,7 @@ void WriteTextReport(std::ostream& out, const HostReport& report, std::size_t wi
     out << report.plugin.name << " " << report.plugin.version << " (" << report.plugin.secondaryVersion
         << "), status " << report.plugin.status << "\n";
     out << "System: " << report.systemName << "\n";
+    const std::map<std::string, const InstanceRecord*> presenting = PresentingDisks(report);
     for (const ClassResult& result : report.classes) {
         out << "\n" << result.className;
         if (result.isAssociation && !result.instances.empty()) out << ": " << JoinRoles(result.instances[0]);
@@ -102,7 +131,7 @@ void WriteTextReport(std::ostream& out, const HostReport& report, std::size_t wi
             if (result.isAssociation) {
                 WriteAssociations(out, result, width);
             } else {
-                WriteInformationTable(out, result, width);
+                WriteInformationTable(out, result, width, presenting);
             }
         }
         const std::size_t count = result.instances.size();
