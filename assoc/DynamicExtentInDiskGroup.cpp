@@ -1,6 +1,7 @@
 #include "assoc/DynamicExtentInDiskGroup.h"
 
 #include "ldm/DatabaseLookup.h"
+#include "ldm/DynamicDeviceIds.h"
 #include "assoc/DiskGroupJoin.h"
 
 using NTELVA20::ICIMNamespace;
@@ -26,13 +27,13 @@ std::vector<ReferenceMap> DynamicExtentInDiskGroup::Collect(
 InstanceIndex DynamicExtentInDiskGroup::MapExtentsByGroupName(
     boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     InstanceIndex byGroupName;
-    const RecordOwners owners(databases, &LDMDataBase::volumes);
+    const DynamicDeviceIds ids(databases);
+    const RecordOwners owners(databases, ids, &LDMDataBase::volumes);
     for (const InstancePtr& extent : ReadInstances(nameSpace, "ORVA_DynamicExtent")) {
-        // An extent's DeviceID is its volume's ObjectID.
-        const std::string volumeId = PropertyTextOr(extent, "DeviceID", "");
-        const DiskDatabase* database = owners.Find(volumeId);
-        if (!database || !database->VolumeHasComponent(volumeId)) continue;
-        byGroupName.insert(std::make_pair(GroupNameOf(*database), extent));
+        // An extent's DeviceID names its volume's record.
+        const OwnedRecord volume = owners.Find(PropertyTextOr(extent, "DeviceID", ""));
+        if (!volume.database || !volume.database->VolumeHasComponent(*volume.objectId)) continue;
+        byGroupName.insert(std::make_pair(GroupNameOf(*volume.database), extent));
     }
     return byGroupName;
 }

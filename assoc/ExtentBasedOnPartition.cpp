@@ -1,6 +1,7 @@
 #include "assoc/ExtentBasedOnPartition.h"
 
 #include "ldm/DatabaseLookup.h"
+#include "ldm/DynamicDeviceIds.h"
 #include "assoc/ReferencePairs.h"
 
 using NTELVA20::ICIMNamespace;
@@ -36,17 +37,19 @@ std::vector<ReferenceMap> ExtentBasedOnPartition::Collect(
 InstanceIndex ExtentBasedOnPartition::MapDynamicPartitions(
     boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex byVolume;
-    const RecordOwners owners(*databases, &LDMDataBase::partitions);
+    const DynamicDeviceIds ids(*databases);
+    const RecordOwners owners(*databases, ids, &LDMDataBase::partitions);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         const TCIMValue type = ReadPropertyValue(partition, "PartitionType");
         if (type.IsNull() || static_cast<unsigned short>(type) != kDynamicPartitionType) continue;
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
-        // A dynamic-disk partition's DeviceID is its record's ObjectID.
-        const LDMDataBase* database = owners.Find(deviceId);
-        if (!database) continue;
-        const RecordMap& record = *FindRecord(database->partitions, deviceId);
-        byVolume.insert(std::make_pair(VolumeIdOfPartition(*database, record), partition));
+        // A dynamic-disk partition's DeviceID names its record.
+        const OwnedRecord owned = owners.Find(deviceId);
+        if (!owned.database) continue;
+        const std::string volumeId = VolumeIdOfPartition(*owned.database, *owned.record);
+        if (volumeId.empty()) continue;
+        byVolume.insert(std::make_pair(ids.DeviceId(owned.database, &LDMDataBase::volumes, volumeId), partition));
     }
     return byVolume;
 }

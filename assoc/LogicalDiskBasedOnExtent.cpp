@@ -1,6 +1,7 @@
 #include "assoc/LogicalDiskBasedOnExtent.h"
 
 #include "ldm/DatabaseLookup.h"
+#include "ldm/DynamicDeviceIds.h"
 #include "assoc/ReferencePairs.h"
 #include "assoc/VolumeExtentMatch.h"
 #include "volume/StorageVolEnum.h"
@@ -30,6 +31,7 @@ InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
     boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceMap byVolume;
     StorageVolEnum volumes;
+    const DynamicDeviceIds ids(*databases);
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
@@ -37,7 +39,7 @@ InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
             const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, *databases);
             if (!match.Found()) continue;
             const std::string volumeId = VolumeIdOfPartition(*match.database, *match.partition);
-            if (!volumeId.empty()) byVolume.insert(std::make_pair(volumeId, logicalDisk));
+            if (!volumeId.empty()) byVolume.insert(std::make_pair(ids.DeviceId(match.database, &LDMDataBase::volumes, volumeId), logicalDisk));
         }
     }
     return byVolume;

@@ -2,6 +2,7 @@
 
 #include "assoc/VolumeExtentMatch.h"
 #include "collect/TextConversions.h"
+#include "ldm/DynamicDeviceIds.h"
 #include "ldm/LDMDBParser.h"
 #include "platform/win32.h"
 
@@ -45,6 +46,7 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
     boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex logicalDisks;
     LDMDBParser parser;
+    const DynamicDeviceIds ids(*databases);
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
@@ -56,7 +58,9 @@ InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
                 continue;
             }
             const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, *databases);
-            if (match.Found()) logicalDisks.insert(std::make_pair(*match.partitionId, logicalDisk));
+            if (match.Found()) {
+                logicalDisks.insert(std::make_pair(ids.DeviceId(match.database, &LDMDataBase::partitions, *match.partitionId), logicalDisk));
+            }
         }
     }
     log->WriteLevel4(ToDecimalText(logicalDisks.size()) +

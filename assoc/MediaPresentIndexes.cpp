@@ -3,6 +3,7 @@
 #include "assoc/MediaPresent.h"
 
 #include "ldm/DatabaseLookup.h"
+#include "ldm/DynamicDeviceIds.h"
 #include "assoc/VolumeExtentMatch.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
@@ -110,16 +111,16 @@ SignatureIndex MediaPresent::IndexPartitionsBySignature(
 
 InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex index;
-    const RecordOwners owners(*databases, &LDMDataBase::partitions);
+    const DynamicDeviceIds ids(*databases);
+    const RecordOwners owners(*databases, ids, &LDMDataBase::partitions);
     const DriveKeys driveKeys(*databases);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
-        // A dynamic-disk partition's DeviceID is its record's ObjectID.
-        const LDMDataBase* database = owners.Find(deviceId);
-        if (!database) continue;
-        const RecordMap& record = *FindRecord(database->partitions, deviceId);
-        const RecordMap* disk = FindRecord(database->disks, RecordField(record, "DiskID"));
+        // A dynamic-disk partition's DeviceID names its record.
+        const OwnedRecord owned = owners.Find(deviceId);
+        if (!owned.database) continue;
+        const RecordMap* disk = FindRecord(owned.database->disks, RecordField(*owned.record, "DiskID"));
         if (!disk) continue;
         const std::string diskGuid = FirstGuidOf(RecordField(*disk, "DiskID"));
         if (!diskGuid.empty()) index.insert(std::make_pair(driveKeys.Of(diskGuid), partition));

@@ -13,7 +13,7 @@ namespace strata_col {
 
 // A partition record and the database it was found in.
 struct PartitionMatch {
-    const LDMDataBase* database = nullptr;  // null: no match
+    const DiskDatabase* database = nullptr;  // null: no match
     const std::string* partitionId = nullptr;
     const RecordMap* partition = nullptr;
 

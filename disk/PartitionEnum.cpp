@@ -6,11 +6,13 @@
 #include "disk/PhysDiskEnum.h"
 #include "ldm/DatabaseLookup.h"
 #include "ldm/DriveSectors.h"
+#include "ldm/DynamicDeviceIds.h"
 #include "ldm/LDMDBParser.h"
 #include "collect/DeviceHandle.h"
 
 #include <cstddef>
 #include <cstring>
+#include <set>
 
 namespace strata_col {
 
@@ -88,6 +90,8 @@ std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceC
     std::vector<PropertyMap> records;
     PhysDiskEnum drives;
     const bool diskClass = SameGuid(interfaceClass, kDiskInterface);
+    const DynamicDeviceIds ids(databases);
+    std::set<std::string> reportedDisks;
     for (const auto& device : drives.EnumerateDevices(interfaceClass)) {
         const std::string& devicePath = device.second;
         if (diskClass) {
@@ -101,8 +105,16 @@ std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceC
                 diskGuid.empty() ? databases.end() : databases.find(diskGuid);
             if (database != databases.end() && database->second &&
                 !database->second->PartitionsOfDisk(diskGuid).empty()) {
+                // A cloned disk carries another drive's identity and
+                // records: the disk's partitions are reported once, with
+                // the first drive.
+                if (!reportedDisks.insert(diskGuid).second) {
+                    log->WriteLevel3("Disk " + devicePath + " carries the dynamic-disk identity " + diskGuid +
+                                     " of a disk reported before; its partitions are reported once.");
+                    continue;
+                }
                 const std::vector<PropertyMap> dynamic =
-                    DatabasePartitions(devicePath, diskGuid, databases);
+                    DatabasePartitions(devicePath, diskGuid, databases, ids);
                 records.insert(records.end(), dynamic.begin(), dynamic.end());
                 continue;
             }
@@ -222,12 +234,13 @@ std::vector<PropertyMap> PartitionEnum::DynamicPartitions(const std::string& dev
     LDMDBParser parser;
     const std::string diskGuid = parser.GetDiskGuid(devicePath);
     if (diskGuid.empty()) return std::vector<PropertyMap>();
-    return DatabasePartitions(devicePath, diskGuid, databases);
+    return DatabasePartitions(devicePath, diskGuid, databases, DynamicDeviceIds(databases));
 }
 
 std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& devicePath,
                                                            const std::string& diskGuid,
-                                                           const DiskDatabaseMap& databases) {
+                                                           const DiskDatabaseMap& databases,
+                                                           const DynamicDeviceIds& ids) {
     std::vector<PropertyMap> records;
     DiskDatabaseMap::const_iterator found = databases.find(diskGuid);
     if (found == databases.end()) return records;
@@ -262,8 +275,9 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
         InsertBytes(record, "Size", HexField(placed, "Size"), units);
         InsertBytes(record, "StartingOffset", HexField(placed, "Start"), units);
         Insert(record, "Name", RecordField(placed, "Name"));
-        Insert(record, "DeviceID", objectId);
-        Insert(record, "ElementName", objectId);
+        const std::string deviceId = ids.DeviceId(&database, &LDMDataBase::partitions, objectId);
+        Insert(record, "DeviceID", deviceId);
+        Insert(record, "ElementName", deviceId);
         records.push_back(record);
     }
     return records;

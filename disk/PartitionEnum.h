@@ -14,6 +14,8 @@
 
 namespace strata_col {
 
+class DynamicDeviceIds;
+
 // Lives for one collection; while it lives, the system's critical-error
 // dialogs are off.
 class PartitionEnum {
@@ -37,7 +39,8 @@ public:
 private:
     std::vector<PropertyMap> DatabasePartitions(const std::string& devicePath,
                                                 const std::string& diskGuid,
-                                                const DiskDatabaseMap& databases);
+                                                const DiskDatabaseMap& databases,
+                                                const DynamicDeviceIds& ids);
     PropertyMap MbrPartitionProperties(const PARTITION_INFORMATION_EX& entry);
     PropertyMap GptPartitionProperties(const PARTITION_INFORMATION_EX& entry);
 

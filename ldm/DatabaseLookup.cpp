@@ -2,7 +2,6 @@
 
 #include "collect/TextConversions.h"
 
-#include <set>
 
 namespace strata_col {
 
@@ -26,23 +25,6 @@ const RecordMap* ComponentOfPartition(const LDMDataBase& database, const RecordM
 
 const RecordMap* VolumeOfComponent(const LDMDataBase& database, const RecordMap& component) {
     return FindRecord(database.volumes, RecordField(component, "ParentID"));
-}
-
-RecordOwners::RecordOwners(const DiskDatabaseMap& databases, RecordTable LDMDataBase::*table) {
-    std::set<const DiskDatabase*> seen;
-    for (const auto& entry : databases) {
-        const DiskDatabase* database = entry.second.get();
-        if (!seen.insert(database).second) continue;
-        for (const auto& record : database->*table) {
-            // The first database keeps the record; an empty one is no record.
-            if (!record.second.empty()) owners_.emplace(record.first, database);
-        }
-    }
-}
-
-const DiskDatabase* RecordOwners::Find(const std::string& objectId) const {
-    const auto owner = owners_.find(objectId);
-    return owner == owners_.end() ? nullptr : owner->second;
 }
 
 std::string VolumeIdOfPartition(const LDMDataBase& database, const RecordMap& partition) {

@@ -1,8 +1,9 @@
 // The words every builder uses for the dynamic-disk database's records:
 // a field, a hex field, a record by ObjectID, the component and volume of a
-// partition, the database that owns a record. Records refer to each other by ObjectID text: a partition's ParentID is its
-// component, a component's ParentID is its volume, a partition's DiskID is
-// its disk record.
+// partition. Records refer to each other by ObjectID text: a partition's
+// ParentID is its component, a component's ParentID is its volume, a
+// partition's DiskID is its disk record. (The DeviceIDs records are reported
+// under, and the record behind a DeviceID: ldm/DynamicDeviceIds.h.)
 #ifndef STRATA_LDM_DATABASELOOKUP_H
 #define STRATA_LDM_DATABASELOOKUP_H
 
@@ -10,7 +11,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
 namespace strata_col {
 
@@ -28,19 +28,6 @@ const RecordMap* ComponentOfPartition(const LDMDataBase& database, const RecordM
 
 // The volume record the component belongs to; null when missing.
 const RecordMap* VolumeOfComponent(const LDMDataBase& database, const RecordMap& component);
-
-// For each ObjectID of one record kind, the first database in disk-GUID
-// order that holds a record under it. Built once per builder; disks of one
-// group share their database, which is looked into once.
-class RecordOwners {
-public:
-    RecordOwners(const DiskDatabaseMap& databases, RecordTable LDMDataBase::*table);
-    // Null when no database holds the record (a basic partition, say).
-    const DiskDatabase* Find(const std::string& objectId) const;
-
-private:
-    std::unordered_map<std::string, const DiskDatabase*> owners_;
-};
 
 // The ObjectID of the volume the partition belongs to (through its
 // component); empty when the component is missing.

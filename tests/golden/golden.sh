@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Golden reports: the complete JSON report (every instance and the plug-in's
-# whole log) of six fixed machines, and the lab machine's readable report
+# whole log) of seven fixed machines, and the lab machine's readable report
 # (100 columns), topology graph and MOF report, compared byte for byte with the copies
 # committed beside this script. A change that must keep the output (a
 # speed-up, a tidy-up) leaves them equal.
 #   tests/golden/golden.sh BUILD_DIR            compare
 #   tests/golden/golden.sh BUILD_DIR --update   write them anew, on purpose
-# The machines: the lab sample; a virtual-machine guest; two servers with
+# The machines: the lab sample; a virtual-machine guest; a server; two servers with
 # 4096-byte-sector dynamic disks (MBR and GPT); the ten
 # Windows-written dynamic disks behind a basic system disk (skipped when the
 # shared fixtures are absent); a generated machine of eight full dynamic disks.
@@ -49,6 +49,9 @@ report lab "$build/samples/default.json" mof
 # never reported, so it shows its volumes and none of its drives. A known
 # limitation, pinned here so that any change to it is made on purpose.
 report virtual-guest "$here/../../samples/virtual-guest.json"
+# A machine shaped like a real server (folder mounts, two disk groups with the
+# same object IDs, a cloned disk, long replies).
+report server "$build/samples/server.json"
 # Dynamic disks with 4096-byte sectors, MBR and GPT: their records count
 # 4096-byte sectors; the readable report shows the extents' sizes in bytes.
 report 4kn-mbr "$build/samples/4kn-mbr.json"
