@@ -118,6 +118,11 @@ TEST(CaptureRoundTrip, LabMachine) {
     ExpectRoundTrip(std::string(STRATA_BINARY_DIR) + "/samples/default.json");
 }
 
+// Folder mounts (on ReFS and on a letterless volume), two groups, a clone.
+TEST(CaptureRoundTrip, ServerMachine) {
+    ExpectRoundTrip(std::string(STRATA_BINARY_DIR) + "/samples/server.json");
+}
+
 TEST(CaptureRoundTrip, WindowsWrittenDisks) {
     STRATA_REQUIRE_FIXTURES();
     strata_test::TempFolder work;

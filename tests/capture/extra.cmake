@@ -3,8 +3,10 @@ file(GLOB STRATA_CAPTURE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp
 add_executable(test_capture ${STRATA_CAPTURE_TESTS})
 target_link_libraries(test_capture PRIVATE strata_test_support strata_capture_tool GTest::gtest_main)
 add_dependencies(test_capture strata-capture strata-host strata_pi bench_make_machine)
-if(TARGET strata_lab_sample)
-  add_dependencies(test_capture strata_lab_sample)
-endif()
+foreach(sample strata_lab_sample strata_server_sample)
+  if(TARGET ${sample})
+    add_dependencies(test_capture ${sample})
+  endif()
+endforeach()
 gtest_discover_tests(test_capture TEST_PREFIX "capture." DISCOVERY_TIMEOUT 60
                      PROPERTIES TIMEOUT 900)

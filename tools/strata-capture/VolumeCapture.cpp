@@ -12,6 +12,7 @@ namespace {
 
 const std::size_t kNameSize = MAX_PATH + 1;
 const std::size_t kPathNamesLimit = 1u << 20;
+const HRESULT kChangedMode = static_cast<HRESULT>(0x80010106L);  // RPC_E_CHANGED_MODE
 const std::size_t kMaxVolumes = 65536;
 const std::size_t kExtentsHeaderSize = offsetof(VOLUME_DISK_EXTENTS, Extents);
 const std::size_t kExtentSize = sizeof(DISK_EXTENT);
@@ -200,8 +201,10 @@ void VolumeCapture::DescribeFileSystem(const Found& volume, Json& json, bool& me
 }
 
 void VolumeCapture::DescribeQuota(const Found& volume, Json& json) {
+    // RPC_E_CHANGED_MODE: the thread is in the multithreaded apartment
+    // already, where COM objects can be made; nothing to uninitialise then.
     const HRESULT initialized = CoInitialize(nullptr);
-    if (FAILED(initialized)) {
+    if (FAILED(initialized) && initialized != kChangedMode) {
         Fail("CoInitialize", 0, "", ErrorOfHresult(initialized));
         return;
     }
@@ -231,7 +234,7 @@ void VolumeCapture::DescribeQuota(const Found& volume, Json& json) {
         }
         control->Release();
     }
-    CoUninitialize();
+    if (SUCCEEDED(initialized)) CoUninitialize();
 }
 
 void VolumeCapture::DescribeDevice(const Found& volume, Json& json, bool mediaPresent) {
