@@ -1,3 +1,3 @@
 # Dynamic-disk database benchmarks (see the README for the commands).
-add_executable(bench_ldm_scan ${CMAKE_CURRENT_LIST_DIR}/ldm-scan.cpp)
+add_executable(bench_ldm_scan EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/ldm-scan.cpp)
 target_link_libraries(bench_ldm_scan PRIVATE strata_ldm_tool)

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 namespace strata_col {
 
@@ -16,6 +17,11 @@ typedef std::multimap<std::string, std::string> PropertyMap;
 
 // Property name to a ready-made host value (references, for associations).
 typedef std::multimap<std::string, NTELVA20::TCIMValue> ReferenceMap;
+
+// Adds one more entry; an earlier entry of the name stays and is set first.
+inline void AddProperty(PropertyMap& record, const std::string& name, const std::string& value) {
+    record.insert(std::make_pair(name, value));
+}
 
 }  // namespace strata_col
 

@@ -39,10 +39,6 @@ std::string SystemDiskGroup(const DiskDatabaseMap& databases) {
 
 void Merge(PropertyMap& record, const PropertyMap& more) { record.insert(more.begin(), more.end()); }
 
-void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
-    record.insert(std::make_pair(name, value));
-}
-
 }  // namespace
 
 std::vector<PropertyMap> PhysDiskEnum::CollectDrives(const GUID& interfaceClass,
@@ -77,16 +73,16 @@ std::vector<PropertyMap> PhysDiskEnum::CollectDrives(const GUID& interfaceClass,
         Merge(record, SameGuid(interfaceClass, kCdromInterface) ? GetCdromGeometry(drive.Get())
                                                                 : GetDiskGeometry(drive.Get()));
         Merge(record, GetDriveLayout(drive.Get(), devicePath));
-        Insert(record, "DeviceID", instanceId);
-        Insert(record, "ElementName", instanceId);
+        AddProperty(record, "DeviceID", instanceId);
+        AddProperty(record, "ElementName", instanceId);
 
         if (dynamicDisk == databases.end()) {
             if (diskClass) {
-                Insert(record, "DiskType", "1");
-                Insert(record, "DiskStatus", "1");
+                AddProperty(record, "DiskType", "1");
+                AddProperty(record, "DiskStatus", "1");
             }
         } else {
-            Insert(record, "DiskType", "2");
+            AddProperty(record, "DiskType", "2");
             if (database->diskGroups.empty()) {
                 log->WriteLevel3("Disk found with no DiskGroup: " + devicePath);
                 continue;
@@ -94,7 +90,7 @@ std::vector<PropertyMap> PhysDiskEnum::CollectDrives(const GUID& interfaceClass,
             // Status 1 for a disk of the system disk's group, 3 for any other
             // dynamic disk.
             for (const auto& group : database->diskGroups) {
-                Insert(record, "DiskStatus",
+                AddProperty(record, "DiskStatus",
                        LowerCase(GroupName(group.second)) == systemGroup ? "1" : "3");
             }
         }

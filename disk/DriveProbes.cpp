@@ -1,7 +1,7 @@
 // Drive probes: number, media types, name, geometry and layout of an open drive.
 #include "disk/PhysDiskEnum.h"
 
-#include "collect/GrowingReply.h"
+#include "disk/DriveLayoutReply.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 #include "ldm/LDMDBParser.h"
@@ -22,10 +22,6 @@ const std::size_t kMediaInfoSize = 32;
 const std::size_t kDiskInfoMediaTypeOffset = 8;
 const std::size_t kTapeInfoMediaTypeOffset = 0;
 
-// Room for the layout header and 284 partition entries, at first.
-const DWORD kLayoutBufferSize = 0xA000;
-const std::size_t kLayoutHeaderSize = 48;
-const std::size_t kPartitionEntrySize = 144;
 
 const DWORD kFixedMedia = 12;
 
@@ -187,27 +183,22 @@ PropertyMap PhysDiskEnum::GetGeometry(HANDLE drive, DWORD geometryRequest) {
 
 PropertyMap PhysDiskEnum::GetDriveLayout(HANDLE drive, const std::string& devicePath) {
     PropertyMap layout;
-    std::vector<unsigned char> buffer(kLayoutBufferSize, 0);
-    if (!AskGrowing(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, buffer)) {
+    DriveLayoutReply reply;
+    if (!reply.Ask(drive)) {
         DWORD error = GetLastError();
         log->WriteLevel3("Unable to retrieve partition information.");
         log->WriteSystemError(error);
         return layout;
     }
-    DRIVE_LAYOUT_INFORMATION_EX header;
-    std::memcpy(&header, buffer.data(), kLayoutHeaderSize);
+    const DRIVE_LAYOUT_INFORMATION_EX& header = reply.Header();
     if (header.PartitionStyle == PARTITION_STYLE_MBR) {
         layout.insert(std::make_pair(
             "DriveSignature", ToDecimalText(static_cast<std::uint32_t>(header.Mbr.Signature))));
     }
 
     std::uint32_t used = 0;
-    for (std::uint32_t i = 0; i < header.PartitionCount; ++i) {
-        const std::size_t offset = kLayoutHeaderSize + i * kPartitionEntrySize;
-        if (offset + kPartitionEntrySize > buffer.size()) break;
-        PARTITION_INFORMATION_EX entry;
-        std::memcpy(&entry, &buffer[offset], kPartitionEntrySize);
-        if (IsUsedEntry(entry)) ++used;
+    for (std::size_t i = 0; i < reply.EntryCount(); ++i) {
+        if (IsUsedEntry(reply.Entry(i))) ++used;
     }
 
     // A fixed dynamic disk shows one container partition to the system; its

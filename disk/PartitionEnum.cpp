@@ -1,6 +1,6 @@
 #include "disk/PartitionEnum.h"
 
-#include "collect/GrowingReply.h"
+#include "disk/DriveLayoutReply.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
@@ -18,10 +18,6 @@ namespace strata_col {
 
 namespace {
 
-// Drive layout answer: header, then fixed-size entries; room for 284 at first.
-const std::size_t kLayoutBufferSize = 40960;
-const std::size_t kLayoutHeaderSize = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
-const std::size_t kLayoutEntrySize = sizeof(PARTITION_INFORMATION_EX);
 
 // Classification codes of PartitionType.
 const unsigned kUnrecognized = 0;
@@ -67,10 +63,6 @@ bool IsFaultTolerantType(BYTE type) {
     return false;
 }
 
-void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
-    record.insert(std::make_pair(name, value));
-}
-
 std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t>(code)); }
 
 // A sector field of a partition record in bytes; nothing when the drive's
@@ -78,7 +70,7 @@ std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t
 void InsertBytes(PropertyMap& record, const std::string& name, std::uint64_t sectors,
                  const DriveSectors& units) {
     std::uint64_t bytes = 0;
-    if (units.ToBytes(sectors, bytes)) Insert(record, name, ToDecimalText(static_cast<unsigned long long>(bytes)));
+    if (units.ToBytes(sectors, bytes)) AddProperty(record, name, ToDecimalText(static_cast<unsigned long long>(bytes)));
 }
 
 }  // namespace
@@ -138,31 +130,27 @@ std::vector<PropertyMap> PartitionEnum::BasicPartitions(HANDLE drive, const std:
     extendedSeen = false;
     if (drive == INVALID_HANDLE_VALUE) return records;
 
-    std::vector<unsigned char> layout(kLayoutBufferSize, 0);
-    if (!AskGrowing(drive, IOCTL_DISK_GET_DRIVE_LAYOUT_EX, layout)) {
+    DriveLayoutReply layout;
+    if (!layout.Ask(drive)) {
         const DWORD error = GetLastError();
         log->WriteLevel3("Unable to retrieve partition information.");
         log->WriteSystemError(error);
         return records;
     }
 
-    DRIVE_LAYOUT_INFORMATION_EX header;
-    std::memcpy(&header, layout.data(), kLayoutHeaderSize);
-    const std::size_t fits = (layout.size() - kLayoutHeaderSize) / kLayoutEntrySize;
-    for (std::size_t i = 0; i < header.PartitionCount && i < fits; ++i) {
-        PARTITION_INFORMATION_EX entry;
-        std::memcpy(&entry, layout.data() + kLayoutHeaderSize + i * kLayoutEntrySize,
-                    kLayoutEntrySize);
+    const DRIVE_LAYOUT_INFORMATION_EX& header = layout.Header();
+    for (std::size_t i = 0; i < layout.EntryCount(); ++i) {
+        const PARTITION_INFORMATION_EX entry = layout.Entry(i);
         PropertyMap record = PartitionProperties(entry);
         if (record.empty()) continue;
         const std::string identifier =
             diskName + ",Partition " + ToDecimalText(static_cast<std::uint32_t>(entry.PartitionNumber));
-        Insert(record, "Signature",
+        AddProperty(record, "Signature",
                entry.PartitionStyle == PARTITION_STYLE_MBR
                    ? ToDecimalText(static_cast<std::uint32_t>(header.Mbr.Signature))
                    : std::string("0"));
-        Insert(record, "DeviceID", identifier);
-        Insert(record, "Name", identifier);
+        AddProperty(record, "DeviceID", identifier);
+        AddProperty(record, "Name", identifier);
         records.push_back(record);
     }
     return records;
@@ -198,14 +186,14 @@ PropertyMap PartitionEnum::MbrPartitionProperties(const PARTITION_INFORMATION_EX
     } else {
         code = recognized ? kRecognized : kUnrecognized;
     }
-    Insert(record, "Bootable", BoolText(boot));
-    Insert(record, "Allocatable", BoolText(recognized));
-    Insert(record, "PartitionType", Code(code));
-    Insert(record, "PartitionSubType", Code(type));
-    Insert(record, "PrimaryPartition", BoolText(primary));
-    Insert(record, "FaultTolerant", BoolText(IsFaultTolerantType(type)));
-    Insert(record, "Size", ToDecimalText(static_cast<long long>(entry.PartitionLength.QuadPart)));
-    Insert(record, "StartingOffset", ToDecimalText(static_cast<long long>(entry.StartingOffset.QuadPart)));
+    AddProperty(record, "Bootable", BoolText(boot));
+    AddProperty(record, "Allocatable", BoolText(recognized));
+    AddProperty(record, "PartitionType", Code(code));
+    AddProperty(record, "PartitionSubType", Code(type));
+    AddProperty(record, "PrimaryPartition", BoolText(primary));
+    AddProperty(record, "FaultTolerant", BoolText(IsFaultTolerantType(type)));
+    AddProperty(record, "Size", ToDecimalText(static_cast<long long>(entry.PartitionLength.QuadPart)));
+    AddProperty(record, "StartingOffset", ToDecimalText(static_cast<long long>(entry.StartingOffset.QuadPart)));
     return record;
 }
 
@@ -218,14 +206,14 @@ PropertyMap PartitionEnum::GptPartitionProperties(const PARTITION_INFORMATION_EX
             break;
         }
     }
-    Insert(record, "PartitionType", Code(code));
-    Insert(record, "PartitionSubType", kGptSubType);
-    Insert(record, "Size", ToDecimalText(static_cast<long long>(entry.PartitionLength.QuadPart)));
-    Insert(record, "StartingOffset", ToDecimalText(static_cast<long long>(entry.StartingOffset.QuadPart)));
-    Insert(record, "FaultTolerant", BoolText(false));
-    Insert(record, "Bootable", BoolText(false));
-    Insert(record, "Allocatable", BoolText(false));
-    Insert(record, "PrimaryPartition", BoolText(false));
+    AddProperty(record, "PartitionType", Code(code));
+    AddProperty(record, "PartitionSubType", kGptSubType);
+    AddProperty(record, "Size", ToDecimalText(static_cast<long long>(entry.PartitionLength.QuadPart)));
+    AddProperty(record, "StartingOffset", ToDecimalText(static_cast<long long>(entry.StartingOffset.QuadPart)));
+    AddProperty(record, "FaultTolerant", BoolText(false));
+    AddProperty(record, "Bootable", BoolText(false));
+    AddProperty(record, "Allocatable", BoolText(false));
+    AddProperty(record, "PrimaryPartition", BoolText(false));
     return record;
 }
 
@@ -268,16 +256,16 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
         const bool faultTolerant = HexField(*component, "ComponentType") == 3 ||
                                    HexField(*volume, "NumberOfChildren") > 1;
         PropertyMap record;
-        Insert(record, "PartitionType", Code(kDynamic));
-        Insert(record, "FaultTolerant", BoolText(faultTolerant));
-        Insert(record, "PartitionSubType", RecordField(*volume, "PartitionType"));
+        AddProperty(record, "PartitionType", Code(kDynamic));
+        AddProperty(record, "FaultTolerant", BoolText(faultTolerant));
+        AddProperty(record, "PartitionSubType", RecordField(*volume, "PartitionType"));
         // Without the drive's sector size the byte figures are unknown.
         InsertBytes(record, "Size", HexField(placed, "Size"), units);
         InsertBytes(record, "StartingOffset", HexField(placed, "Start"), units);
-        Insert(record, "Name", RecordField(placed, "Name"));
+        AddProperty(record, "Name", RecordField(placed, "Name"));
         const std::string deviceId = ids.DeviceId(&database, &LDMDataBase::partitions, objectId);
-        Insert(record, "DeviceID", deviceId);
-        Insert(record, "ElementName", deviceId);
+        AddProperty(record, "DeviceID", deviceId);
+        AddProperty(record, "ElementName", deviceId);
         records.push_back(record);
     }
     return records;

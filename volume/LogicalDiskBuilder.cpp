@@ -14,10 +14,6 @@ namespace {
 const DWORD kVolumeTextLength = 256;
 const UINT kDriveTypeCdrom = DRIVE_CDROM;
 
-void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
-    record.insert(std::make_pair(name, value));
-}
-
 }  // namespace
 
 PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
@@ -27,10 +23,10 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
     // A failure while describing one volume keeps what was gathered so far.
     try {
         const UINT driveType = GetDriveTypeA(volumePath.c_str());
-        Insert(record, "DriveType", ToDecimalText(static_cast<std::uint32_t>(driveType)));
-        Insert(record, "DeviceID",
+        AddProperty(record, "DriveType", ToDecimalText(static_cast<std::uint32_t>(driveType)));
+        AddProperty(record, "DeviceID",
                driveType == kDriveTypeCdrom ? volumePath + " (CD-Rom) " : volumePath);
-        Insert(record, "ElementName", volumePath);
+        AddProperty(record, "ElementName", volumePath);
         // Every volume-level property is asked of the volume at the path: for
         // a mount folder, the mounted volume, not the one holding the folder.
         const VolumeAddress address = AddressOf(volumePath);
@@ -57,10 +53,10 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
             } else if (volumePath == bootPath) {
                 marker = "(Boot)";
             }
-            Insert(record, "OtherIdentifyingInfo",
+            AddProperty(record, "OtherIdentifyingInfo",
                    BufferText(label, sizeof label) + " " + marker + ",");
-            Insert(record, "FileSystemName", TextCopy(BufferText(fileSystem, sizeof fileSystem)));
-            Insert(record, "SerialNumber", ToDecimalText(static_cast<std::uint32_t>(serialNumber)));
+            AddProperty(record, "FileSystemName", TextCopy(BufferText(fileSystem, sizeof fileSystem)));
+            AddProperty(record, "SerialNumber", ToDecimalText(static_cast<std::uint32_t>(serialNumber)));
             const PropertyMap space = VolumeSpaceAt(address);
             record.insert(space.begin(), space.end());
         }
@@ -83,8 +79,8 @@ void StorageVolEnum::AddDynamicLayout(const std::string& volumePath, const Volum
     const RecordMap& volume = found.volume;
     if (volume.empty()) {
         log->WriteLevel3("Volume layout and state information for " + devicePath + " not found");
-        Insert(record, "VolumeLayout", "Unknown");
-        Insert(record, "VolumeState", "Unknown");
+        AddProperty(record, "VolumeLayout", "Unknown");
+        AddProperty(record, "VolumeState", "Unknown");
         return;
     }
     RecordMap::const_iterator size = volume.find("Size");
@@ -93,12 +89,12 @@ void StorageVolEnum::AddDynamicLayout(const std::string& volumePath, const Volum
     // beyond 64 bits of bytes is left out.
     std::uint64_t bytes = 0;
     if (found.sectors.ToBytes(sectors, bytes)) {
-        Insert(record, "TotalSpace", ToDecimalText(static_cast<unsigned long long>(bytes)));
+        AddProperty(record, "TotalSpace", ToDecimalText(static_cast<unsigned long long>(bytes)));
     }
     RecordMap::const_iterator layout = volume.find("Layout");
-    Insert(record, "VolumeLayout", layout == volume.end() ? std::string() : layout->second);
+    AddProperty(record, "VolumeLayout", layout == volume.end() ? std::string() : layout->second);
     RecordMap::const_iterator state = volume.find("VolumeState");
-    Insert(record, "VolumeState", state == volume.end() ? std::string() : state->second);
+    AddProperty(record, "VolumeState", state == volume.end() ? std::string() : state->second);
 }
 
 }  // namespace strata_col

@@ -11,10 +11,6 @@ namespace strata_col {
 
 namespace {
 
-void Insert(PropertyMap& record, const std::string& name, const std::string& value) {
-    record.insert(std::make_pair(name, value));
-}
-
 std::string Decimal(std::uint64_t value) {
     return ToDecimalText(static_cast<unsigned long long>(value));
 }
@@ -35,9 +31,9 @@ PropertyMap StorageVolEnum::VolumeSpaceAt(const VolumeAddress& address) {
         ULARGE_INTEGER totalFree = {};
         std::uint64_t total = 0;
         if (GetDiskFreeSpaceExA(address.rootPath.c_str(), &freeToCaller, &totalBytes, &totalFree)) {
-            Insert(space, "UserDiskFreeSpace", Decimal(freeToCaller.QuadPart));
-            Insert(space, "FreeSpace", Decimal(totalFree.QuadPart));
-            Insert(space, "UserDiskQuota", Decimal(totalBytes.QuadPart));
+            AddProperty(space, "UserDiskFreeSpace", Decimal(freeToCaller.QuadPart));
+            AddProperty(space, "FreeSpace", Decimal(totalFree.QuadPart));
+            AddProperty(space, "UserDiskQuota", Decimal(totalBytes.QuadPart));
             total = totalBytes.QuadPart;
         } else {
             const DWORD error = GetLastError();
@@ -57,7 +53,7 @@ PropertyMap StorageVolEnum::VolumeSpaceAt(const VolumeAddress& address) {
                                 sizeof length, &returned, nullptr)) {
                 log->WriteLevel3("Retrieved volume length information.");
                 const long long bytes = length.Length.QuadPart;
-                Insert(space, "TotalSpace",
+                AddProperty(space, "TotalSpace",
                        static_cast<std::uint64_t>(bytes) > total ? ToDecimalText(bytes)
                                                                  : Decimal(total));
             } else {

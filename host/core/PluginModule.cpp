@@ -19,7 +19,7 @@ namespace telva_host {
 
 namespace {
 
-std::mutex g_mutex;
+std::mutex g_moduleMutex;
 
 std::map<std::string, LoadedModule>& LoadedModules() {
     static std::map<std::string, LoadedModule>* modules = new std::map<std::string, LoadedModule>();
@@ -69,7 +69,7 @@ std::string ModuleKey(const std::string& path) {
 }  // namespace
 
 LoadedModule LoadPluginModule(const std::string& path) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_moduleMutex);
     const std::string key = ModuleKey(path);
     auto loaded = LoadedModules().find(key);
     if (loaded != LoadedModules().end()) return loaded->second;

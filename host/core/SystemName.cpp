@@ -19,7 +19,7 @@ namespace telva_host {
 
 namespace {
 
-std::mutex g_mutex;
+std::mutex g_systemNameMutex;
 std::string g_chosenName;
 
 std::string MachineName() {
@@ -41,13 +41,13 @@ std::string MachineName() {
 }  // namespace
 
 void SetSystemName(const std::string& name) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_systemNameMutex);
     g_chosenName = name;
 }
 
 std::string SystemName() {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::lock_guard<std::mutex> lock(g_systemNameMutex);
         if (!g_chosenName.empty()) return g_chosenName;
     }
     return MachineName();

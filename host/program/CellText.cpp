@@ -69,6 +69,10 @@ std::string CodeMeaning(const std::string& className, const std::string& propert
     return found != meanings->end() ? found->second : std::string();
 }
 
+std::uint64_t NumberOf(const InstanceRecord& instance, const std::string& property) {
+    return Unsigned(instance.Text(property));
+}
+
 bool ExtentBytes(const InstanceRecord& extent, const InstanceRecord* presented, std::uint64_t& bytes) {
     if (presented == nullptr || extent.Find("Size") == nullptr || presented->Find("TotalSpace") == nullptr) {
         return false;

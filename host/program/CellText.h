@@ -21,6 +21,9 @@ std::string CellText(const std::string& className, const std::string& property,
 // bytes) implies; false when there is none or it is no sector size.
 bool ExtentBytes(const InstanceRecord& extent, const InstanceRecord* presented, std::uint64_t& bytes);
 
+// A numeric property's value; 0 when unset or not a number.
+std::uint64_t NumberOf(const InstanceRecord& instance, const std::string& property);
+
 // The meaning of a code value of a property ("dynamic" for DiskType 2), or
 // empty when the code or the property has no known meaning.
 std::string CodeMeaning(const std::string& className, const std::string& property,

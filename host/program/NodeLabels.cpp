@@ -10,10 +10,6 @@ namespace telva_host {
 
 namespace {
 
-std::uint64_t Number(const InstanceRecord& instance, const std::string& property) {
-    return std::strtoull(instance.Text(property).c_str(), nullptr, 10);
-}
-
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return std::string();
@@ -44,7 +40,7 @@ void DescribeDrive(TopologyNode& node, const std::string& className, const Insta
         what = "floppy drive";
     }
     if (drive.Find("Size") != nullptr) {
-        what += ", " + HumanBytes(Number(drive, "Size"));
+        what += ", " + HumanBytes(NumberOf(drive, "Size"));
     } else if (className != "ORVA_TapeDrive") {
         what += ", no medium";
         node.empty = true;
@@ -61,8 +57,8 @@ void DescribePartition(TopologyNode& node, const InstanceRecord& partition) {
     } else if (comma != std::string::npos) {
         node.title = node.key.substr(comma + 1);
     }
-    node.start = Number(partition, "StartingOffset");
-    std::string what = HumanBytes(Number(partition, "Size"));
+    node.start = NumberOf(partition, "StartingOffset");
+    std::string what = HumanBytes(NumberOf(partition, "Size"));
     // Plain data partitions need no word; boot, extended, EFI and the like do.
     const std::string meaning = CodeMeaning("ORVA_DiskPartition", "PartitionType", type);
     if (!node.dynamic && !meaning.empty() && type != "3" && type != "9") what += ", " + meaning;
@@ -81,7 +77,7 @@ void DescribeLogicalDisk(TopologyNode& node, const InstanceRecord& disk) {
         node.details.push_back(node.empty ? "no medium" : "no file system");
     } else {
         std::string what = fileSystem;
-        if (disk.Find("TotalSpace") != nullptr) what += ", " + HumanBytes(Number(disk, "TotalSpace"));
+        if (disk.Find("TotalSpace") != nullptr) what += ", " + HumanBytes(NumberOf(disk, "TotalSpace"));
         node.details.push_back(what);
     }
     const std::string layout = disk.Text("VolumeLayout");

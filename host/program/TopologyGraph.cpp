@@ -1,5 +1,6 @@
 #include "host/program/TopologyGraph.h"
 
+#include "host/program/CellText.h"
 #include "host/program/NodeLabels.h"
 
 #include <algorithm>
@@ -38,10 +39,6 @@ std::string KeyOf(const std::map<std::string, std::string>& keys) {
 
 std::string KeyOf(const InstanceRecord& instance) {
     return instance.Find("DeviceID") != nullptr ? instance.Text("DeviceID") : instance.Text("CollectionID");
-}
-
-std::uint64_t Number(const InstanceRecord& instance, const std::string& property) {
-    return std::strtoull(instance.Text(property).c_str(), nullptr, 10);
 }
 
 class TopologyBuilder {
@@ -181,8 +178,8 @@ private:
     bool Range(const std::string& partition, std::uint64_t& start, std::uint64_t& end) const {
         auto record = records_.find(partition);
         if (record == records_.end() || record->second.Find("StartingOffset") == nullptr) return false;
-        start = Number(record->second, "StartingOffset");
-        end = start + Number(record->second, "Size");
+        start = NumberOf(record->second, "StartingOffset");
+        end = start + NumberOf(record->second, "Size");
         return true;
     }
 

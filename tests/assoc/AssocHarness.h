@@ -12,11 +12,19 @@
 #include "tests/support/CapturedLog.h"
 #include "tests/support/PrivateHeaderImage.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace assoc_test {
+
+// Two dynamic disks' GUIDs; their partitions count from sector 63 in
+// 512-byte sectors.
+const std::string kGuidA = "aaaaaaaa-1111-4111-8111-aaaaaaaaaaaa";
+const std::string kGuidB = "bbbbbbbb-2222-4222-8222-bbbbbbbbbbbb";
+const std::int64_t kDataStart = 32256;
+const std::int64_t kSector = 512;
 
 typedef std::vector<std::pair<std::string, std::string> > Properties;
 // (first role's key, second role's key), sorted; duplicates kept.

@@ -17,16 +17,17 @@ using strata_test::Extent;
 using strata_test::FixedDisk;
 using assoc_test::RootVolume;
 
+using assoc_test::kDataStart;
+using assoc_test::kGuidA;
+using assoc_test::kGuidB;
+using assoc_test::kSector;
+
 namespace {
 
-const std::string kGuidA = "aaaaaaaa-1111-4111-8111-aaaaaaaaaaaa";
-const std::string kGuidB = "bbbbbbbb-2222-4222-8222-bbbbbbbbbbbb";
-const std::int64_t kDataStart = 32256;
-const std::int64_t kSector = 512;
 
 // A mirror (v1: p1, p2), a spanned volume (v2: p3, p4) and a simple volume
 // (v3: p5) over disks A and B.
-strata_col::LDMDataBase GroupDatabase() {
+strata_col::LDMDataBase MirrorSpannedSimpleDatabase() {
     return strata_test::DatabaseBuilder()
         .Group("g1", "Grp")
         .Disk("d1", "Disk1", kGuidA)
@@ -63,7 +64,7 @@ TEST(DynamicExtentBasedOn, EveryPartitionOfADynamicVolumeIsTiedToItsExtent) {
     harness.AddBasicPartition("Disk 0", 1, "7");
     // Typed as dynamic, but no database knows it.
     harness.AddDynamicPartition("p9", "Disk9-01");
-    DiskDatabaseMap databases{{kGuidA, Share(GroupDatabase())}, {kGuidB, Share(GroupDatabase())}};
+    DiskDatabaseMap databases{{kGuidA, Share(MirrorSpannedSimpleDatabase())}, {kGuidB, Share(MirrorSpannedSimpleDatabase())}};
 
     strata_col::DynamicExtentBasedOn builder;
     EXPECT_EQ(Keys(builder.Collect(harness.Namespace(), databases)),
@@ -91,7 +92,7 @@ TEST(DynamicVolumeBasedOnExtent, OneAssociationPerPresentedVolume) {
     AddGroupInstances(harness);
     harness.AddLogicalDisk("E:\\");
     harness.AddLogicalDisk("F:\\");
-    DiskDatabaseMap databases{{kGuidA, Share(GroupDatabase())}, {kGuidB, Share(GroupDatabase())}};
+    DiskDatabaseMap databases{{kGuidA, Share(MirrorSpannedSimpleDatabase())}, {kGuidB, Share(MirrorSpannedSimpleDatabase())}};
 
     // The simple volume v3 has no logical disk.
     strata_col::DynamicVolumeBasedOnExtent builder;

@@ -21,12 +21,13 @@ using strata_test::Fail;
 using strata_test::FixedDisk;
 using assoc_test::RootVolume;
 
+using assoc_test::kDataStart;
+using assoc_test::kGuidA;
+using assoc_test::kGuidB;
+using assoc_test::kSector;
+
 namespace {
 
-const std::string kGuidA = "aaaaaaaa-1111-4111-8111-aaaaaaaaaaaa";
-const std::string kGuidB = "bbbbbbbb-2222-4222-8222-bbbbbbbbbbbb";
-const std::int64_t kDataStart = 32256;  // dynamic partitions count from sector 63
-const std::int64_t kSector = 512;
 
 // Disk 0: one basic partition holding C:.
 strata_sim::Machine BasicMachine(std::uint32_t driveType, std::int32_t partitionNumber) {

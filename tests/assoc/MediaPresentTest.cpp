@@ -19,11 +19,13 @@ using strata_test::Extent;
 using strata_test::FixedDisk;
 using assoc_test::RootVolume;
 
+using assoc_test::kDataStart;
+using assoc_test::kGuidA;
+using assoc_test::kGuidB;
+using assoc_test::kSector;
+
 namespace {
 
-const std::string kGuidA = "aaaaaaaa-1111-4111-8111-aaaaaaaaaaaa";
-const std::string kGuidB = "bbbbbbbb-2222-4222-8222-bbbbbbbbbbbb";
-const std::int64_t kDataStart = 32256;
 
 std::vector<std::string> KeysOf(const InstanceIndex& index) {
     std::vector<std::string> keys;

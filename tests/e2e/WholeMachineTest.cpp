@@ -30,7 +30,7 @@ namespace {
 typedef std::vector<std::pair<std::string, std::string> > LabelPairs;
 
 const char kGroupName[] = "Mixed-Dg0";
-const std::int64_t kSector = 512;
+const std::int64_t kSectorBytes = 512;
 const std::int64_t kMiB = 1 << 20;
 
 json Part(const char* disk, std::uint64_t start, std::uint64_t size, const char* name) {
@@ -159,8 +159,8 @@ protected:
             for (const PartitionDescription& partition : volume.partitions) {
                 const strata_tools::DiskPlan plan = strata_tools::PlanDisk(group_, *group_.FindDisk(partition.disk));
                 extents.push_back(Extent(DiskNumber(partition.disk),
-                                         static_cast<std::int64_t>(plan.dataStart + partition.start) * kSector,
-                                         static_cast<std::int64_t>(partition.size) * kSector));
+                                         static_cast<std::int64_t>(plan.dataStart + partition.start) * kSectorBytes,
+                                         static_cast<std::int64_t>(partition.size) * kSectorBytes));
             }
             machine.volumes.push_back(VolumeAt(volume.hint + "\\", extents, ++tag));
         }
@@ -313,7 +313,7 @@ TEST_F(WholeMachine, EveryDynamicPartitionAndVolumeComesFromTheDatabase) {
         ASSERT_EQ(1u, byRoot.count(root)) << root;
         EXPECT_EQ(kLayoutOfVolume.at(volume.name), byRoot[root].Text("VolumeLayout")) << root;
         EXPECT_EQ("ACTIVE", byRoot[root].Text("VolumeState")) << root;
-        EXPECT_EQ(std::to_string(volume.size * kSector), byRoot[root].Text("TotalSpace")) << root;
+        EXPECT_EQ(std::to_string(volume.size * kSectorBytes), byRoot[root].Text("TotalSpace")) << root;
         EXPECT_FALSE(log_.Has("Volume layout and state information for \\\\.\\" + volume.hint + " not found"));
     }
     EXPECT_EQ("Unknown", byRoot["C:\\"].Text("VolumeLayout"));

@@ -2,7 +2,9 @@
 # Fuzzes the dynamic-disk database reader (ldm_fuzz) and the machine and
 # disk-group description readers (description_fuzz), each for a bounded time.
 #   tests/ldm/run-fuzz.sh [SECONDS] [BUILD_DIR] [TARGET...]
-# SECONDS per target (default 60); TARGETs default to both.
+# SECONDS per target (default 60); BUILD_DIR a sanitizer tree built with
+# Clang (default build-asan, the sanitizer preset), where the fuzz targets are
+# ordinary targets; TARGETs default to both, fuzzed side by side.
 #
 # Each target keeps its corpus in $STRATA_FUZZ_CORPUS/<target> (default:
 # fuzz-corpus/ at the top of the source tree, outside every build tree, not
@@ -13,12 +15,12 @@
 # input is kept in BUILD_DIR/fuzz-findings/.
 #
 # A long run, one target at a time, at low priority:
-#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build ldm_fuzz
-#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build description_fuzz
+#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build-asan ldm_fuzz
+#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build-asan description_fuzz
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
-build=${2:-$top/build}
+build=${2:-$top/build-asan}
 shift $(( $# < 2 ? $# : 2 ))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(ldm_fuzz description_fuzz)
@@ -26,12 +28,13 @@ case "$build" in /*) ;; *) build=$top/$build ;; esac
 corpora=${STRATA_FUZZ_CORPUS:-$top/fuzz-corpus}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  echo "run-fuzz: no build tree in $build (cmake --preset sanitizer makes one); skipped"
+  exit 0
 fi
 # The whole target list first: grep -q stopping early would break the pipe.
 known=$(cmake --build "$build" --target help)
 if ! grep -qE '(^|\.\.\. )ldm_fuzz(:|$)' <<<"$known"; then
-  echo "run-fuzz: no clang++ with libFuzzer in this build tree; skipped"
+  echo "run-fuzz: $build is not a Clang sanitizer tree (no fuzz targets); skipped"
   exit 0
 fi
 
@@ -70,7 +73,6 @@ options() {
 
 fuzz() {
   local target=$1 corpus=$corpora/$1 log=$work/$1.log
-  cmake --build "$build" --target "$target" ldm_fuzz_seeds strata_fixtures -j2 >/dev/null
   mkdir -p "$corpus" "$work/$target-artifacts"
   seed "$target" "$work/$target-seeds"
   echo "run-fuzz: $target: $(ls "$corpus" | wc -l) corpus inputs, $(ls "$work/$target-seeds" | wc -l) seeds, ${seconds}s"
@@ -102,9 +104,17 @@ fuzz() {
   echo "run-fuzz: $target: corpus of $(ls "$corpus" | wc -l) inputs ($(du -sh "$corpus" | cut -f1)) in $corpus"
 }
 
+cmake --build "$build" --target "${targets[@]}" ldm_fuzz_seeds strata_fixtures -j"$(nproc)" >/dev/null
+# Each fuzzer runs on one core: the targets run side by side.
 status=0
+pids=()
 for target in "${targets[@]}"; do
-  fuzz "$target" || status=1
+  fuzz "$target" >"$work/$target.out" 2>&1 &
+  pids+=($!)
+done
+for i in "${!targets[@]}"; do
+  wait "${pids[$i]}" || status=1
+  cat "$work/${targets[$i]}.out"
 done
 [ $status -eq 0 ] && echo "run-fuzz: no finding"
 exit $status

@@ -14,7 +14,6 @@ dir="$top/build-windows"
 limit=${STRATA_WINE_TIME_LIMIT:-120}
 
 "$top/scripts/ensure-packages.sh" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 python3 || exit 1
-"$top/scripts/build-windows.sh" || { echo "Windows build: FAIL"; exit 1; }
 
 export WINEPREFIX="$dir/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installers, no desktop entries, no debugger on a crash.
@@ -23,17 +22,26 @@ unset DISPLAY WAYLAND_DISPLAY
 # Stops this prefix's Wine server once the stage is over.
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
+# The prefix is made while the cross build runs: wineboot mostly waits.
+mkdir -p "$dir"
+prefix_pid=""
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Creating the Wine prefix $WINEPREFIX"
+  timeout -k 10 300 wine wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 &
+  prefix_pid=$!
+fi
+"$top/scripts/build-windows.sh" || { echo "Windows build: FAIL"; exit 1; }
+if [ -n "$prefix_pid" ] && ! wait "$prefix_pid"; then
+  echo "FAIL: wineboot could not set up the prefix (see $dir/wineboot.log)"
+  exit 1
+fi
+
 failed=0
 fail() {
   echo "FAIL: $*"
   failed=1
 }
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating the Wine prefix $WINEPREFIX"
-  timeout -k 10 300 wine wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 ||
-    { echo "FAIL: wineboot could not set up the prefix (see $dir/wineboot.log)"; exit 1; }
-fi
 
 # 0. The modules: the plug-in exports nothing, and no module needs a run-time
 #    DLL of the compiler (libstdc++, libgcc, winpthread) beside it.

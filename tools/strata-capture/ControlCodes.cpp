@@ -9,8 +9,6 @@ namespace strata_capture {
 
 namespace {
 
-const std::size_t kLayoutHeaderSize = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
-const std::size_t kLayoutEntrySize = sizeof(PARTITION_INFORMATION_EX);
 const std::size_t kGptNameLength = 36;
 
 std::string HexByte(unsigned value) {

@@ -6,11 +6,16 @@
 #include "platform/win32.h"
 #include "tools/strata-capture/CaptureLog.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace strata_capture {
+
+// The drive-layout reply: a header, then fixed-size entries.
+const std::size_t kLayoutHeaderSize = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
+const std::size_t kLayoutEntrySize = sizeof(PARTITION_INFORMATION_EX);
 
 struct ControlReply {
     bool ok = false;

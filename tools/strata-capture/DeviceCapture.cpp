@@ -35,7 +35,6 @@ const std::size_t kGeometrySize = sizeof(DISK_GEOMETRY);
 const std::size_t kLengthSize = sizeof(GET_LENGTH_INFORMATION);
 const std::size_t kLayoutSize = 40960;
 const std::size_t kLayoutLimit = 16u << 20;
-const std::size_t kLayoutHeaderSize = offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry);
 // A device whose number is unknown gets one no drive has, so that it never
 // answers to another drive's \\.\PHYSICALDRIVEn.
 const std::uint32_t kUnknownNumberBase = 0x40000000u;

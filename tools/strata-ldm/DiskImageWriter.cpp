@@ -40,7 +40,6 @@ const std::uint64_t kHeaderSequence = 5;
 
 // MBR
 const unsigned char kPartitionTypeLdm = 0x42;
-const std::uint64_t kMaxMbrSectors = 0xFFFFFFFFu;
 
 void PutAt(std::ostream& out, std::uint64_t offset, const Bytes& bytes) {
     out.seekp(static_cast<std::streamoff>(offset));

@@ -12,6 +12,8 @@ namespace strata_tools {
 // The GPT entry array Windows writes: 128 entries of 128 bytes.
 const std::uint32_t kGptEntryCount = 128;
 const std::uint32_t kGptEntrySize = 128;
+// An MBR entry counts sectors in 32 bits; larger counts are cut to this.
+const std::uint64_t kMaxMbrSectors = 0xFFFFFFFFu;
 
 struct DiskPlan {
     PartitionStyle style = PartitionStyle::Mbr;

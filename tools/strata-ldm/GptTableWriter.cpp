@@ -13,7 +13,6 @@ namespace {
 
 const std::uint64_t kEntriesLba = 2;
 const std::uint32_t kHeaderSize = kHeaderMinSize;
-const std::uint32_t kMaxMbrSectors = 0xFFFFFFFFu;
 
 void PutGuid(Bytes& bytes, std::size_t offset, const GUID& guid) {
     PutLittleEndian(bytes, offset, 4, guid.Data1);
