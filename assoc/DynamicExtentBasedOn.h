@@ -1,6 +1,9 @@
-#ifndef STRATA_ASSOC_DYNAMICEXTENTBASEDON_H
-#define STRATA_ASSOC_DYNAMICEXTENTBASEDON_H
+// Which dynamic-disk partitions each dynamic volume is built on
+// (ORVA_DynamicExtentBasedOn).
+#ifndef STRATA_ASSOC_EXTENTBASEDONPARTITION_H
+#define STRATA_ASSOC_EXTENTBASEDONPARTITION_H
 
+#include "assoc/HostInstances.h"
 #include "collect/PropertyMap.h"
 #include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
@@ -9,11 +12,21 @@
 
 namespace strata_col {
 
-class DynamicExtentBasedOn {
+class ExtentBasedOnPartition {
 public:
-    virtual ~DynamicExtentBasedOn() {}
+    virtual ~ExtentBasedOnPartition() {}
+
+    // One association per partition of every dynamic volume: Antecedent the
+    // partition, Dependent the volume's extent.
     std::vector<ReferenceMap> Collect(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
-                                      DiskDatabaseMap& databases);
+                                      const DiskDatabaseMap& databases);
+
+    // Dynamic-disk partitions keyed by the ObjectID of their volume.
+    InstanceIndex MapDynamicPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+
+private:
+    // The collector's databases, read for one run; the collector outlives the run.
+    const DiskDatabaseMap* databases = nullptr;
 };
 
 }  // namespace strata_col

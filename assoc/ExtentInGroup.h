@@ -1,6 +1,9 @@
-#ifndef STRATA_ASSOC_EXTENTINGROUP_H
-#define STRATA_ASSOC_EXTENTINGROUP_H
+// Which disk group each dynamic volume belongs to
+// (ORVA_DynamicExtentInDiskGroup), read from the disk databases.
+#ifndef STRATA_ASSOC_DYNAMICEXTENTINDISKGROUP_H
+#define STRATA_ASSOC_DYNAMICEXTENTINDISKGROUP_H
 
+#include "assoc/HostInstances.h"
 #include "collect/PropertyMap.h"
 #include "ldm/DiskDatabase.h"
 #include "plugin/telva.h"
@@ -9,11 +12,17 @@
 
 namespace strata_col {
 
-class ExtentInGroup {
+class DynamicExtentInDiskGroup {
 public:
-    virtual ~ExtentInGroup() {}
+    virtual ~DynamicExtentInDiskGroup() {}
+
     std::vector<ReferenceMap> Collect(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
-                                      DiskDatabaseMap& databases);
+                                      const DiskDatabaseMap& databases);
+
+    // Dynamic extents keyed by the name of their volume's disk group; one
+    // entry per extent, however many disks carry its volume.
+    InstanceIndex MapExtentsByGroupName(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                        const DiskDatabaseMap& databases);
 };
 
 }  // namespace strata_col

@@ -4,6 +4,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The host interfaces have an operation of this name; the SDK maps it to
+// GetClassNameA (a unit may join this file with others that use it).
+#undef GetClassName
 #else
 #include <unistd.h>
 
