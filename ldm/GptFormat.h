@@ -4,7 +4,7 @@
 #ifndef STRATA_LDM_GPTFORMAT_H
 #define STRATA_LDM_GPTFORMAT_H
 
-#include "platform/DiskFormat.h"
+#include "platform/GptTable.h"
 #include "platform/win32.h"
 
 #include <cstddef>
@@ -14,10 +14,6 @@ namespace strata_col {
 namespace gpt_layout {
 
 using namespace disk_format;
-
-// Windows writes 128 entries of 128 bytes; an array claimed larger than this
-// is taken as damage, never allocated.
-const std::uint64_t kMaxEntryArrayBytes = 1u << 20;
 
 // ---- Partition types ---------------------------------------------------------
 // The dynamic-disk database; its last sector holds the private header.

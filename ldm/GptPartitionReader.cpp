@@ -10,26 +10,7 @@
 namespace strata_col {
 
 using namespace gpt_layout;
-
-namespace {
-
-bool ReadGuid(const unsigned char* data, std::size_t size, std::size_t offset, GUID& guid) {
-    std::uint32_t data1 = 0;
-    std::uint16_t data2 = 0;
-    std::uint16_t data3 = 0;
-    if (!RangeInside(size, offset, kGuidSize) || !ReadLittleEndian32(data, size, offset, data1) ||
-        !ReadLittleEndian16(data, size, offset + kGuidData2Offset, data2) ||
-        !ReadLittleEndian16(data, size, offset + kGuidData3Offset, data3)) {
-        return false;
-    }
-    guid.Data1 = data1;
-    guid.Data2 = data2;
-    guid.Data3 = data3;
-    std::memcpy(guid.Data4, data + offset + kGuidData4Offset, sizeof(guid.Data4));
-    return true;
-}
-
-}  // namespace
+using disk_format::ByteView;
 
 bool GptPartitionReader::FindPartition(int file, std::uint32_t sectorSize,
                                        std::uint64_t driveLength, const GUID& type,
@@ -49,18 +30,14 @@ bool GptPartitionReader::FindPartition(int file, std::uint32_t sectorSize,
           ReadTable(file, driveSectors - 1, sectorSize, driveSectors, table))) {
         return false;
     }
-    const unsigned char* entries = table.entries.data();
-    const std::size_t size = table.entries.size();
-    for (std::uint32_t i = 0; i < table.entryCount; ++i) {
-        const std::size_t at = static_cast<std::size_t>(i) * table.entrySize;
-        GUID entryType;
+    const ByteView entries(table.entries);
+    for (std::uint32_t i = 0; i < table.header.entryCount; ++i) {
+        GptEntry entry;
+        if (!DecodeGptEntry(entries, i, table.header.entrySize, entry)) return false;
         SectorRange range;
-        if (!ReadGuid(entries, size, at + kEntryTypeGuidOffset, entryType) ||
-            !ReadLittleEndian64(entries, size, at + kEntryFirstLbaOffset, range.first) ||
-            !ReadLittleEndian64(entries, size, at + kEntryLastLbaOffset, range.last)) {
-            return false;
-        }
-        if (!SameGuid(entryType, type) || range.first == 0 || range.first > range.last ||
+        range.first = entry.firstLba;
+        range.last = entry.lastLba;
+        if (!SameGuid(entry.type, type) || range.first == 0 || range.first > range.last ||
             (driveSectors != 0 && range.last >= driveSectors)) {
             continue;  // another type, or an entry that cannot be on this drive
         }
@@ -89,58 +66,23 @@ bool GptPartitionReader::HasProtectiveMbr(int file, std::uint32_t sectorSize) {
 
 bool GptPartitionReader::ReadTable(int file, std::uint64_t headerLba, std::uint32_t sectorSize,
                                    std::uint64_t driveSectors, Table& table) {
-    if (!ReadHeader(file, headerLba, sectorSize, table)) {
+    std::vector<unsigned char> sector;
+    if (!ReadSectors(file, headerLba, 1, sectorSize, sector) ||
+        DecodeGptHeader(ByteView(sector), headerLba, table.header) != GptHeaderProblem::kNone) {
         return false;
     }
-    const std::uint64_t bytes = static_cast<std::uint64_t>(table.entryCount) * table.entrySize;
+    const std::uint64_t entriesLba = table.header.entriesLba;
+    const std::uint64_t bytes = table.header.EntryArrayBytes();
     const std::uint64_t sectors = (bytes + sectorSize - 1) / sectorSize;
-    if (table.entriesLba == 0 ||
-        (driveSectors != 0 &&
-         (table.entriesLba >= driveSectors || sectors > driveSectors - table.entriesLba))) {
+    if (entriesLba == 0 ||
+        (driveSectors != 0 && (entriesLba >= driveSectors || sectors > driveSectors - entriesLba))) {
         return false;
     }
-    if (!ReadSectors(file, table.entriesLba, sectors, sectorSize, table.entries)) {
+    if (!ReadSectors(file, entriesLba, sectors, sectorSize, table.entries)) {
         return false;
     }
     table.entries.resize(static_cast<std::size_t>(bytes));
-    return Crc32(table.entries.data(), table.entries.size()) == table.entriesCrc;
-}
-
-bool GptPartitionReader::ReadHeader(int file, std::uint64_t headerLba, std::uint32_t sectorSize,
-                                    Table& table) {
-    std::vector<unsigned char> sector;
-    if (!ReadSectors(file, headerLba, 1, sectorSize, sector)) {
-        return false;
-    }
-    const unsigned char* data = sector.data();
-    const std::size_t size = sector.size();
-    std::uint32_t headerSize = 0;
-    std::uint32_t storedCrc = 0;
-    std::uint64_t myLba = 0;
-    if (!RangeInside(size, kHeaderSignatureOffset, kHeaderSignatureSize) ||
-        std::memcmp(data + kHeaderSignatureOffset, kHeaderSignature, kHeaderSignatureSize) != 0 ||
-        !ReadLittleEndian32(data, size, kHeaderSizeOffset, headerSize) ||
-        headerSize < kHeaderMinSize || headerSize > size ||
-        !ReadLittleEndian32(data, size, kHeaderCrcOffset, storedCrc)) {
-        return false;
-    }
-    std::vector<unsigned char> checked(sector.begin(), sector.begin() + headerSize);
-    std::memset(checked.data() + kHeaderCrcOffset, 0, sizeof(storedCrc));
-    if (Crc32(checked.data(), checked.size()) != storedCrc) {
-        return false;
-    }
-    if (!ReadLittleEndian64(data, size, kHeaderMyLbaOffset, myLba) || myLba != headerLba ||
-        !ReadLittleEndian64(data, size, kHeaderEntriesLbaOffset, table.entriesLba) ||
-        !ReadLittleEndian32(data, size, kHeaderEntryCountOffset, table.entryCount) ||
-        !ReadLittleEndian32(data, size, kHeaderEntrySizeOffset, table.entrySize) ||
-        !ReadLittleEndian32(data, size, kHeaderEntriesCrcOffset, table.entriesCrc)) {
-        return false;
-    }
-    // The sizes come from the disk: a table that claims more than any
-    // partitioning tool writes is not read.
-    return table.entrySize >= kEntryMinSize && table.entrySize % kEntrySizeMultiple == 0 &&
-           table.entryCount != 0 &&
-           static_cast<std::uint64_t>(table.entryCount) * table.entrySize <= kMaxEntryArrayBytes;
+    return EntryArrayMatches(ByteView(table.entries), table.header);
 }
 
 bool GptPartitionReader::ReadSectors(int file, std::uint64_t lba, std::uint64_t count,

@@ -4,6 +4,7 @@
 #define STRATA_LDM_GPTPARTITIONREADER_H
 
 #include "ldm/RawDiskAccess.h"
+#include "platform/GptTable.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -32,17 +33,13 @@ public:
 
 private:
     struct Table {
-        std::uint64_t entriesLba = 0;
-        std::uint32_t entryCount = 0;
-        std::uint32_t entrySize = 0;
-        std::uint32_t entriesCrc = 0;
+        disk_format::GptHeader header;
         std::vector<unsigned char> entries;
     };
 
     bool HasProtectiveMbr(int file, std::uint32_t sectorSize);
     bool ReadTable(int file, std::uint64_t headerLba, std::uint32_t sectorSize,
                    std::uint64_t driveSectors, Table& table);
-    bool ReadHeader(int file, std::uint64_t headerLba, std::uint32_t sectorSize, Table& table);
     // Whole sectors only, as raw drives require; false unless all are read.
     bool ReadSectors(int file, std::uint64_t lba, std::uint64_t count, std::uint32_t sectorSize,
                      std::vector<unsigned char>& bytes);

@@ -1,6 +1,6 @@
 // Bounds-checked little-endian reads from a byte buffer.
-#ifndef STRATA_PLATFORM_SIM_BYTEVIEW_H
-#define STRATA_PLATFORM_SIM_BYTEVIEW_H
+#ifndef STRATA_PLATFORM_BYTEVIEW_H
+#define STRATA_PLATFORM_BYTEVIEW_H
 
 #include <boost/endian/conversion.hpp>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace strata_sim {
+namespace disk_format {
 
 // A read-only window on bytes. Every read names its offset and width and
 // fails (returns false) instead of reading past the end.
@@ -60,6 +60,6 @@ private:
     std::size_t size_;
 };
 
-}  // namespace strata_sim
+}  // namespace disk_format
 
 #endif

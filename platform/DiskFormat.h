@@ -7,8 +7,6 @@
 #ifndef STRATA_PLATFORM_DISKFORMAT_H
 #define STRATA_PLATFORM_DISKFORMAT_H
 
-#include <boost/crc.hpp>
-
 #include <cstddef>
 #include <cstdint>
 
@@ -67,12 +65,8 @@ const std::size_t kGuidData2Offset = 4;
 const std::size_t kGuidData3Offset = 6;
 const std::size_t kGuidData4Offset = 8;
 
-// The CRC32 of the GPT header and entry array.
-inline std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
-    boost::crc_32_type crc;
-    crc.process_bytes(data, size);
-    return crc.checksum();
-}
+// The CRC32 of the GPT header and entry array (platform/DiskFormat.cpp).
+std::uint32_t Crc32(const unsigned char* data, std::size_t size);
 
 }  // namespace disk_format
 

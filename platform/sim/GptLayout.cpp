@@ -2,8 +2,7 @@
 // CRC32, and the used entries of its partition array.
 #include "platform/sim/LayoutDecoder.h"
 
-#include "platform/DiskFormat.h"
-#include "platform/sim/ByteView.h"
+#include "platform/GptTable.h"
 #include "platform/sim/Guid.h"
 
 #include <cstring>
@@ -14,64 +13,28 @@ namespace {
 
 using namespace disk_format;
 
-// Larger arrays are taken as damage rather than read.
-const std::uint64_t kMaxEntryArrayBytes = 4u << 20;
-
-struct GptHeader {
-    std::uint64_t alternateLba = 0;
-    std::uint64_t firstUsable = 0;
-    std::uint64_t lastUsable = 0;
-    GUID diskId = {};
-    std::uint64_t entriesLba = 0;
-    std::uint32_t entryCount = 0;
-    std::uint32_t entrySize = 0;
-    std::uint32_t entriesCrc = 0;
-};
+const char* Why(GptHeaderProblem problem) {
+    switch (problem) {
+        case GptHeaderProblem::kNoSignature: return "has no EFI PART signature";
+        case GptHeaderProblem::kImpossibleSize: return "has an impossible header size";
+        case GptHeaderProblem::kFailsCrc: return "fails its CRC32 check";
+        case GptHeaderProblem::kNotItsPosition: return "does not describe its own position";
+        case GptHeaderProblem::kImpossibleArray: return "has an impossible partition array size";
+        case GptHeaderProblem::kNone: break;
+    }
+    return "";
+}
 
 // Reads and checks the header stored at lba; why it is unusable goes to reason.
-bool ReadHeader(const SectorSource& source, std::uint64_t lba, GptHeader& header,
-                std::string& reason) {
+bool ReadHeader(const SectorSource& source, std::uint64_t lba, GptHeader& header, std::string& reason) {
     std::vector<unsigned char> sector;
     if (!source.ReadSector(lba, sector)) {
         reason = "lies past the end of the drive";
         return false;
     }
-    ByteView view(sector);
-    if (std::memcmp(sector.data(), kHeaderSignature, kHeaderSignatureSize) != 0) {
-        reason = "has no EFI PART signature";
-        return false;
-    }
-    std::uint32_t size = 0, storedCrc = 0;
-    std::uint64_t myLba = 0;
-    if (!view.U32(kHeaderSizeOffset, size) || size < kHeaderMinSize || size > sector.size() ||
-        !view.U32(kHeaderCrcOffset, storedCrc)) {
-        reason = "has an impossible header size";
-        return false;
-    }
-    std::vector<unsigned char> copy(sector.begin(), sector.begin() + size);
-    std::memset(&copy[kHeaderCrcOffset], 0, sizeof(storedCrc));
-    if (Crc32(copy.data(), copy.size()) != storedCrc) {
-        reason = "fails its CRC32 check";
-        return false;
-    }
-    if (!view.U64(kHeaderMyLbaOffset, myLba) || myLba != lba ||
-        !view.U64(kHeaderAlternateLbaOffset, header.alternateLba) ||
-        !view.U64(kHeaderFirstUsableLbaOffset, header.firstUsable) ||
-        !view.U64(kHeaderLastUsableLbaOffset, header.lastUsable) ||
-        !ReadDiskGuid(view, kHeaderDiskGuidOffset, header.diskId) ||
-        !view.U64(kHeaderEntriesLbaOffset, header.entriesLba) ||
-        !view.U32(kHeaderEntryCountOffset, header.entryCount) ||
-        !view.U32(kHeaderEntrySizeOffset, header.entrySize) ||
-        !view.U32(kHeaderEntriesCrcOffset, header.entriesCrc)) {
-        reason = "does not describe its own position";
-        return false;
-    }
-    if (header.entrySize < kEntryMinSize || header.entrySize % 8 != 0 ||
-        static_cast<std::uint64_t>(header.entryCount) * header.entrySize > kMaxEntryArrayBytes) {
-        reason = "has an impossible partition array size";
-        return false;
-    }
-    return true;
+    const GptHeaderProblem problem = DecodeGptHeader(ByteView(sector), lba, header);
+    reason = Why(problem);
+    return problem == GptHeaderProblem::kNone;
 }
 
 bool ReadEntries(const SectorSource& source, const GptHeader& header, DriveLayout& layout,
@@ -86,34 +49,34 @@ bool ReadEntries(const SectorSource& source, const GptHeader& header, DriveLayou
         reason = "has its partition array past the end of the drive";
         return false;
     }
-    if (Crc32(array.data(), array.size()) != header.entriesCrc) {
+    const ByteView view(array);
+    if (!EntryArrayMatches(view, header)) {
         reason = "has a partition array that fails its CRC32 check";
         return false;
     }
-    const ByteView view(array);
     std::uint32_t number = 1;
     for (std::uint32_t i = 0; i < header.entryCount; ++i) {
-        const ByteView e =
-            view.Slice(static_cast<std::size_t>(i) * header.entrySize, header.entrySize);
-        PartitionEntry entry;
-        std::uint64_t start = 0, end = 0;
-        if (!ReadDiskGuid(e, kEntryTypeGuidOffset, entry.gptType) ||
-            !ReadDiskGuid(e, kEntryUniqueGuidOffset, entry.gptId) ||
-            !e.U64(kEntryFirstLbaOffset, start) || !e.U64(kEntryLastLbaOffset, end) ||
-            !e.U64(kEntryAttributesOffset, entry.gptAttributes)) {
+        GptEntry decodedEntry;
+        if (!DecodeGptEntry(view, i, header.entrySize, decodedEntry)) {
             reason = "has a truncated partition entry";
             return false;
         }
-        if (IsZeroGuid(entry.gptType)) continue;  // unused slots are not listed
+        if (IsZeroGuid(decodedEntry.type)) continue;  // unused slots are not listed
+        const std::uint64_t start = decodedEntry.firstLba;
+        const std::uint64_t end = decodedEntry.lastLba;
         if (start > end || end >= source.SectorCount()) {
             reason = "has a partition entry outside the drive";
             return false;
         }
+        PartitionEntry entry;
+        entry.gptType = decodedEntry.type;
+        entry.gptId = decodedEntry.id;
+        entry.gptAttributes = decodedEntry.attributes;
         entry.startingOffset = static_cast<std::int64_t>(start * source.bytesPerSector);
         entry.length = static_cast<std::int64_t>((end - start + 1) * source.bytesPerSector);
         for (std::size_t c = 0; c < kEntryNameUnits; ++c) {
             std::uint16_t unit = 0;
-            if (!e.U16(kEntryNameOffset + 2 * c, unit) || unit == 0) break;
+            if (!decodedEntry.name.U16(2 * c, unit) || unit == 0) break;
             entry.gptName.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
         }
         entry.number = number++;
@@ -129,10 +92,10 @@ bool ReadTableAt(const SectorSource& source, std::uint64_t lba, DriveLayout& lay
     decoded.style = PARTITION_STYLE_GPT;
     decoded.gptDiskId = header.diskId;
     decoded.gptStartingUsableOffset =
-        static_cast<std::int64_t>(header.firstUsable * source.bytesPerSector);
+        static_cast<std::int64_t>(header.firstUsableLba * source.bytesPerSector);
     decoded.gptUsableLength =
-        header.lastUsable >= header.firstUsable
-            ? static_cast<std::int64_t>((header.lastUsable - header.firstUsable + 1) *
+        header.lastUsableLba >= header.firstUsableLba
+            ? static_cast<std::int64_t>((header.lastUsableLba - header.firstUsableLba + 1) *
                                         source.bytesPerSector)
             : 0;
     decoded.gptMaxPartitionCount = header.entryCount;

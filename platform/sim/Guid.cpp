@@ -100,23 +100,6 @@ bool IsZeroGuid(const GUID& guid) {
     return SameGuid(guid, zero);
 }
 
-bool ReadDiskGuid(const ByteView& bytes, std::size_t offset, GUID& guid) {
-    const std::size_t kData2 = 4, kData3 = 6, kData4 = 8, kWidth = 16;
-    std::uint32_t data1 = 0;
-    std::uint16_t data2 = 0, data3 = 0;
-    const unsigned char* data4 = nullptr;
-    if (!bytes.Has(offset, kWidth) || !bytes.U32(offset, data1) ||
-        !bytes.U16(offset + kData2, data2) || !bytes.U16(offset + kData3, data3) ||
-        !bytes.Bytes(offset + kData4, sizeof(guid.Data4), data4)) {
-        return false;
-    }
-    guid.Data1 = data1;
-    guid.Data2 = data2;
-    guid.Data3 = data3;
-    std::memcpy(guid.Data4, data4, sizeof(guid.Data4));
-    return true;
-}
-
 const GUID& InterfaceClassGuid(InterfaceClass cls) { return *Row(cls).interfaceGuid; }
 const GUID& SetupClassGuid(InterfaceClass cls) { return *Row(cls).setupGuid; }
 const char* InterfaceClassName(InterfaceClass cls) { return Row(cls).name; }

@@ -1,10 +1,10 @@
-// GUID texts, on-disk GUIDs and the storage interface and setup classes.
+// GUID texts and the storage interface and setup classes. (GUIDs as stored on
+// disk: platform/GptTable.h.)
 #ifndef STRATA_PLATFORM_SIM_GUID_H
 #define STRATA_PLATFORM_SIM_GUID_H
 
 #include <string>
 
-#include "platform/sim/ByteView.h"
 #include "platform/sim/MachineModel.h"
 
 namespace strata_sim {
@@ -15,8 +15,6 @@ bool ParseGuid(const std::string& text, GUID& guid);
 std::string GuidText(const GUID& guid);
 bool SameGuid(const GUID& a, const GUID& b);
 bool IsZeroGuid(const GUID& guid);
-// A GUID stored on disk: first three fields little-endian, last eight bytes as they are.
-bool ReadDiskGuid(const ByteView& bytes, std::size_t offset, GUID& guid);
 
 // The device-interface class (GUID_DEVINTERFACE_DISK, ...) of a device class.
 const GUID& InterfaceClassGuid(InterfaceClass cls);

@@ -1,5 +1,5 @@
-// Per-thread last error and the process error mode.
-#include "platform/sim/SimState.h"
+// The per-thread last error of the Win32 calls.
+#include "platform/win32.h"
 
 namespace {
 thread_local DWORD t_lastError = ERROR_SUCCESS;
@@ -8,7 +8,3 @@ thread_local DWORD t_lastError = ERROR_SUCCESS;
 STRATA_SIM_API DWORD GetLastError(void) { return t_lastError; }
 
 STRATA_SIM_API void SetLastError(DWORD code) { t_lastError = code; }
-
-STRATA_SIM_API UINT SetErrorMode(UINT mode) { return strata_sim::State().errorMode.exchange(mode); }
-
-STRATA_SIM_API UINT GetErrorMode(void) { return strata_sim::State().errorMode.load(); }

@@ -4,11 +4,13 @@
 #include "platform/sim/LayoutDecoder.h"
 
 #include "platform/DiskFormat.h"
-#include "platform/sim/ByteView.h"
+#include "platform/ByteView.h"
 
 #include <set>
 
 namespace strata_sim {
+
+using disk_format::ByteView;
 
 namespace {
 

@@ -33,9 +33,7 @@ struct Layout {
 // Installs one disk backed by the image and reads its layout.
 Layout LayoutOf(const std::string& image, std::uint32_t sectorSize = 512) {
     Machine m;
-    Device disk = simtest::Disk(0, "SCSI\\DISK\\IMAGE", 0);
-    disk.length.reset();
-    disk.image = image;
+    Device disk = strata_test::FixedDisk(0, image);
     disk.geometry.bytesPerSector = sectorSize;
     m.devices.push_back(disk);
     SetMachine(m);

@@ -26,7 +26,7 @@ protected:
         image.PutText(7 * 512, "one\r\ntwo\rthree\x1Arest");
         image.Write(dir.File("disk.img"));
         Machine m;
-        Device disk = simtest::Disk(0, "SCSI\\DISK\\RAW", kDeviceLength);
+        Device disk = strata_test::FixedDisk(0, kDeviceLength, "SCSI\\DISK\\RAW");
         disk.image = dir.File("disk.img");
         m.devices.push_back(disk);
         Device cd;

@@ -102,10 +102,10 @@ TEST(SetupApi, StructuresOfAnotherSizeAreRefused) {
 TEST(SetupApi, MembersWithoutInterfacesAbsentOrFailing) {
     Machine m = simtest::ProbeMachine();
     m.devices[0].hasInterface = false;
-    Device gone = simtest::Disk(7, "USBSTOR\\DISK\\GONE", 1 << 20);
+    Device gone = strata_test::FixedDisk(7, 1 << 20, "USBSTOR\\DISK\\GONE");
     gone.present = false;
     m.devices.push_back(gone);
-    m.devices.push_back(simtest::Disk(2, "SCSI\\DISK&VEN_ATA&PROD_THIRD\\4&1&0&000200", 1 << 20));
+    m.devices.push_back(strata_test::FixedDisk(2, 1 << 20, "SCSI\\DISK&VEN_ATA&PROD_THIRD\\4&1&0&000200"));
     m.failures.push_back(strata_test::Fail("SetupDiEnumDeviceInfo", "", ERROR_INVALID_DATA));
     m.failures.back().index = 1;
     InstalledMachine machine(m);

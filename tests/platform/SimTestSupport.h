@@ -16,6 +16,7 @@
 
 #include "platform/sim/SimMachine.h"
 #include "platform/win32.h"
+#include "tests/support/SimBuilders.h"
 #include "tests/support/TempFolder.h"
 
 namespace simtest {
@@ -127,15 +128,6 @@ public:
     ~InstalledMachine() { strata_sim::ResetMachine(); }
 };
 
-inline strata_sim::Device Disk(std::uint32_t number, const std::string& instanceId, std::int64_t length) {
-    strata_sim::Device d;
-    d.interfaceClass = strata_sim::InterfaceClass::Disk;
-    d.instanceId = instanceId;
-    d.deviceNumber = number;
-    d.length = length;
-    return d;
-}
-
 inline strata_sim::Volume BasicVolume(const std::string& guid, const std::string& root, std::uint32_t disk,
                                       std::int64_t offset, std::int64_t length) {
     strata_sim::Volume v;
@@ -157,7 +149,7 @@ const char kSecondDisk[] = "SCSI\\DISK&VEN_ATA&PROD_SECOND\\4&1&0&000100";
 inline strata_sim::Machine ProbeMachine() {
     using namespace strata_sim;
     Machine m;
-    Device disk = Disk(0, kFirstDisk, 64 * kMiB);
+    Device disk = strata_test::FixedDisk(0, 64 * kMiB, kFirstDisk);
     disk.layout = DriveLayout();
     disk.layout->mbrSignature = 0x1234ABCD;
     disk.layout->partitions.resize(4);
@@ -177,7 +169,7 @@ inline strata_sim::Machine ProbeMachine() {
     tape.interfaceClass = InterfaceClass::Tape;
     tape.instanceId = "SCSI\\TAPE\\0";
     tape.mediaTypes = std::vector<std::uint32_t>{LTO_Ultrium, DLT};
-    m.devices = {disk, cd, Disk(1, kSecondDisk, 64 * kMiB), tape};
+    m.devices = {disk, cd, strata_test::FixedDisk(1, 64 * kMiB, kSecondDisk), tape};
 
     Volume c = BasicVolume("11111111-1111-1111-1111-111111111111", "C:\\", 0, kMiB, 31 * kMiB);
     c.quotaState = DISKQUOTA_STATE_TRACK | 0x100;  // bits beyond the state are passed on too

@@ -16,8 +16,7 @@ namespace {
 
 using namespace strata_col::gpt_layout;
 
-// The most of an entry array believed, and of extended boot records followed.
-const std::uint64_t kMaxEntryArrayBytes = 1u << 20;
+// The most extended boot records followed (entry arrays: kMaxEntryArrayBytes).
 const std::size_t kMaxExtendedRecords = 256;
 const unsigned char kExtendedType = 0x05;
 const unsigned char kExtendedLbaType = 0x0F;
