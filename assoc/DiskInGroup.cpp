@@ -1,4 +1,4 @@
-#include "assoc/DriveInDiskGroup.h"
+#include "assoc/DiskInGroup.h"
 
 #include "assoc/DiskGroupJoin.h"
 #include "disk/InterfaceClasses.h"
@@ -10,13 +10,13 @@ using NTELVA20::ICIMNamespace;
 
 namespace strata_col {
 
-std::vector<ReferenceMap> DriveInDiskGroup::Collect(boost::shared_ptr<ICIMNamespace> nameSpace,
+std::vector<ReferenceMap> DiskInGroup::Collect(boost::shared_ptr<ICIMNamespace> nameSpace,
                                                     const DiskDatabaseMap&) {
     const InstanceMap groups = MapGroupsByCollectionID(nameSpace);
     return JoinGroupMembers(groups, MapDrivesByGroupName(nameSpace));
 }
 
-InstanceIndex DriveInDiskGroup::MapDrivesByGroupName(boost::shared_ptr<ICIMNamespace> nameSpace) {
+InstanceIndex DiskInGroup::MapDrivesByGroupName(boost::shared_ptr<ICIMNamespace> nameSpace) {
     DeviceMap disks;
     {
         PhysDiskEnum enumerator;
@@ -35,7 +35,7 @@ InstanceIndex DriveInDiskGroup::MapDrivesByGroupName(boost::shared_ptr<ICIMNames
     return byGroupName;
 }
 
-bool DriveInDiskGroup::ReadGroupName(const std::string& devicePath, std::string& groupName) {
+bool DiskInGroup::ReadGroupName(const std::string& devicePath, std::string& groupName) {
     // The same header lookup as the disk's identity: sector 6, then a GPT
     // disk's LDM metadata partition.
     const PrivateHeader header = LDMDBParser().GetPrivateHeader(devicePath);

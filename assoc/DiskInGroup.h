@@ -1,7 +1,7 @@
 // Which disk group each dynamic drive belongs to
 // (ORVA_DriveInDynamicDiskGroup), read from the drive's private header.
-#ifndef STRATA_ASSOC_DRIVEINDISKGROUP_H
-#define STRATA_ASSOC_DRIVEINDISKGROUP_H
+#ifndef STRATA_ASSOC_DISKINGROUP_H
+#define STRATA_ASSOC_DISKINGROUP_H
 
 #include "assoc/HostInstances.h"
 #include "collect/PropertyMap.h"
@@ -13,9 +13,9 @@
 
 namespace strata_col {
 
-class DriveInDiskGroup {
+class DiskInGroup {
 public:
-    virtual ~DriveInDiskGroup() {}
+    virtual ~DiskInGroup() {}
 
     // The drives are placed by their own private headers; the databases
     // are not needed.

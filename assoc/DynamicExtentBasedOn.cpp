@@ -1,5 +1,6 @@
-#include "assoc/ExtentBasedOnPartition.h"
+#include "assoc/DynamicExtentBasedOn.h"
 
+#include "disk/PartitionTypeCodes.h"
 #include "ldm/DatabaseLookup.h"
 #include "ldm/DynamicDeviceIds.h"
 #include "assoc/ReferencePairs.h"
@@ -9,17 +10,9 @@ using NTELVA20::TCIMValue;
 
 namespace strata_col {
 
-namespace {
-
-// The PartitionType the partition instances give dynamic-disk partitions.
-const unsigned short kDynamicPartitionType = 4;
-
-}  // namespace
-
-std::vector<ReferenceMap> ExtentBasedOnPartition::Collect(
-    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& diskDatabases) {
-    databases = &diskDatabases;
-    const InstanceIndex partitions = MapDynamicPartitions(nameSpace);
+std::vector<ReferenceMap> DynamicExtentBasedOn::Collect(
+    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
+    const InstanceIndex partitions = MapDynamicPartitions(nameSpace, databases);
     // An extent's DeviceID is its volume's ObjectID.
     const InstanceMap extents = MapInstancesByDeviceID(nameSpace, "ORVA_DynamicExtent");
 
@@ -34,14 +27,14 @@ std::vector<ReferenceMap> ExtentBasedOnPartition::Collect(
     return associations;
 }
 
-InstanceIndex ExtentBasedOnPartition::MapDynamicPartitions(
-    boost::shared_ptr<ICIMNamespace> nameSpace) {
+InstanceIndex DynamicExtentBasedOn::MapDynamicPartitions(
+    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     InstanceIndex byVolume;
-    const DynamicDeviceIds ids(*databases);
-    const RecordOwners owners(*databases, ids, &LDMDataBase::partitions);
+    const DynamicDeviceIds ids(databases);
+    const RecordOwners owners(databases, ids, &LDMDataBase::partitions);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         const TCIMValue type = ReadPropertyValue(partition, "PartitionType");
-        if (type.IsNull() || static_cast<unsigned short>(type) != kDynamicPartitionType) continue;
+        if (type.IsNull() || static_cast<unsigned short>(type) != partition_type::kDynamic) continue;
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;
         // A dynamic-disk partition's DeviceID names its record.
@@ -49,7 +42,8 @@ InstanceIndex ExtentBasedOnPartition::MapDynamicPartitions(
         if (!owned.database) continue;
         const std::string volumeId = VolumeIdOfPartition(*owned.database, *owned.record);
         if (volumeId.empty()) continue;
-        byVolume.insert(std::make_pair(ids.DeviceId(owned.database, &LDMDataBase::volumes, volumeId), partition));
+        byVolume.insert(
+            std::make_pair(ids.DeviceId(owned.database, &LDMDataBase::volumes, volumeId), partition));
     }
     return byVolume;
 }

@@ -1,7 +1,7 @@
 // Which dynamic-disk partitions each dynamic volume is built on
 // (ORVA_DynamicExtentBasedOn).
-#ifndef STRATA_ASSOC_EXTENTBASEDONPARTITION_H
-#define STRATA_ASSOC_EXTENTBASEDONPARTITION_H
+#ifndef STRATA_ASSOC_DYNAMICEXTENTBASEDON_H
+#define STRATA_ASSOC_DYNAMICEXTENTBASEDON_H
 
 #include "assoc/HostInstances.h"
 #include "collect/PropertyMap.h"
@@ -12,21 +12,18 @@
 
 namespace strata_col {
 
-class ExtentBasedOnPartition {
+class DynamicExtentBasedOn {
 public:
-    virtual ~ExtentBasedOnPartition() {}
+    virtual ~DynamicExtentBasedOn() {}
 
     // One association per partition of every dynamic volume: Antecedent the
     // partition, Dependent the volume's extent.
     std::vector<ReferenceMap> Collect(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
                                       const DiskDatabaseMap& databases);
 
-    // Dynamic-disk partitions keyed by the ObjectID of their volume.
-    InstanceIndex MapDynamicPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
-
-private:
-    // The collector's databases, read for one run; the collector outlives the run.
-    const DiskDatabaseMap* databases = nullptr;
+    // Dynamic-disk partitions keyed by the DeviceID of their volume.
+    InstanceIndex MapDynamicPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                       const DiskDatabaseMap& databases);
 };
 
 }  // namespace strata_col

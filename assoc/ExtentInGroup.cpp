@@ -1,4 +1,4 @@
-#include "assoc/DynamicExtentInDiskGroup.h"
+#include "assoc/ExtentInGroup.h"
 
 #include "ldm/DatabaseLookup.h"
 #include "ldm/DynamicDeviceIds.h"
@@ -18,13 +18,13 @@ std::string GroupNameOf(const LDMDataBase& database) {
 
 }  // namespace
 
-std::vector<ReferenceMap> DynamicExtentInDiskGroup::Collect(
+std::vector<ReferenceMap> ExtentInGroup::Collect(
     boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     const InstanceMap groups = MapGroupsByCollectionID(nameSpace);
     return JoinGroupMembers(groups, MapExtentsByGroupName(nameSpace, databases));
 }
 
-InstanceIndex DynamicExtentInDiskGroup::MapExtentsByGroupName(
+InstanceIndex ExtentInGroup::MapExtentsByGroupName(
     boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     InstanceIndex byGroupName;
     const DynamicDeviceIds ids(databases);

@@ -1,7 +1,7 @@
 // Which disk group each dynamic volume belongs to
 // (ORVA_DynamicExtentInDiskGroup), read from the disk databases.
-#ifndef STRATA_ASSOC_DYNAMICEXTENTINDISKGROUP_H
-#define STRATA_ASSOC_DYNAMICEXTENTINDISKGROUP_H
+#ifndef STRATA_ASSOC_EXTENTINGROUP_H
+#define STRATA_ASSOC_EXTENTINGROUP_H
 
 #include "assoc/HostInstances.h"
 #include "collect/PropertyMap.h"
@@ -12,9 +12,9 @@
 
 namespace strata_col {
 
-class DynamicExtentInDiskGroup {
+class ExtentInGroup {
 public:
-    virtual ~DynamicExtentInDiskGroup() {}
+    virtual ~ExtentInGroup() {}
 
     std::vector<ReferenceMap> Collect(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
                                       const DiskDatabaseMap& databases);

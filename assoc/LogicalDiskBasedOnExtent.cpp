@@ -11,9 +11,8 @@ using NTELVA20::ICIMNamespace;
 namespace strata_col {
 
 std::vector<ReferenceMap> LogicalDiskBasedOnExtent::Collect(
-    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& diskDatabases) {
-    databases = &diskDatabases;
-    const InstanceMap logicalDisks = MapLogicalDisksByVolume(nameSpace);
+    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
+    const InstanceMap logicalDisks = MapLogicalDisksByVolume(nameSpace, databases);
     // An extent's DeviceID is its volume's ObjectID.
     const InstanceMap extents = MapInstancesByDeviceID(nameSpace, "ORVA_DynamicExtent");
 
@@ -28,15 +27,17 @@ std::vector<ReferenceMap> LogicalDiskBasedOnExtent::Collect(
 }
 
 InstanceMap LogicalDiskBasedOnExtent::MapLogicalDisksByVolume(
-    boost::shared_ptr<ICIMNamespace> nameSpace) {
+    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     InstanceMap byVolume;
     StorageVolEnum volumes;
-    const DynamicDeviceIds ids(*databases);
+    DriveHeaders drives;
+    const DynamicDeviceIds ids(databases);
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
+        // Asked anew here, as by every association: each logs its own failure.
         for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
-            const PartitionMatch match = MatchVolumeExtent(extent.first, extent.second, *databases);
+            const PartitionMatch match = MatchVolumeExtent(drives, extent.first, extent.second, databases);
             if (!match.Found()) continue;
             const std::string volumeId = VolumeIdOfPartition(*match.database, *match.partition);
             if (!volumeId.empty()) byVolume.insert(std::make_pair(ids.DeviceId(match.database, &LDMDataBase::volumes, volumeId), logicalDisk));

@@ -23,10 +23,8 @@ public:
 private:
     // Volume ObjectID to the first logical disk found on one of its
     // partitions.
-    InstanceMap MapLogicalDisksByVolume(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
-
-    // The collector's databases, read for one run; the collector outlives the run.
-    const DiskDatabaseMap* databases = nullptr;
+    InstanceMap MapLogicalDisksByVolume(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                        const DiskDatabaseMap& databases);
 };
 
 }  // namespace strata_col

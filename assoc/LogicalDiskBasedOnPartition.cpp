@@ -3,7 +3,7 @@
 #include "assoc/VolumeExtentMatch.h"
 #include "collect/TextConversions.h"
 #include "ldm/DynamicDeviceIds.h"
-#include "ldm/LDMDBParser.h"
+#include "ldm/DriveHeaders.h"
 #include "platform/win32.h"
 
 using NTELVA20::ICIMNamespace;
@@ -12,11 +12,10 @@ namespace strata_col {
 
 LogicalDiskBasedOnPartition::LogicalDiskBasedOnPartition() : log(LogMessage::Instance()) {}
 
-ReferencePairs LogicalDiskBasedOnPartition::Collect(const DiskDatabaseMap& diskDatabases,
+ReferencePairs LogicalDiskBasedOnPartition::Collect(const DiskDatabaseMap& databases,
                                                     boost::shared_ptr<ICIMNamespace> nameSpace) {
-    databases = &diskDatabases;
     const InstanceIndex partitions = MapPartitions(nameSpace);
-    const InstanceIndex logicalDisks = MapLogicalDisks(nameSpace);
+    const InstanceIndex logicalDisks = MapLogicalDisks(nameSpace, databases);
 
     ReferencePairs pairs;
     for (const auto& logicalDisk : logicalDisks) {
@@ -43,21 +42,22 @@ InstanceIndex LogicalDiskBasedOnPartition::MapPartitions(
 
 // Logical disks keyed by the DeviceID of every partition they occupy.
 InstanceIndex LogicalDiskBasedOnPartition::MapLogicalDisks(
-    boost::shared_ptr<ICIMNamespace> nameSpace) {
+    boost::shared_ptr<ICIMNamespace> nameSpace, const DiskDatabaseMap& databases) {
     InstanceIndex logicalDisks;
-    LDMDBParser parser;
-    const DynamicDeviceIds ids(*databases);
+    DriveHeaders drives;
+    const DynamicDeviceIds ids(databases);
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
+        // Asked anew here, as by every association: each logs its own failure.
         for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
             if (extent.first.empty()) continue;
-            const DynamicDrive disk = parser.GetDynamicDrive(extent.first);
+            const DynamicDrive& disk = drives.Of(extent.first);
             if (disk.header.diskGuid.empty()) {
                 logicalDisks.insert(std::make_pair(GetPartitionDeviceID(deviceId), logicalDisk));
                 continue;
             }
-            const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, *databases);
+            const PartitionMatch match = MatchExtentOnDisk(disk, extent.second, databases);
             if (match.Found()) {
                 logicalDisks.insert(std::make_pair(ids.DeviceId(match.database, &LDMDataBase::partitions, *match.partitionId), logicalDisk));
             }

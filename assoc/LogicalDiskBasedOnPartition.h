@@ -38,10 +38,9 @@ public:
 
 private:
     InstanceIndex MapPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
-    InstanceIndex MapLogicalDisks(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+    InstanceIndex MapLogicalDisks(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                  const DiskDatabaseMap& databases);
 
-    // The collector's databases, read for one run; the collector outlives the run.
-    const DiskDatabaseMap* databases = nullptr;
     CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;
     PhysDiskEnum prober;

@@ -20,9 +20,10 @@ bool PartitionOfDrive(const InstancePtr& partition, const std::string& driveName
 
 }  // namespace
 
+// Drives and logical disks are keyed by what the drives themselves say; the
+// databases are not needed.
 ReferencePairs MediaPresent::PairMediaPresent(boost::shared_ptr<ICIMNamespace> nameSpace,
-                                              const DiskDatabaseMap& diskDatabases) {
-    databases = &diskDatabases;
+                                              const DiskDatabaseMap&) {
     const InstanceIndex logicalDisks = IndexLogicalDisks(nameSpace);
     const InstanceIndex drives = IndexDrives(nameSpace);
 
@@ -37,11 +38,10 @@ ReferencePairs MediaPresent::PairMediaPresent(boost::shared_ptr<ICIMNamespace> n
 }
 
 ReferencePairs MediaPresent::PairPartitionPresent(boost::shared_ptr<ICIMNamespace> nameSpace,
-                                                  const DiskDatabaseMap& diskDatabases) {
-    databases = &diskDatabases;
+                                                  const DiskDatabaseMap& databases) {
     const InstanceIndex drives = IndexDrives(nameSpace);
     const SignatureIndex basicPartitions = IndexPartitionsBySignature(nameSpace);
-    const InstanceIndex dynamicPartitions = IndexDynamicPartitions(nameSpace);
+    const InstanceIndex dynamicPartitions = IndexDynamicPartitions(nameSpace, databases);
 
     ReferencePairs pairs;
     for (const auto& drive : drives) {
@@ -49,7 +49,7 @@ ReferencePairs MediaPresent::PairPartitionPresent(boost::shared_ptr<ICIMNamespac
         std::string driveName;
         const bool named = ReadPropertyText(drive.second, "Name", driveName);
 
-        if (databases->count(drive.first) == 0) {
+        if (databases.count(drive.first) == 0) {
             if (!named) continue;
             for (const auto& partition : basicPartitions) {
                 if (PartitionOfDrive(partition.second, driveName)) {

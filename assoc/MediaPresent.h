@@ -2,8 +2,8 @@
 // partition (ORVA_PartitionPresent), paired from the instances the host holds.
 //
 // Methods by file: MediaPresent.cpp holds PairMediaPresent and
-// PairPartitionPresent; MediaPresentIndexes.cpp holds the Index* methods and
-// NoDatabases.
+// PairPartitionPresent; MediaPresentIndexes.cpp holds construction and the
+// Index* methods.
 #ifndef STRATA_ASSOC_MEDIAPRESENT_H
 #define STRATA_ASSOC_MEDIAPRESENT_H
 
@@ -37,7 +37,8 @@ public:
     SignatureIndex IndexPartitionsBySignature(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
     // Dynamic-disk partitions keyed by the GUID of the disk their database
     // record places them on.
-    InstanceIndex IndexDynamicPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace);
+    InstanceIndex IndexDynamicPartitions(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
+                                         const DiskDatabaseMap& databases);
 
     // Drive to logical disk.
     ReferencePairs PairMediaPresent(boost::shared_ptr<NTELVA20::ICIMNamespace> nameSpace,
@@ -47,10 +48,6 @@ public:
                                         const DiskDatabaseMap& databases);
 
 private:
-    static const DiskDatabaseMap& NoDatabases();
-
-    // The collector's databases, read for one run; the collector outlives the run.
-    const DiskDatabaseMap* databases;
     LogMessage* log;
 };
 

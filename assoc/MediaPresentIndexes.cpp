@@ -8,7 +8,7 @@
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
 #include "disk/PhysDiskEnum.h"
-#include "ldm/LDMDBParser.h"
+#include "ldm/DriveHeaders.h"
 #include "volume/StorageVolEnum.h"
 
 #include <unordered_map>
@@ -47,13 +47,7 @@ private:
 
 }  // namespace
 
-// No databases until a pairing hands over the collector's.
-MediaPresent::MediaPresent() : databases(&NoDatabases()), log(LogMessage::Instance()) {}
-
-const DiskDatabaseMap& MediaPresent::NoDatabases() {
-    static const DiskDatabaseMap none;
-    return none;
-}
+MediaPresent::MediaPresent() : log(LogMessage::Instance()) {}
 
 InstanceIndex MediaPresent::IndexDrives(boost::shared_ptr<ICIMNamespace> nameSpace) {
     DeviceMap disks;
@@ -62,7 +56,7 @@ InstanceIndex MediaPresent::IndexDrives(boost::shared_ptr<ICIMNamespace> nameSpa
         disks = enumerator.EnumerateDevices(kDiskInterface);
     }
     InstanceIndex index;
-    LDMDBParser parser;
+    DriveHeaders drives;
     for (const InstancePtr& drive : ReadInstances(nameSpace, "ORVA_MediaAccessDevice")) {
         const std::string name = PropertyTextOr(drive, "Name", "Unknown");
         const std::string deviceId = PropertyTextOr(drive, "DeviceID", "");
@@ -70,7 +64,7 @@ InstanceIndex MediaPresent::IndexDrives(boost::shared_ptr<ICIMNamespace> nameSpa
         // Only disks are indexed: optical, tape and floppy drives are not in
         // the disk interface class.
         if (device == disks.end() || device->first != deviceId) continue;
-        const std::string diskGuid = parser.GetDiskGuid(device->second);
+        const std::string& diskGuid = drives.DiskGuidOf(device->second);
         index.insert(std::make_pair(diskGuid.empty() ? name : diskGuid, drive));
     }
     log->WriteLevel4(ToDecimalText(index.size()) + " physical drives were detected.");
@@ -79,14 +73,16 @@ InstanceIndex MediaPresent::IndexDrives(boost::shared_ptr<ICIMNamespace> nameSpa
 
 InstanceIndex MediaPresent::IndexLogicalDisks(boost::shared_ptr<ICIMNamespace> nameSpace) {
     InstanceIndex index;
-    LDMDBParser parser;
+    DriveHeaders drives;
     for (const InstancePtr& logicalDisk : ReadInstances(nameSpace, "ORVA_LogicalDisk")) {
         std::string deviceId;
         if (!ReadPropertyText(logicalDisk, "DeviceID", deviceId)) continue;
         StorageVolEnum volumes;
+        // Every association asks for a volume's extents anew: each logs its
+        // own failing query, as the system does.
         for (const auto& extent : volumes.GetDynamicVolumeExtents(volumes.LogicalDiskDevicePath(deviceId))) {
             if (extent.first.empty()) continue;
-            const std::string diskGuid = parser.GetDiskGuid(extent.first);
+            const std::string& diskGuid = drives.DiskGuidOf(extent.first);
             if (!diskGuid.empty()) index.insert(std::make_pair(diskGuid, logicalDisk));
         }
         for (const std::string& driveName : volumes.DiskNamesForVolume(deviceId)) {
@@ -109,11 +105,12 @@ SignatureIndex MediaPresent::IndexPartitionsBySignature(
     return index;
 }
 
-InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespace> nameSpace) {
+InstanceIndex MediaPresent::IndexDynamicPartitions(boost::shared_ptr<ICIMNamespace> nameSpace,
+                                                   const DiskDatabaseMap& databases) {
     InstanceIndex index;
-    const DynamicDeviceIds ids(*databases);
-    const RecordOwners owners(*databases, ids, &LDMDataBase::partitions);
-    const DriveKeys driveKeys(*databases);
+    const DynamicDeviceIds ids(databases);
+    const RecordOwners owners(databases, ids, &LDMDataBase::partitions);
+    const DriveKeys driveKeys(databases);
     for (const InstancePtr& partition : ReadInstances(nameSpace, "ORVA_DiskPartition")) {
         std::string deviceId;
         if (!ReadPropertyText(partition, "DeviceID", deviceId)) continue;

@@ -5,11 +5,10 @@
 
 namespace strata_col {
 
-PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent& extent,
-                                 const DiskDatabaseMap& databases) {
+PartitionMatch MatchVolumeExtent(DriveHeaders& drives, const std::string& drivePath,
+                                 const DiskExtent& extent, const DiskDatabaseMap& databases) {
     if (drivePath.empty()) return PartitionMatch();
-    LDMDBParser parser;
-    return MatchExtentOnDisk(parser.GetDynamicDrive(drivePath), extent, databases);
+    return MatchExtentOnDisk(drives.Of(drivePath), extent, databases);
 }
 
 PartitionMatch MatchExtentOnDisk(const DynamicDrive& drive, const DiskExtent& extent,

@@ -4,7 +4,7 @@
 #define STRATA_ASSOC_VOLUMEEXTENTMATCH_H
 
 #include "ldm/DiskDatabase.h"
-#include "ldm/LDMDBParser.h"
+#include "ldm/DriveHeaders.h"
 #include "volume/DiskExtent.h"
 
 #include <string>
@@ -23,8 +23,8 @@ struct PartitionMatch {
 // The first partition record (in ObjectID order) of the drive's dynamic disk
 // whose Start and Size are the extent's; no match for an empty drive path, a
 // basic disk or a disk without database.
-PartitionMatch MatchVolumeExtent(const std::string& drivePath, const DiskExtent& extent,
-                                 const DiskDatabaseMap& databases);
+PartitionMatch MatchVolumeExtent(DriveHeaders& drives, const std::string& drivePath,
+                                 const DiskExtent& extent, const DiskDatabaseMap& databases);
 
 // The same for a drive whose private header is already read: its disk GUID
 // picks the database, its data-region start is where partition starts count

@@ -56,8 +56,7 @@ std::vector<PropertyMap> PhysDiskEnum::CollectDrives(const GUID& interfaceClass,
 
         DiskDatabaseMap::const_iterator dynamicDisk = databases.end();
         if (diskClass) {
-            LDMDBParser parser;
-            const std::string diskGuid = parser.GetDiskGuid(devicePath);
+            const std::string& diskGuid = drives_.DiskGuidOf(devicePath);
             if (!diskGuid.empty()) dynamicDisk = databases.find(diskGuid);
         }
         // The layout probe counts a dynamic disk's partitions in its database.

@@ -206,8 +206,7 @@ PropertyMap PhysDiskEnum::GetDriveLayout(HANDLE drive, const std::string& device
     const MediaTypeMap mediaTypes = GetMediaTypes(drive);
     if (!mediaTypes.empty() && mediaTypes.begin()->first == FILE_DEVICE_DISK &&
         mediaTypes.begin()->second == kFixedMedia) {
-        LDMDBParser parser;
-        const std::string diskGuid = parser.GetDiskGuid(devicePath);
+        const std::string& diskGuid = drives_.DiskGuidOf(devicePath);
         const std::size_t recorded = database ? database->PartitionsOfDisk(diskGuid).size() : 0;
         if (recorded != 0) used = static_cast<std::uint32_t>(recorded);
     }

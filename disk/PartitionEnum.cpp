@@ -3,6 +3,7 @@
 #include "disk/DriveLayoutReply.h"
 #include "collect/TextConversions.h"
 #include "disk/InterfaceClasses.h"
+#include "disk/PartitionTypeCodes.h"
 #include "disk/PhysDiskEnum.h"
 #include "ldm/DatabaseLookup.h"
 #include "ldm/DriveSectors.h"
@@ -19,17 +20,7 @@ namespace strata_col {
 namespace {
 
 
-// Classification codes of PartitionType.
-const unsigned kUnrecognized = 0;
-const unsigned kBootablePrimary = 1;
-const unsigned kExtended = 2;
-const unsigned kRecognized = 3;
-const unsigned kDynamic = 4;
-const unsigned kEfiSystem = 6;
-const unsigned kMicrosoftReserved = 8;
-const unsigned kBasicData = 9;
-const unsigned kLdmMetadata = 10;
-const unsigned kLdmData = 11;
+using namespace partition_type;
 
 const BYTE kMbrExtended = 0x05;
 const BYTE kMbrExtendedLba = 0x0F;
@@ -65,8 +56,8 @@ bool IsFaultTolerantType(BYTE type) {
 
 std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t>(code)); }
 
-// A sector field of a partition record in bytes; nothing when the drive's
-// sector size is unknown or the bytes pass 64 bits.
+// A sector field of a partition record in bytes; nothing when the bytes
+// pass 64 bits.
 void InsertBytes(PropertyMap& record, const std::string& name, std::uint64_t sectors,
                  const DriveSectors& units) {
     std::uint64_t bytes = 0;
@@ -87,8 +78,7 @@ std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceC
     for (const auto& device : drives.EnumerateDevices(interfaceClass)) {
         const std::string& devicePath = device.second;
         if (diskClass) {
-            LDMDBParser parser;
-            const std::string diskGuid = parser.GetDiskGuid(devicePath);
+            const std::string& diskGuid = drives_.DiskGuidOf(devicePath);
             // A dynamic disk's layout shows only its container partition. A
             // disk its database has partition records for is reported from
             // them alone, even when none is complete enough to report; the
@@ -106,7 +96,7 @@ std::vector<PropertyMap> PartitionEnum::CollectPartitions(const GUID& interfaceC
                     continue;
                 }
                 const std::vector<PropertyMap> dynamic =
-                    DatabasePartitions(devicePath, diskGuid, databases, ids);
+                    DynamicPartitions(devicePath, diskGuid, databases, ids);
                 records.insert(records.end(), dynamic.begin(), dynamic.end());
                 continue;
             }
@@ -218,14 +208,6 @@ PropertyMap PartitionEnum::GptPartitionProperties(const PARTITION_INFORMATION_EX
 }
 
 std::vector<PropertyMap> PartitionEnum::DynamicPartitions(const std::string& devicePath,
-                                                          DiskDatabaseMap& databases) {
-    LDMDBParser parser;
-    const std::string diskGuid = parser.GetDiskGuid(devicePath);
-    if (diskGuid.empty()) return std::vector<PropertyMap>();
-    return DatabasePartitions(devicePath, diskGuid, databases, DynamicDeviceIds(databases));
-}
-
-std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& devicePath,
                                                            const std::string& diskGuid,
                                                            const DiskDatabaseMap& databases,
                                                            const DynamicDeviceIds& ids) {
@@ -234,8 +216,7 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
     if (found == databases.end()) return records;
     const DiskDatabase& database = *found->second;
 
-    bool sectorSizeAsked = false;
-    DriveSectors units(0);
+    const DriveSectors units = drives_.Of(devicePath).sectors;
     for (const DiskPartitionRef& partition : database.PartitionsOfDisk(diskGuid)) {
         const std::string& objectId = *partition.objectId;
         const RecordMap& placed = *partition.record;
@@ -246,20 +227,14 @@ std::vector<PropertyMap> PartitionEnum::DatabasePartitions(const std::string& de
                              " has no component or volume record; partition not reported.");
             continue;
         }
-        if (!sectorSizeAsked) {
-            LDMDBParser parser;
-            units = DriveSectors(parser.GetBytesPerSector(devicePath));
-            sectorSizeAsked = true;
-        }
-
         // Members of a RAID-5 component or of a mirror are fault tolerant.
-        const bool faultTolerant = HexField(*component, "ComponentType") == 3 ||
+        const bool faultTolerant = HexField(*component, "ComponentType") == component_type::kRaid5 ||
                                    HexField(*volume, "NumberOfChildren") > 1;
         PropertyMap record;
         AddProperty(record, "PartitionType", Code(kDynamic));
         AddProperty(record, "FaultTolerant", BoolText(faultTolerant));
         AddProperty(record, "PartitionSubType", RecordField(*volume, "PartitionType"));
-        // Without the drive's sector size the byte figures are unknown.
+        // Sector fields count the drive's sectors (read with its private header).
         InsertBytes(record, "Size", HexField(placed, "Size"), units);
         InsertBytes(record, "StartingOffset", HexField(placed, "Start"), units);
         AddProperty(record, "Name", RecordField(placed, "Name"));

@@ -7,6 +7,7 @@
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
 #include "ldm/DiskDatabase.h"
+#include "ldm/DriveHeaders.h"
 #include "platform/win32.h"
 
 #include <string>
@@ -32,12 +33,9 @@ public:
     // One layout entry without Signature, DeviceID and Name; empty for an
     // unused entry or an extended entry after the disk's first.
     PropertyMap PartitionProperties(const PARTITION_INFORMATION_EX& entry);
+private:
     // The records of the partitions a dynamic disk's database places on it.
     std::vector<PropertyMap> DynamicPartitions(const std::string& devicePath,
-                                               DiskDatabaseMap& databases);
-
-private:
-    std::vector<PropertyMap> DatabasePartitions(const std::string& devicePath,
                                                 const std::string& diskGuid,
                                                 const DiskDatabaseMap& databases,
                                                 const DynamicDeviceIds& ids);
@@ -45,6 +43,8 @@ private:
     PropertyMap GptPartitionProperties(const PARTITION_INFORMATION_EX& entry);
 
     CriticalErrorsOff criticalErrorsOff_;
+    // The disks enumerated, each disk's private header read once.
+    DriveHeaders drives_;
     bool extendedSeen;  // the drive's first extended entry has been reported
     LogMessage* log;
 };

@@ -14,6 +14,7 @@
 #include "collect/PropertyMap.h"
 #include "collect/DeviceMap.h"
 #include "ldm/DiskDatabase.h"
+#include "ldm/DriveHeaders.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -57,6 +58,8 @@ private:
 
     CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;
+    // The drives probed, each drive's private header read once.
+    DriveHeaders drives_;
     std::string defaultType;
     std::map<std::string, GUID> interfaceTypes;
 };

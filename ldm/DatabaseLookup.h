@@ -14,6 +14,13 @@
 
 namespace strata_col {
 
+// A component record's ComponentType: how its partitions make a plex.
+namespace component_type {
+const std::uint64_t kStriped = 1;
+const std::uint64_t kConcatenated = 2;  // one partition (simple) or several (spanned)
+const std::uint64_t kRaid5 = 3;
+}  // namespace component_type
+
 // The field's text; empty when the record lacks it.
 std::string RecordField(const RecordMap& record, const std::string& key);
 

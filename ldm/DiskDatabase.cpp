@@ -29,7 +29,7 @@ DiskDatabase::DiskDatabase(LDMDataBase records) : LDMDataBase(std::move(records)
         std::stable_sort(disk.byPlace.begin(), disk.byPlace.end(), PlacedBefore);
     }
     // Later names overwrite earlier ones: with several matches the last name
-    // in key order wins, as in FindDiskName.
+    // in key order wins.
     static const DiskPartitions kNoPartitions;
     for (const auto& entry : diskGuidByName) {
         const std::string guid = NormalizedGuid(entry.second);

@@ -32,15 +32,18 @@ struct PlacedPartitions {
 };
 
 // Never changed once built, so every drive whose database records are the
-// same bytes can share one. Lookups answer exactly as ListDiskPartitions
-// and a walk of the records would, without the walk.
+// same bytes can share one. Lookups answer as a walk of the records would,
+// without the walk.
 class DiskDatabase : public LDMDataBase {
 public:
     explicit DiskDatabase(LDMDataBase records);
     DiskDatabase(const DiskDatabase&) = delete;
     DiskDatabase& operator=(const DiskDatabase&) = delete;
 
-    // The partitions that lie on the disk with this GUID, in ObjectID order.
+    // The partitions that lie on the disk with this GUID, in ObjectID order:
+    // the disk is the Name whose GUID in the disk index is this one, compared
+    // in normal form (NormalizedGuid); with several such names the last in
+    // Name order; an empty record where the database lacks one.
     const std::vector<DiskPartitionRef>& PartitionsOfDisk(const std::string& diskGuid) const;
 
     // The partitions of that disk whose Start and Size are these sector

@@ -19,10 +19,6 @@ LDMDBParser::LDMDBParser(DatabaseCache* cache) : access_(platform_), cache_(cach
 LDMDBParser::LDMDBParser(RawDiskAccess& access, DatabaseCache* cache)
     : access_(access), cache_(cache) {}
 
-std::uint32_t LDMDBParser::GetBytesPerSector(const std::string& devicePath) {
-    return access_.QueryDrive(devicePath).bytesPerSector;
-}
-
 bool LDMDBParser::ReadPrivateHeader(int file, std::vector<unsigned char>& header,
                                     std::uint32_t sectorSize, std::uint64_t driveLength) {
     header.assign(kPrivHeadSize, 0);
@@ -59,12 +55,6 @@ bool LDMDBParser::ReadHeaderSector(int file, std::uint64_t sector,
     header.assign(kPrivHeadSize, 0);
     std::copy(bytes.begin(), bytes.begin() + kept, header.begin());
     return IsPrivateHeader(header);
-}
-
-LDMDataBase LDMDBParser::ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
-                                          std::uint32_t sectorSize, std::uint64_t driveLength) {
-    ReadRecordBlocks(file, header, sectorSize, driveLength, blocks_);
-    return VBLKParser().DecodeBlocks(blocks_);
 }
 
 void LDMDBParser::ReadRecordBlocks(int file, const std::vector<unsigned char>& header,

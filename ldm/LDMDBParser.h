@@ -57,20 +57,12 @@ public:
     // The same with the drive's sector size, from the same open.
     DynamicDrive GetDynamicDrive(const std::string& devicePath);
 
-    // The drive's sector size from its geometry; 0 when not available.
-    std::uint32_t GetBytesPerSector(const std::string& devicePath);
-
     // Reads the private header into the 512-byte buffer; true when found.
     // It is sought at sector 6 and then, on a GPT disk, in the last sector of
     // the LDM metadata partition. The drive is `driveLength` bytes long, or
     // the file's length when 0.
     bool ReadPrivateHeader(int file, std::vector<unsigned char>& header, std::uint32_t sectorSize,
                            std::uint64_t driveLength = 0);
-
-    // The database of the drive whose header is given. The area must lie
-    // within the drive: `driveLength` bytes, or the file's length when 0.
-    LDMDataBase ReadDiskDatabase(int file, const std::vector<unsigned char>& header,
-                                 std::uint32_t sectorSize, std::uint64_t driveLength = 0);
 
     // Reads the database area of the drive whose header is given into
     // `area` (bytes a short read leaves are zero), and where its VMDB lies;

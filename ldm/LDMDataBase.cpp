@@ -17,28 +17,6 @@ std::string NormalizedGuid(const std::string& guid) {
     return normal;
 }
 
-const std::string* FindDiskName(const std::string& diskGuid, const LDMDataBase& database) {
-    const std::string wanted = NormalizedGuid(diskGuid);
-    if (wanted.empty()) {
-        return nullptr;
-    }
-    // Every entry is compared; with several matches the last name wins.
-    const std::string* diskName = nullptr;
-    for (std::map<std::string, std::string>::const_iterator it = database.diskGuidByName.begin();
-         it != database.diskGuidByName.end(); ++it) {
-        if (NormalizedGuid(it->second) == wanted) {
-            diskName = &it->first;
-        }
-    }
-    return diskName;
-}
-
-std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
-                                                 const LDMDataBase& database) {
-    const std::string* diskName = FindDiskName(diskGuid, database);
-    return diskName ? ListPartitionsOfDiskName(*diskName, database) : std::vector<DiskPartitionRef>();
-}
-
 std::vector<DiskPartitionRef> ListPartitionsOfDiskName(const std::string& diskName,
                                                        const LDMDataBase& database) {
     static const RecordMap kNoRecord;
@@ -71,14 +49,6 @@ std::vector<DiskPartitionRef> ListPartitionsOfDiskName(const std::string& diskNa
                                  return *a.objectId == *b.objectId;
                              }),
                  result.end());
-    return result;
-}
-
-RecordTable GetDiskPartitions(const std::string& diskGuid, const LDMDataBase& database) {
-    RecordTable result;
-    for (const DiskPartitionRef& partition : ListDiskPartitions(diskGuid, database)) {
-        result.insert(RecordTable::value_type(*partition.objectId, *partition.record));
-    }
     return result;
 }
 

@@ -46,24 +46,11 @@ struct DiskPartitionRef {
     const RecordMap* record;  // an empty record when the database lacks it
 };
 
-// The partition records that lie on the disk with this GUID, in ObjectID
-// order, without copying them; the same lookup as GetDiskPartitions.
-std::vector<DiskPartitionRef> ListDiskPartitions(const std::string& diskGuid,
-                                                 const LDMDataBase& database);
-
-// The same for a disk known by its Name.
+// The partition records the disk index names for a disk Name, in ObjectID
+// order, without copying them; an empty record where the database lacks one.
+// (DiskDatabase::PartitionsOfDisk finds them from a disk GUID.)
 std::vector<DiskPartitionRef> ListPartitionsOfDiskName(const std::string& diskName,
                                                        const LDMDataBase& database);
-
-// The Name under which the disk with this GUID is indexed: every entry is
-// compared in normal form and with several matches the last in key order
-// wins; null when none matches or the GUID is empty.
-const std::string* FindDiskName(const std::string& diskGuid, const LDMDataBase& database);
-
-// The partition records that lie on the disk with this GUID, keyed by
-// partition ObjectID. GUIDs compare in one normal form: hex digits only,
-// lower case, so a version-4 record is found from a dashed GUID text.
-RecordTable GetDiskPartitions(const std::string& diskGuid, const LDMDataBase& database);
 
 // The GUID in its comparison form: hex digits only, lower case.
 std::string NormalizedGuid(const std::string& guid);

@@ -120,6 +120,18 @@ const unsigned char kFlagVolumeDriveHint = 0x02;
 const unsigned char kFlagComponentStripe = 0x10;
 const unsigned char kFlagPartitionIndex = 0x08;
 
+// Widths of the fixed-size record fields, in bytes.
+const std::size_t kFieldLogCommitId = 8;   // a transaction number
+const std::size_t kFieldSectorNumber = 8;  // a partition's Start and VolumeOffset
+const std::size_t kFieldGuid = 16;         // a GUID of version-4 records
+const std::size_t kFieldVolumeState = 14;  // text
+const std::size_t kFieldDiskNumber = 2;    // a version-4 disk's ID
+// Widths of the record fields no reader keeps.
+const std::size_t kSkippedFlags = 4;       // several records' flags words
+const std::size_t kSkippedVolumeNumberPad = 3;
+const std::size_t kSkippedDiskV4Pad = 3;
+const std::size_t kSkippedComponentLog = 8;
+
 }  // namespace ldm_layout
 }  // namespace strata_col
 

@@ -17,11 +17,11 @@ namespace {
 
 void DecodeVolume(VBLKRecordReader& r, unsigned char flags) {
     const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("VolumeType") &&
-                      r.Skip(1) && r.FixedText("VolumeState", 14) && r.Byte("VolumeCategory") &&
-                      r.Skip(1) && r.Byte("VolumeNumber") && r.Skip(3) && r.DropByte() &&
-                      r.VarNumber("NumberOfChildren") && r.FixedNumber("LogCommitID1", 8) &&
-                      r.FixedNumber("LogCommitID2", 8) && r.VarNumber("Size") && r.Skip(4) &&
-                      r.Byte("PartitionType") && r.FixedNumber("VolumeID", 16);
+                      r.Skip(1) && r.FixedText("VolumeState", kFieldVolumeState) && r.Byte("VolumeCategory") &&
+                      r.Skip(1) && r.Byte("VolumeNumber") && r.Skip(kSkippedVolumeNumberPad) && r.DropByte() &&
+                      r.VarNumber("NumberOfChildren") && r.FixedNumber("LogCommitID1", kFieldLogCommitId) &&
+                      r.FixedNumber("LogCommitID2", kFieldLogCommitId) && r.VarNumber("Size") && r.Skip(kSkippedFlags) &&
+                      r.Byte("PartitionType") && r.FixedNumber("VolumeID", kFieldGuid);
     if (!body) {
         return;
     }
@@ -40,8 +40,9 @@ void DecodeVolume(VBLKRecordReader& r, unsigned char flags) {
 
 void DecodeComponent(VBLKRecordReader& r, unsigned char flags) {
     const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("VolumeState") &&
-                      r.Byte("ComponentType") && r.Skip(4) && r.VarNumber("NumberOfChildren") &&
-                      r.FixedNumber("LogCommitID", 8) && r.Skip(8) && r.VarNumber("ParentID");
+                      r.Byte("ComponentType") && r.Skip(kSkippedFlags) && r.VarNumber("NumberOfChildren") &&
+                      r.FixedNumber("LogCommitID", kFieldLogCommitId) && r.Skip(kSkippedComponentLog) &&
+                      r.VarNumber("ParentID");
     if (body && (flags & kFlagComponentStripe)) {
         // Stripe size and column count: read, not kept.
         r.DropVarNumber() && r.DropVarNumber();
@@ -49,9 +50,9 @@ void DecodeComponent(VBLKRecordReader& r, unsigned char flags) {
 }
 
 void DecodePartition(VBLKRecordReader& r, unsigned char flags) {
-    const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.Skip(4) &&
-                      r.FixedNumber("LogCommitID", 8) && r.FixedNumber("Start", 8) &&
-                      r.FixedNumber("VolumeOffset", 8) && r.VarNumber("Size") &&
+    const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.Skip(kSkippedFlags) &&
+                      r.FixedNumber("LogCommitID", kFieldLogCommitId) && r.FixedNumber("Start", kFieldSectorNumber) &&
+                      r.FixedNumber("VolumeOffset", kFieldSectorNumber) && r.VarNumber("Size") &&
                       r.VarNumber("ParentID") && r.VarNumber("DiskID");
     if (body && (flags & kFlagPartitionIndex)) {
         r.DropVarNumber();
@@ -60,7 +61,7 @@ void DecodePartition(VBLKRecordReader& r, unsigned char flags) {
 
 void DecodeDiskV3(VBLKRecordReader& r) {
     r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("DiskID") &&
-        r.VarText("AlternateName") && r.Skip(4) && r.FixedNumber("LogCommitID", 8);
+        r.VarText("AlternateName") && r.Skip(kSkippedFlags) && r.FixedNumber("LogCommitID", kFieldLogCommitId);
 }
 
 // The version-4 DiskID joins the two 16-byte GUID fields with a comma.
@@ -71,25 +72,27 @@ void DecodeDiskV4(VBLKFieldReader& fields, VBLKRecordReader& r, ReadFields& stor
     }
     std::string first;
     std::string second;
-    if (!fields.ReadFixed(16, false, first)) {
+    if (!fields.ReadFixed(kFieldGuid, false, first)) {
         return;
     }
     decoded.nameIndexGuid = first;
-    if (!fields.ReadFixed(16, false, second)) {
+    if (!fields.ReadFixed(kFieldGuid, false, second)) {
         return;
     }
     stored.Add("DiskID", first + "," + second);
-    r.Skip(3) && r.FixedNumber("ID", 2) && r.FixedNumber("LogCommitID", 8);
+    r.Skip(kSkippedDiskV4Pad) && r.FixedNumber("ID", kFieldDiskNumber) &&
+        r.FixedNumber("LogCommitID", kFieldLogCommitId);
 }
 
 void DecodeDiskGroupV3(VBLKRecordReader& r) {
-    r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("DiskGroupID") && r.Skip(4) &&
-        r.FixedNumber("LogCommitID", 8);
+    r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("DiskGroupID") && r.Skip(kSkippedFlags) &&
+        r.FixedNumber("LogCommitID", kFieldLogCommitId);
 }
 
 void DecodeDiskGroupV4(VBLKRecordReader& r) {
-    r.VarNumber("ObjectID") && r.VarText("Name") && r.FixedNumber("DiskGroupID", 16) &&
-        r.FixedNumber("DiskSetID", 16) && r.Skip(4) && r.FixedNumber("LogCommitID", 8);
+    r.VarNumber("ObjectID") && r.VarText("Name") && r.FixedNumber("DiskGroupID", kFieldGuid) &&
+        r.FixedNumber("DiskSetID", kFieldGuid) && r.Skip(kSkippedFlags) &&
+        r.FixedNumber("LogCommitID", kFieldLogCommitId);
 }
 
 }  // namespace

@@ -35,13 +35,9 @@ DWORD QueryQuotaState(const WCHAR* root) {
 
 }  // namespace
 
-PropertyMap StorageVolEnum::GetQuotaStatus(const std::string& volumePath) {
-    return QuotaStatusAt(volumePath, AddressOf(volumePath));
-}
-
 // Drive roots are served as themselves; a mount folder through the GUID path
 // of the volume mounted there. Other paths get no quota entry.
-PropertyMap StorageVolEnum::QuotaStatusAt(const std::string& volumePath, const VolumeAddress& address) {
+PropertyMap StorageVolEnum::GetQuotaStatus(const std::string& volumePath, const VolumeAddress& address) {
     PropertyMap quota;
     const std::string& served = address.throughVolumeName ? address.rootPath : volumePath;
     if (!address.throughVolumeName && volumePath.size() > kMaxRootLength) return quota;

@@ -120,8 +120,7 @@ DynamicVolume StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
                                                  const DiskExtent& extent,
                                                  const DiskDatabaseMap& databases) {
     DynamicVolume result;
-    LDMDBParser parser;
-    const DynamicDrive disk = parser.GetDynamicDrive(drivePath);
+    const DynamicDrive& disk = drives_.Of(drivePath);
     const ExtentPartitions found = PartitionsOfExtent(disk, extent, databases);
     if (found.database == nullptr) return result;
     result.sectors = disk.sectors;
@@ -146,11 +145,12 @@ DynamicVolume StorageVolEnum::MatchDynamicVolume(const std::string& drivePath,
 
 std::string StorageVolEnum::LayoutName(int componentType, int volumeChildren,
                                        int componentChildren) {
-    if (volumeChildren >= 2) return "Mirror";
-    if (componentType == 1) return "Striped";
-    if (componentType == 2 && componentChildren >= 2) return "Spanned";
-    if (componentType == 2 && componentChildren == 1) return "Simple";
-    if (componentType == 3) return "RAID-5";
+    using namespace component_type;
+    if (volumeChildren >= 2) return "Mirror";  // one plex per component
+    if (componentType == kStriped) return "Striped";
+    if (componentType == kConcatenated && componentChildren >= 2) return "Spanned";
+    if (componentType == kConcatenated && componentChildren == 1) return "Simple";
+    if (componentType == kRaid5) return "RAID-5";
     return "Unknown";
 }
 

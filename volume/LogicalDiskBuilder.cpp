@@ -57,7 +57,7 @@ PropertyMap StorageVolEnum::BuildLogicalDisk(const std::string& volumePath,
                    BufferText(label, sizeof label) + " " + marker + ",");
             AddProperty(record, "FileSystemName", TextCopy(BufferText(fileSystem, sizeof fileSystem)));
             AddProperty(record, "SerialNumber", ToDecimalText(static_cast<std::uint32_t>(serialNumber)));
-            const PropertyMap space = VolumeSpaceAt(address);
+            const PropertyMap space = GetVolumeSpace(volumePath, address);
             record.insert(space.begin(), space.end());
         }
         AddDynamicLayout(volumePath, address, databases, record);

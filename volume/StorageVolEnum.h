@@ -19,6 +19,7 @@
 #include "collect/LogMessage.h"
 #include "collect/PropertyMap.h"
 #include "ldm/DiskDatabase.h"
+#include "ldm/DriveHeaders.h"
 #include "volume/DiskExtent.h"
 
 #include <cstddef>
@@ -74,10 +75,12 @@ public:
 
     // The record of one ORVA_LogicalDisk; empty for the empty path.
     PropertyMap BuildLogicalDisk(const std::string& volumePath, DiskDatabaseMap& databases);
-    // Free space, total space and quota state of the volume.
-    PropertyMap GetVolumeSpace(const std::string& volumePath);
-    // DiskQuotaStatus of a drive root; nothing for a longer path.
-    PropertyMap GetQuotaStatus(const std::string& volumePath);
+    // Free space, total space and quota state of the volume at the path,
+    // asked at its address.
+    PropertyMap GetVolumeSpace(const std::string& volumePath, const VolumeAddress& address);
+    // DiskQuotaStatus of a drive root or of a mount folder's volume; nothing
+    // for another path.
+    PropertyMap GetQuotaStatus(const std::string& volumePath, const VolumeAddress& address);
     // Mount point of the volume holding the system / Windows directory.
     std::string GetSystemVolumePath();
     std::string GetBootVolumePath();
@@ -104,14 +107,14 @@ public:
 private:
     void AddDynamicLayout(const std::string& volumePath, const VolumeAddress& address,
                           const DiskDatabaseMap& databases, PropertyMap& record);
-    PropertyMap VolumeSpaceAt(const VolumeAddress& address);
-    PropertyMap QuotaStatusAt(const std::string& volumePath, const VolumeAddress& address);
     DynamicVolume FindDynamicVolume(const std::string& devicePath, const DiskDatabaseMap& databases);
     DynamicVolume MatchDynamicVolume(const std::string& drivePath, const DiskExtent& extent,
                                      const DiskDatabaseMap& databases);
 
     CriticalErrorsOff criticalErrorsOff_;
     LogMessage* log;
+    // The drives its volumes lie on, each read once per collection.
+    DriveHeaders drives_;
 };
 
 }  // namespace strata_col

@@ -17,14 +17,10 @@ std::string Decimal(std::uint64_t value) {
 
 }  // namespace
 
-PropertyMap StorageVolEnum::GetVolumeSpace(const std::string& volumePath) {
-    return VolumeSpaceAt(AddressOf(volumePath));
-}
-
-PropertyMap StorageVolEnum::VolumeSpaceAt(const VolumeAddress& address) {
+PropertyMap StorageVolEnum::GetVolumeSpace(const std::string& volumePath, const VolumeAddress& address) {
     PropertyMap space;
     try {
-        const PropertyMap quota = QuotaStatusAt(address.rootPath, address);
+        const PropertyMap quota = GetQuotaStatus(volumePath, address);
 
         ULARGE_INTEGER freeToCaller = {};
         ULARGE_INTEGER totalBytes = {};

@@ -1,6 +1,5 @@
 // Drives and dynamic volumes placed in the disk groups the host holds.
 #include "assoc/DiskInGroup.h"
-#include "assoc/DynamicExtentInDiskGroup.h"
 #include "assoc/ExtentInGroup.h"
 #include "tests/assoc/AssocHarness.h"
 #include "tests/support/DatabaseBuilder.h"

@@ -147,25 +147,26 @@ TEST(MatchVolumeExtent, ExtentMatchesTheRecordWithItsStartAndSize) {
     strata_sim::SetMachine(machine);
     const DiskDatabaseMap databases{{kGuidA, Share(SpannedDatabase())}};
     const std::string drive = "\\\\.\\PHYSICALDRIVE5";
+    strata_col::DriveHeaders drives;
 
     strata_col::DiskExtent extent;
     extent.startingOffset = kDataStart + kSector * 0x10;
     extent.extentLength = kSector * 0x40;
-    const strata_col::PartitionMatch match = strata_col::MatchVolumeExtent(drive, extent, databases);
+    const strata_col::PartitionMatch match = strata_col::MatchVolumeExtent(drives, drive, extent, databases);
     ASSERT_TRUE(match.Found());
     EXPECT_EQ(*match.partitionId, "p1");
     EXPECT_EQ(match.database, databases.at(kGuidA).get());
 
     extent.startingOffset += kSector;  // one sector off
-    EXPECT_FALSE(strata_col::MatchVolumeExtent(drive, extent, databases).Found());
+    EXPECT_FALSE(strata_col::MatchVolumeExtent(drives, drive, extent, databases).Found());
     extent.startingOffset = 0;  // before the data region
     extent.extentLength = kSector * 0x10;
-    EXPECT_FALSE(strata_col::MatchVolumeExtent(drive, extent, databases).Found());
-    EXPECT_FALSE(strata_col::MatchVolumeExtent("", extent, databases).Found());
+    EXPECT_FALSE(strata_col::MatchVolumeExtent(drives, drive, extent, databases).Found());
+    EXPECT_FALSE(strata_col::MatchVolumeExtent(drives, "", extent, databases).Found());
     // A disk whose GUID has no database matches nothing.
     extent.startingOffset = kDataStart + kSector * 0x10;
     extent.extentLength = kSector * 0x40;
-    EXPECT_FALSE(strata_col::MatchVolumeExtent(drive, extent, DiskDatabaseMap()).Found());
+    EXPECT_FALSE(strata_col::MatchVolumeExtent(drives, drive, extent, DiskDatabaseMap()).Found());
 }
 
 TEST(LogicalDiskBasedOnPartition, SpannedVolumeGetsEveryPartitionButOneExtent) {

@@ -178,7 +178,7 @@ TEST(PartitionPresent, DynamicDriveGetsTheDatabasePartitionsOnIt) {
     EXPECT_TRUE(harness.log.Has("CIM value is null, not assigning value to string.", 3));
     EXPECT_EQ(harness.log.CountContaining("CIM value is null"), 1);
 
-    const InstanceIndex dynamicPartitions = pairing.IndexDynamicPartitions(harness.Namespace());
+    const InstanceIndex dynamicPartitions = pairing.IndexDynamicPartitions(harness.Namespace(), databases);
     EXPECT_EQ(KeysOf(dynamicPartitions), (std::vector<std::string>{kGuidA, kGuidB}));
     EXPECT_TRUE(pairing.IndexPartitionsBySignature(harness.Namespace()).empty());
 }

@@ -25,11 +25,10 @@ strata_sim::PartitionEntry Mbr(std::uint32_t number, std::uint8_t type, bool boo
 }
 
 strata_sim::Device MbrDisk(std::uint32_t number, std::vector<strata_sim::PartitionEntry> entries) {
-    strata_sim::Device disk = FixedDisk(number);
-    disk.layout = strata_sim::DriveLayout();
-    disk.layout->mbrSignature = 1234;
-    disk.layout->partitions = entries;
-    return disk;
+    strata_sim::DriveLayout layout;
+    layout.mbrSignature = 1234;
+    layout.partitions = entries;
+    return FixedDisk(number, layout);
 }
 
 // "type/subtype" of each record, with its identifier.
@@ -189,22 +188,4 @@ TEST_F(DynamicPartitions, IncompleteRecordsAloneGiveNothingAndTheLayoutIsNotUsed
     strata_sim::SetMachine(machine);
 
     EXPECT_TRUE(PartitionInformation().Collect(databases).empty());
-}
-
-TEST_F(DynamicPartitions, UnknownSectorSizeLeavesOutTheByteFigures) {
-    // The first geometry request names the disk; the second, for the
-    // sector size, fails.
-    strata_sim::Failure failure = Fail("DeviceIoControl", "", ERROR_NOT_READY,
-                                       IOCTL_DISK_GET_DRIVE_GEOMETRY);
-    failure.nth = 2;
-    machine.failures = {failure};
-    strata_sim::SetMachine(machine);
-
-    PartitionEnum partitions;
-    const std::vector<PropertyMap> records = partitions.CollectPartitions(
-        {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}}, databases);
-    ASSERT_EQ(2u, records.size());
-    EXPECT_EQ("<absent>", Value(records[0], "Size"));
-    EXPECT_EQ("<absent>", Value(records[0], "StartingOffset"));
-    EXPECT_EQ("4", Value(records[0], "PartitionType"));
 }

@@ -144,7 +144,7 @@ BaseImage Locate(const std::string& path) {
     }
     const strata_col::DiskDatabaseMap databases = reader.ReadDatabases(strata_col::DeviceMap{{"d", path}});
     const auto& [guid, database] = *databases.begin();
-    const std::vector<strata_col::DiskPartitionRef> partitions = strata_col::ListDiskPartitions(guid, *database);
+    const std::vector<strata_col::DiskPartitionRef>& partitions = database->PartitionsOfDisk(guid);
     EXPECT_FALSE(partitions.empty()) << path;
     if (!partitions.empty()) {
         const strata_col::RecordMap& record = *partitions.front().record;

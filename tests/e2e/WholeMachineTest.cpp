@@ -88,12 +88,6 @@ strata_sim::Volume VolumeAt(const std::string& root, std::vector<strata_sim::Dis
     return volume;
 }
 
-strata_sim::Device BasicDisk(std::uint32_t number, strata_sim::DriveLayout layout) {
-    strata_sim::Device disk = strata_test::FixedDisk(number);
-    disk.length = 1024 * kMiB;
-    disk.layout = layout;
-    return disk;
-}
 
 class WholeMachine : public ::testing::Test {
 protected:
@@ -106,7 +100,7 @@ protected:
         mbr.partitions = {LayoutEntry(1, 0x07, kMiB, 100 * kMiB), LayoutEntry(0, 0x05, 101 * kMiB, 200 * kMiB),
                           LayoutEntry(2, 0x07, 102 * kMiB, 150 * kMiB)};
         mbr.partitions[0].bootIndicator = true;
-        machine.devices.push_back(BasicDisk(0, mbr));
+        machine.devices.push_back(strata_test::FixedDisk(0, mbr, 1024 * kMiB));
         machine.volumes.push_back(VolumeAt("C:\\", {Extent(0, kMiB, 100 * kMiB)}, ++tag));
         machine.volumes.push_back(VolumeAt("L:\\", {Extent(0, 102 * kMiB, 150 * kMiB)}, ++tag));
 
@@ -120,14 +114,14 @@ protected:
         gpt.partitions[1].gptType = {0xE3C9E316, 0x0B5C, 0x4DB8, {0x81, 0x7D, 0xF9, 0x2D, 0xF0, 0x02, 0x15, 0xAE}};
         gpt.partitions[2].gptType = {0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
         for (strata_sim::PartitionEntry& entry : gpt.partitions) entry.gptId.Data1 = entry.number;
-        machine.devices.push_back(BasicDisk(20, gpt));
+        machine.devices.push_back(strata_test::FixedDisk(20, gpt, 1024 * kMiB));
         machine.volumes.push_back(VolumeAt("M:\\", {Extent(20, 117 * kMiB, 500 * kMiB)}, ++tag));
 
         for (std::uint32_t number = kFirstSmallDisk; number < kFirstSmallDisk + 10; ++number) {
             strata_sim::DriveLayout layout;
             layout.mbrSignature = 0x5000 + number;
             layout.partitions = {LayoutEntry(1, 0x07, kMiB, 100 * kMiB)};
-            machine.devices.push_back(BasicDisk(number, layout));
+            machine.devices.push_back(strata_test::FixedDisk(number, layout, 1024 * kMiB));
             machine.volumes.push_back(VolumeAt(SmallDiskRoot(number), {Extent(number, kMiB, 100 * kMiB)}, ++tag));
         }
 

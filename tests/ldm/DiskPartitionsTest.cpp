@@ -1,5 +1,5 @@
 // Finding the partitions of one disk by its private-header GUID.
-#include "ldm/LDMDataBase.h"
+#include "ldm/DiskDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -30,30 +30,32 @@ TEST(NormalizedGuid, KeepsHexDigitsInLowerCase) {
 
 // A disk is found from its dashed private-header GUID whatever the record's
 // version and letter case; a missing record gives an empty entry.
-TEST(GetDiskPartitions, FindsTheDiskOfAHeaderGuidAndNothingElse) {
+TEST(PartitionsOfDisk, FindsTheDiskOfAHeaderGuidAndNothingElse) {
+    const DiskDatabase database(TwoDisks());
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"d17c2c04-6afc-46c3-84b7-cdc2f3956c5c", {"0425", "0426", "0999"}},  // version 4
         {"c85a6ce4-edb3-4dbc-a3b9-7fba4b6e6f75", {"0431"}},                  // version 3
         {"", {}}, {"---", {}}, {"00000000-0000-0000-0000-000000000000", {}},
         {"d17c2c04", {}}};  // a prefix is no match
     for (const auto& c : cases) {
-        const RecordTable found = GetDiskPartitions(c.first, TwoDisks());
         std::vector<std::string> ids;
-        for (const auto& entry : found) ids.push_back(entry.first);
+        for (const DiskPartitionRef& found : database.PartitionsOfDisk(c.first)) ids.push_back(*found.objectId);
         EXPECT_EQ(c.second, ids) << c.first;
     }
-    const RecordTable found = GetDiskPartitions("d17c2c04-6afc-46c3-84b7-cdc2f3956c5c", TwoDisks());
-    EXPECT_EQ("Disk1-02", found.at("0426").at("Name"));
-    EXPECT_TRUE(found.at("0999").empty());
+    const std::vector<DiskPartitionRef>& found = database.PartitionsOfDisk("d17c2c04-6afc-46c3-84b7-cdc2f3956c5c");
+    ASSERT_EQ(3u, found.size());
+    EXPECT_EQ("Disk1-02", found[1].record->at("Name"));
+    EXPECT_TRUE(found[2].record->empty());
 }
 
-TEST(GetDiskPartitions, LastMatchingNameWinsAndTheModelKeepsItsTexts) {
-    LDMDataBase database = TwoDisks();
-    database.diskGuidByName["Disk9"] = "D17C2C04-6AFC-46C3-84B7-CDC2F3956C5C";
-    database.partitionsByDiskName.insert({"Disk9", "0431"});
-    const RecordTable found = GetDiskPartitions("d17c2c04-6afc-46c3-84b7-cdc2f3956c5c", database);
+TEST(PartitionsOfDisk, LastMatchingNameWinsAndTheModelKeepsItsTexts) {
+    LDMDataBase records = TwoDisks();
+    records.diskGuidByName["Disk9"] = "D17C2C04-6AFC-46C3-84B7-CDC2F3956C5C";
+    records.partitionsByDiskName.insert({"Disk9", "0431"});
+    const DiskDatabase database(records);
+    const std::vector<DiskPartitionRef>& found = database.PartitionsOfDisk("d17c2c04-6afc-46c3-84b7-cdc2f3956c5c");
     ASSERT_EQ(1u, found.size());
-    EXPECT_EQ(1u, found.count("0431"));
+    EXPECT_EQ("0431", *found[0].objectId);
     EXPECT_EQ("D17C2C04-6AFC-46C3-84B7-CDC2F3956C5C", database.diskGuidByName.at("Disk9"));
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <set>
 
 using namespace strata_col;
@@ -92,7 +94,7 @@ TEST_F(FixtureImages, VolumesMatchTheFactsInSizeHintAndLayout) {
 }
 
 TEST_F(FixtureImages, PartitionsMatchTheFactsAndLieOnTheirDisks) {
-    const LDMDataBase& database = *databases_.begin()->second;
+    const DiskDatabase& database = *databases_.begin()->second;
     EXPECT_EQ(group_["partitions"].size(), database.partitions.size());
     for (const json& fact : group_["partitions"]) {
         const std::string name = fact["name"];
@@ -102,8 +104,11 @@ TEST_F(FixtureImages, PartitionsMatchTheFactsAndLieOnTheirDisks) {
         EXPECT_EQ(fact["size"].get<std::uint64_t>(), RecordNumber(*partition, "Size")) << name;
         const std::string disk = RecordText(database.disks.at(RecordText(*partition, "DiskID")), "Name");
         EXPECT_EQ(fact["disk"], disk) << name;
-        EXPECT_EQ(1u, GetDiskPartitions(database.diskGuidByName.at(disk), database)
-                          .count(RecordText(*partition, "ObjectID"))) << name;
+        std::vector<std::string> onDisk;
+        for (const DiskPartitionRef& placed : database.PartitionsOfDisk(database.diskGuidByName.at(disk))) {
+            onDisk.push_back(*placed.objectId);
+        }
+        EXPECT_EQ(1, std::count(onDisk.begin(), onDisk.end(), RecordText(*partition, "ObjectID"))) << name;
     }
 }
 

@@ -71,7 +71,7 @@ void ExpectFiveLayouts(const DiskDatabaseMap& databases, int version) {
     ASSERT_EQ(3u, databases.size());
     ASSERT_EQ(1u, databases.count("11111111-2222-3333-4444-555555555555"));
     for (const auto& entry : databases) {
-        const LDMDataBase& db = *entry.second;
+        const DiskDatabase& db = *entry.second;
         EXPECT_EQ(5u, db.volumes.size());
         EXPECT_EQ(6u, db.components.size());  // the mirror has two
         EXPECT_EQ(10u, db.partitions.size());
@@ -97,7 +97,7 @@ void ExpectFiveLayouts(const DiskDatabaseMap& databases, int version) {
         EXPECT_EQ("Disk2", db.disks.at(spannedTail.at("DiskID")).at("Name"));
         EXPECT_EQ(12288u, Hex(ByName(db.partitions, "Disk1-03"), "Start"));
         // Every disk's partitions are found from its private-header GUID.
-        EXPECT_EQ(4u, GetDiskPartitions("11111111-2222-3333-4444-555555555555", db).size());
+        EXPECT_EQ(4u, db.PartitionsOfDisk("11111111-2222-3333-4444-555555555555").size());
     }
 }
 

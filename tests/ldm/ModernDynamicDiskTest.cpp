@@ -61,7 +61,7 @@ TEST(ModernDynamicDisks, EveryLayoutGivesItsDatabaseAndItsDataRegionStart) {
     for (const char* guid : {kClassicGuid, kAlignedGuid, kGptGuid}) {
         ASSERT_EQ(1u, databases.count(guid)) << guid;
         EXPECT_EQ(3u, databases.at(guid)->partitions.size()) << guid;
-        EXPECT_EQ(1u, GetDiskPartitions(guid, *databases.at(guid)).size()) << guid;
+        EXPECT_EQ(1u, databases.at(guid)->PartitionsOfDisk(guid).size()) << guid;
     }
 
     const PrivateHeader classic = parser.GetPrivateHeader("Classic");

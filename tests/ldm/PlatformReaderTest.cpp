@@ -75,7 +75,7 @@ TEST_F(PlatformReader, ReadsEveryDynamicDiskAndSkipsTheBasicOne) {
     const DiskDatabaseMap databases = parser.ReadDatabases(Devices(paths));
     ASSERT_EQ(2u, databases.size());
     for (const auto& entry : databases) {
-        EXPECT_EQ(1u, GetDiskPartitions(entry.first, *entry.second).size()) << entry.first;
+        EXPECT_EQ(1u, entry.second->PartitionsOfDisk(entry.first).size()) << entry.first;
     }
     EXPECT_EQ("", parser.GetDiskGuid(paths[0]));
     EXPECT_EQ("aaaaaaaa-0000-0000-0000-000000000002", parser.GetDiskGuid(paths[2]));

@@ -43,7 +43,9 @@ inline strata_sim::DiskExtentDescription Extent(std::uint32_t disk, std::int64_t
     return extent;
 }
 
-// A fixed disk; backed by the image when one is given.
+// The tests' one way to make a disk device: a fixed disk with device number
+// `number` and an instance ID made from it; backed by the image when one is
+// given, else 1 MiB of zeros.
 inline strata_sim::Device FixedDisk(std::uint32_t number, const std::string& image = "") {
     strata_sim::Device disk;
     disk.interfaceClass = strata_sim::InterfaceClass::Disk;
@@ -52,6 +54,23 @@ inline strata_sim::Device FixedDisk(std::uint32_t number, const std::string& ima
     disk.image = image;
     disk.geometry.mediaType = FixedMedia;
     if (image.empty()) disk.length = 1 << 20;
+    return disk;
+}
+
+// The same without image, `length` bytes long, under another instance ID
+// when one is given.
+inline strata_sim::Device FixedDisk(std::uint32_t number, std::int64_t length, const std::string& instanceId = "") {
+    strata_sim::Device disk = FixedDisk(number);
+    disk.length = length;
+    if (!instanceId.empty()) disk.instanceId = instanceId;
+    return disk;
+}
+
+// The same with the drive layout given rather than read from an image.
+inline strata_sim::Device FixedDisk(std::uint32_t number, strata_sim::DriveLayout layout,
+                                    std::int64_t length = 1 << 20) {
+    strata_sim::Device disk = FixedDisk(number, length);
+    disk.layout = layout;
     return disk;
 }
 

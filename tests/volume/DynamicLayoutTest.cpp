@@ -120,8 +120,9 @@ TEST_F(DynamicLayout, RecordsAtOnePlaceFollowEachCallersTieRule) {
     EXPECT_EQ("Late", volumes.GetVolumeLayoutAndState("\\\\.\\E:", shared).at("Name"));
     const ExtentMap extents = volumes.GetDynamicVolumeExtents("\\\\.\\E:");
     ASSERT_EQ(1u, extents.size());
+    DriveHeaders drives;
     const PartitionMatch first =
-        MatchVolumeExtent(extents.begin()->first, extents.begin()->second, shared);
+        MatchVolumeExtent(drives, extents.begin()->first, extents.begin()->second, shared);
     ASSERT_TRUE(first.Found());
     EXPECT_EQ("a1", *first.partitionId);
 }

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parser.ReadDatabases(devices);
     const strata_col::DiskDatabaseMap databases = parser.ReadDatabases(devices);
     for (const auto& entry : databases) {
-        strata_col::GetDiskPartitions(entry.first, *entry.second);
+        entry.second->PartitionsOfDisk(entry.first);
     }
     parser.GetPrivateHeader("drive");
     return 0;
