@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <stdexcept>
+#include <nlohmann/json.hpp>
 
 namespace strata_sim {
 

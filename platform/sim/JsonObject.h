@@ -4,7 +4,7 @@
 #ifndef STRATA_PLATFORM_SIM_JSONOBJECT_H
 #define STRATA_PLATFORM_SIM_JSONOBJECT_H
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
 #include <optional>

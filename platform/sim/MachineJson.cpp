@@ -5,6 +5,7 @@
 #include "platform/sim/SimMachine.h"
 
 #include <stdexcept>
+#include <nlohmann/json.hpp>
 
 namespace strata_sim {
 

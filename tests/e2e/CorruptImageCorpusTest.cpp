@@ -31,6 +31,7 @@
 #include <random>
 #include <set>
 #include <string_view>
+#include <nlohmann/json.hpp>
 
 using namespace strata_col::ldm_layout;
 namespace gpt = strata_col::gpt_layout;

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include <set>
+#include <nlohmann/json.hpp>
 
 using namespace strata_col;
 using nlohmann::json;

@@ -3,7 +3,6 @@
 #ifndef STRATA_TESTS_PLATFORM_SIMTESTSUPPORT_H
 #define STRATA_TESTS_PLATFORM_SIMTESTSUPPORT_H
 
-#include <boost/crc.hpp>
 #include <boost/endian/conversion.hpp>
 
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DiskFormat.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/win32.h"
 #include "tests/support/SimBuilders.h"
@@ -90,11 +90,7 @@ public:
         Put32(h + 16, Crc(h, 92));
     }
 
-    std::uint32_t Crc(std::size_t at, std::size_t size) {
-        boost::crc_32_type crc;
-        crc.process_bytes(At(at, size), size);
-        return crc.checksum();
-    }
+    std::uint32_t Crc(std::size_t at, std::size_t size) { return disk_format::Crc32(At(at, size), size); }
 
     void Write(const std::string& path) const {
         std::ofstream out(path, std::ios::binary);

@@ -1,6 +1,7 @@
 #include "tests/support/Fixtures.h"
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 namespace strata_test {
 

@@ -7,7 +7,7 @@
 #include "collect/DeviceMap.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <string>
 #include <vector>

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include <nlohmann/json.hpp>
 
 using namespace strata_col;
 using nlohmann::json;

@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <map>
+#include <nlohmann/json.hpp>
 
 namespace strata_tools {
 

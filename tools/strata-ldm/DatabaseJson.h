@@ -5,7 +5,7 @@
 
 #include "ldm/DiskDatabase.h"
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 namespace strata_tools {
 

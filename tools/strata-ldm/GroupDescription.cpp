@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
+#include <nlohmann/json.hpp>
 
 namespace strata_tools {
 

@@ -3,7 +3,7 @@
 #ifndef STRATA_TOOLS_GROUPDESCRIPTION_H
 #define STRATA_TOOLS_GROUPDESCRIPTION_H
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
 #include <string>

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <iterator>
 #include <stdexcept>
+#include <nlohmann/json.hpp>
 
 namespace strata_tools {
 
