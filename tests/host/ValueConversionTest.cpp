@@ -69,7 +69,7 @@ TEST(ValueConversion, NullValueAndConversions) {
     TCIMValue null;
     EXPECT_TRUE(null.IsNull());
     EXPECT_THROW(null.ToString(), TTelvaException);
-    EXPECT_THROW(static_cast<unsigned short>(null), TTelvaException);
+    EXPECT_THROW((void)static_cast<unsigned short>(null), TTelvaException);
 
     TCIMValue text(std::string("Disk 0"));
     EXPECT_FALSE(text.IsNull());
@@ -79,10 +79,10 @@ TEST(ValueConversion, NullValueAndConversions) {
     EXPECT_EQ(4, static_cast<unsigned short>(Make("uint16", "4")));
     EXPECT_EQ(65535, static_cast<unsigned short>(Make("uint64", "65535")));
     EXPECT_EQ(3, static_cast<unsigned short>(Make("sint8", "3")));
-    EXPECT_THROW(static_cast<unsigned short>(Make("uint32", "65536")), TTelvaException);
-    EXPECT_THROW(static_cast<unsigned short>(Make("sint32", "-1")), TTelvaException);
-    EXPECT_THROW(static_cast<unsigned short>(text), TTelvaException);
-    EXPECT_THROW(static_cast<unsigned short>(Make("boolean", "true")), TTelvaException);
+    EXPECT_THROW((void)static_cast<unsigned short>(Make("uint32", "65536")), TTelvaException);
+    EXPECT_THROW((void)static_cast<unsigned short>(Make("sint32", "-1")), TTelvaException);
+    EXPECT_THROW((void)static_cast<unsigned short>(text), TTelvaException);
+    EXPECT_THROW((void)static_cast<unsigned short>(Make("boolean", "true")), TTelvaException);
     EXPECT_EQ("-ff", Make("sint32", "-255").ToString(16));
     EXPECT_THROW(Make("uint8", "5").ToString(37), TTelvaException);
 }
@@ -94,7 +94,7 @@ TEST(ValueConversion, ArraysHoldElementsOfOneType) {
     EXPECT_TRUE(empty.IsArray());
     EXPECT_FALSE(empty.IsNull());
     EXPECT_EQ("", empty.ToString());
-    EXPECT_THROW(static_cast<unsigned short>(empty), TTelvaException);
+    EXPECT_THROW((void)static_cast<unsigned short>(empty), TTelvaException);
 
     TCIMValue refused;
     EXPECT_THROW(refused.Set(TCIMType("uint16"), 256, {TCIMValue(std::string("1"))}), TTelvaException);

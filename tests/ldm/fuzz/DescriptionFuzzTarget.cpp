@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <nlohmann/json.hpp>
 
 namespace {
 
