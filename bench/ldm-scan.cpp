@@ -7,6 +7,8 @@
 #include "ldm/VBLKParser.h"
 #include "tools/strata-ldm/DatabaseRecords.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

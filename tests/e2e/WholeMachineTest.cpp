@@ -14,6 +14,7 @@
 #include "tools/strata-ldm/DiskPlan.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <map>

@@ -7,6 +7,7 @@
 #include "tools/strata-ldm/ImageFileAccess.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <stdexcept>
 

@@ -11,6 +11,8 @@
 #include "tools/strata-ldm/DiskImageWriter.h"
 #include "tools/strata-ldm/DiskPlan.h"
 
+#include <nlohmann/json.hpp>
+
 #include <fstream>
 #include <iterator>
 #include <map>

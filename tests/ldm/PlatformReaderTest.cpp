@@ -6,6 +6,7 @@
 #include "tools/strata-ldm/DiskImageWriter.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fstream>
 

@@ -10,6 +10,7 @@
 
 #include <boost/endian/conversion.hpp>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 using namespace strata_col;
 using strata_test::MemoryDiskAccess;

@@ -8,6 +8,7 @@
 #include "tools/strata-ldm/DiskPlan.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 #include <unistd.h>

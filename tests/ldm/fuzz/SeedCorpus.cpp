@@ -9,6 +9,7 @@
 #include "tools/strata-ldm/DiskPlan.h"
 
 #include <boost/endian/conversion.hpp>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <fstream>
