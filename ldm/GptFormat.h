@@ -1,6 +1,6 @@
 // The GUID partition table as the dynamic-disk reader and the image writer
-// use it: the shared byte format (platform/DiskFormat.h), the partition types
-// of dynamic disks and the reader's bound on the entry array.
+// use it: the shared decoder (platform/GptTable.h) and the partition types of
+// dynamic disks.
 #ifndef STRATA_LDM_GPTFORMAT_H
 #define STRATA_LDM_GPTFORMAT_H
 

@@ -125,14 +125,19 @@ DWORD VolumeControl(const PreparedMachine& machine, std::size_t index, DWORD cod
 STRATA_SIM_API BOOL DeviceIoControl(HANDLE handle, DWORD controlCode, LPVOID inBuffer, DWORD inBufferSize,
                                     LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
                                     LPOVERLAPPED overlapped) {
-    (void)inBuffer;
-    (void)inBufferSize;
-    (void)overlapped;
     SimState& state = State();
     SimCall busy(state);
+    // A synchronous request must say where to put the count; Windows writes it
+    // without looking.
+    if (bytesReturned == nullptr && overlapped == nullptr) return FailWith(ERROR_INVALID_PARAMETER, FALSE);
     if (bytesReturned != nullptr) *bytesReturned = 0;
     OpenObject* object = state.openObjects.Find(handle);
     if (object == nullptr) return FailWith(ERROR_INVALID_HANDLE, FALSE);
+    // The I/O manager copies a buffered request's input and probes its output:
+    // a length without a buffer is an access fault, whatever the code.
+    if ((inBuffer == nullptr && inBufferSize != 0) || (outBuffer == nullptr && outBufferSize != 0)) {
+        return FailWith(ERROR_NOACCESS, FALSE);
+    }
     const PreparedMachine& machine = *object->machine;
     const bool isDevice = object->kind == OpenObject::Kind::Device;
     DWORD error = 0;

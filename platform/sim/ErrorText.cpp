@@ -37,6 +37,7 @@ const MessageText kMessages[] = {
     {206, "The filename or extension is too long.\r\n"},
     {234, "More data is available.\r\n"},
     {259, "No more data is available.\r\n"},
+    {998, "Invalid access to memory location.\r\n"},
     {1005, "The volume does not contain a recognized file system.\r\n"
            "Please make sure that all required file system drivers are loaded and that the volume is not "
            "corrupted.\r\n"},

@@ -112,6 +112,8 @@ TEST(ObjectPath, TextQuotesKeyValuesInNameOrder) {
               "DeviceID=\"C:\\\\\",Label=\"say \\\"hi\\\"\"",
               path.ToString());
     EXPECT_EQ(path.ToString(), TCIMValue(path).ToString());
+    EXPECT_TRUE(TCIMValue(path).IsReference());
+    EXPECT_FALSE(TCIMValue(std::string("C:\\")).IsReference());
     EXPECT_EQ("ORVA_X", TCIMReference("", "ORVA_X", {}).ToString());
 }
 

@@ -125,6 +125,18 @@ TEST(DeviceIo, AnswersErrorsAndFieldsByHandleCodeAndBufferSize) {
         EXPECT_FALSE(Ask(h, c.code, c.size).result);
         EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
     }
+    // A length without its buffer faults; a synchronous request needs its count.
+    HANDLE h = OpenForProbe("\\\\.\\PHYSICALDRIVE0");
+    DISK_GEOMETRY geometry;
+    DWORD returned = 0;
+    const DWORD code = IOCTL_DISK_GET_DRIVE_GEOMETRY;
+    EXPECT_FALSE(DeviceIoControl(h, code, nullptr, 4, &geometry, sizeof geometry, &returned, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOACCESS));
+    EXPECT_FALSE(DeviceIoControl(h, code, nullptr, 0, nullptr, sizeof geometry, &returned, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOACCESS));
+    EXPECT_FALSE(DeviceIoControl(h, code, nullptr, 0, &geometry, sizeof geometry, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    CloseHandle(h);
     EXPECT_EQ(OpenHandleCount(), 0);
 }
 
