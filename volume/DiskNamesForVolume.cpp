@@ -26,10 +26,8 @@ std::vector<std::string> StorageVolEnum::DiskNamesForVolume(const std::string& v
     DWORD returned = 0;
     if (DeviceIoControl(volume.Get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, &extents,
                         sizeof extents, &returned, nullptr)) {
-        const DWORD count = extents.NumberOfDiskExtents < 1 ? extents.NumberOfDiskExtents : 1;
-        for (DWORD i = 0; i < count; ++i) {
-            names.push_back("Disk " + ToDecimalText(static_cast<std::uint32_t>(
-                                          extents.Extents[i].DiskNumber)));
+        if (extents.NumberOfDiskExtents >= 1) {
+            names.push_back("Disk " + ToDecimalText(static_cast<std::uint32_t>(extents.Extents[0].DiskNumber)));
         }
         log->WriteLevel4("Retrieved disk extent information.");
         return names;

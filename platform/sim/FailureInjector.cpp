@@ -15,7 +15,7 @@ const char* const kKnownCalls[] = {
     "FindFirstVolumeA", "FindNextVolumeA", "FindVolumeClose",
     "FindFirstVolumeMountPointA", "FindNextVolumeMountPointA", "FindVolumeMountPointClose",
     "GetVolumeNameForVolumeMountPointA", "GetLogicalDriveStringsA", "GetDriveTypeA",
-    "GetVolumeInformationA", "GetDiskFreeSpaceExA", "GetVolumePathNameA",
+    "GetVolumeInformationA", "GetDiskFreeSpaceExA", "GetVolumePathNameA", "GetVolumePathNamesForVolumeNameA",
     "GetSystemDirectoryA", "GetWindowsDirectoryA", "FormatMessageA",
     "CoInitialize", "CoCreateInstance", "IDiskQuotaControl::Initialize", "IDiskQuotaControl::GetQuotaState",
     "_open", "_lseek", "_lseeki64", "_read", "_close",

@@ -61,7 +61,8 @@ TEST(DeviceEnumeration, FailuresLoseOnlyTheirDevices) {
         {"SetupDiGetDeviceInstanceIdA", "B\\2", {"A\\1", "C\\3"}, "Unable to retrieve the device instance ID."},
         {"SetupDiGetClassDevsA", "", {},
          "Invalid handle to device information list. Unable to enumerate device paths."},
-        {"SetupDiEnumDeviceInfo", "", {}, "the system never reported the end of the list"},
+        {"SetupDiEnumDeviceInfo", "", {},
+         "Device enumeration stopped at member 64: the system never reported the end of the list."},
     };
     for (const Case& c : cases) {
         strata_sim::Machine machine = DisksWithIds({"A\\1", "B\\2", "C\\3"});
@@ -77,6 +78,24 @@ TEST(DeviceEnumeration, FailuresLoseOnlyTheirDevices) {
         EXPECT_EQ(c.listed, ids) << c.function;
         EXPECT_EQ(1, log.CountContaining(c.line)) << c.function;
     }
+}
+
+// Only 64 failing members in a row end a walk the system never ends; a member
+// that answers starts the count again.
+TEST(DeviceEnumeration, AnAnsweringMemberRestartsTheCountOfFailures) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < 66; ++i) ids.push_back("D\\" + std::to_string(i));
+    strata_sim::Machine machine = DisksWithIds(ids);
+    for (int i = 1; i <= 63; ++i) {
+        machine.failures.push_back(strata_test::Fail("SetupDiEnumDeviceInfo", "", ERROR_INVALID_PARAMETER));
+        machine.failures.back().index = i;
+    }
+    strata_sim::SetMachine(machine);
+    CapturedLog log;
+    std::vector<std::string> listed;
+    for (const auto& entry : PhysDiskEnum().EnumerateDevices(kDiskInterface)) listed.push_back(entry.first);
+    EXPECT_EQ(std::vector<std::string>({"D\\0", "D\\64", "D\\65"}), listed);
+    EXPECT_EQ(0, log.CountContaining("Device enumeration stopped"));
 }
 
 // Critical-error dialogs are off while enumerators live, nested or not; the

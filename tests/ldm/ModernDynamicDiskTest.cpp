@@ -3,6 +3,7 @@
 // do not start at sector 63. Damaged partition tables never make the reader
 // read outside the drive or its buffers.
 #include "ldm/GptFormat.h"
+#include "ldm/GptPartitionReader.h"
 #include "ldm/LDMDBParser.h"
 #include "tests/ldm/MemoryDiskAccess.h"
 #include "tests/ldm/ModernDiskBytes.h"
@@ -91,6 +92,16 @@ TEST(ModernDynamicDisks, GptHeaderIsTheLastSectorOfTheMetadataPartition) {
     strata_test::ResealGptEntries(moved, 1);
     strata_test::ResealGptEntries(moved, kBackupHeaderLba);
     EXPECT_EQ("", GuidOf(moved));
+
+    // A drive of unknown length (0) still has its partition found.
+    MemoryDiskAccess unknown;
+    unknown.drives["d"].bytes = Images().at("Gpt");
+    const int file = unknown.Open("d");
+    SectorRange range;
+    ASSERT_TRUE(GptPartitionReader(unknown).FindPartition(file, 512, 0, kLdmMetadataType, range));
+    EXPECT_EQ(kMetadataFirst, range.first);
+    EXPECT_EQ(kMetadataLast, range.last);
+    unknown.Close(file);
 }
 
 TEST(ModernDynamicDisks, AHeaderAtSectorSixComesFirst) {

@@ -91,4 +91,9 @@ TEST(VolumePaths, FailingDriveStringsLeaveTheRootsToThePathNames) {
     StorageVolEnum volumes;
     EXPECT_EQ(Paths({"", "C:\\"}), volumes.EnumerateVolumePaths());
     EXPECT_TRUE(log.Has("Unable to determine the drive letter associated with this volume.", 0));
+
+    // Path names that want more room without saying how much are given up.
+    machine.failures.push_back(Fail("GetVolumePathNamesForVolumeNameA", "", ERROR_MORE_DATA));
+    strata_sim::SetMachine(machine);
+    EXPECT_EQ(Paths({""}), StorageVolEnum().EnumerateVolumePaths());
 }
