@@ -22,39 +22,17 @@ std::string ParseError(const std::string& mof) {
     return "parsed";
 }
 
-TEST(BuiltinSchema, HasEveryClassTheHostAsksForWithItsKind) {
-    const std::vector<std::pair<std::string, bool>> classes = {  // name, is an association
-        {"ORVA_DiskDrive", false}, {"ORVA_CDROMDrive", false}, {"ORVA_DVDDrive", false},
-        {"ORVA_TapeDrive", false}, {"ORVA_DisketteDrive", false}, {"ORVA_DiskPartition", false},
-        {"ORVA_LogicalDisk", false}, {"ORVA_DynamicExtent", false}, {"ORVA_DynamicDiskGroup", false},
-        {"ORVA_MediaPresent", true}, {"ORVA_PartitionPresent", true}, {"ORVA_LogicalDiskBasedOnPartition", true},
-        {"ORVA_LogicalDiskBasedOnExtent", true}, {"ORVA_DynamicVolumeBasedOnExtent", true},
-        {"ORVA_DynamicExtentBasedOn", true}, {"ORVA_DriveInDynamicDiskGroup", true},
-        {"ORVA_DynamicExtentInDiskGroup", true}};
-    for (const auto& [name, association] : classes) {
-        ASSERT_NE(nullptr, Builtin().FindClass(name)) << name;
-        EXPECT_EQ(association, Builtin().FindClass(name)->isAssociation) << name;
-        EXPECT_EQ(name.find("Drive") != std::string::npos && !association,
-                  Builtin().IsSubclassOf(name, "ORVA_MediaAccessDevice"))
-            << name;
-    }
+// Which classes exist and what they are keyed by, every report and its
+// golden copy show; these are the relations a report does not spell out.
+TEST(BuiltinSchema, DrivesAreMediaAccessDevicesAndNamesAreExact) {
     EXPECT_TRUE(Builtin().FindClass("ORVA_MediaAccessDevice")->isAbstract);
+    for (const char* drive : {"ORVA_DiskDrive", "ORVA_CDROMDrive", "ORVA_DVDDrive", "ORVA_TapeDrive",
+                              "ORVA_DisketteDrive"}) {
+        EXPECT_TRUE(Builtin().IsSubclassOf(drive, "ORVA_MediaAccessDevice")) << drive;
+    }
+    EXPECT_FALSE(Builtin().IsSubclassOf("ORVA_LogicalDisk", "ORVA_MediaAccessDevice"));
     EXPECT_EQ(nullptr, Builtin().FindClass("orva_diskdrive"));
     EXPECT_EQ("ORVA_DynamicExtent", Builtin().FindClass("ORVA_DynamicExtentInDiskGroup")->FindProperty("Member")->referenceClass);
-}
-
-TEST(BuiltinSchema, InformationClassesAreKeyedBySystemClassAndID) {
-    for (const char* name : {"ORVA_DiskDrive", "ORVA_DiskPartition", "ORVA_LogicalDisk",
-                             "ORVA_DynamicExtent", "ORVA_DynamicDiskGroup"}) {
-        std::vector<std::string> keys;
-        for (const PropertyDefinition& property : Builtin().FindClass(name)->properties) {
-            if (property.isKey) keys.push_back(property.name);
-        }
-        const std::string id = std::string(name) == "ORVA_DynamicDiskGroup" ? "CollectionID" : "DeviceID";
-        EXPECT_EQ((std::vector<std::string>{"SystemCreationClassName", "SystemName", "CreationClassName", id}),
-                  keys)
-            << name;
-    }
 }
 
 // What the built-in schema does not use: pragmas, block comments, valued

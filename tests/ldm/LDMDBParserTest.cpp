@@ -154,18 +154,41 @@ TEST(DatabaseReader, DrivesWithoutADatabaseContributeNothing) {
 TEST(DatabaseReader, UnreadableAreaGivesAnEmptyDatabaseEntry) {
     MemoryDiskAccess access;
     access.drives["d"] = Drive(512, kGuid1);
-    access.drives["d"].readsNothing = true;
+    access.drives["d"].readLimitPastHeader = 0;
     LDMDBParser parser(access);
     const DiskDatabaseMap result = parser.ReadDatabases(DeviceMap{{"a", "d"}});
     ASSERT_EQ(1u, result.count(kGuid1));
     EXPECT_TRUE(result.at(kGuid1)->disks.empty());
 }
 
+// A device read may return fewer bytes than asked (at the end of a device,
+// for one): what it gave is kept and the rest reads as zeros; a read that
+// gives nothing reads no area.
+TEST(DatabaseReader, AShortAreaReadIsZeroFilledAndAnEmptyOneFails) {
+    MemoryDiskAccess access;
+    access.drives["d"] = Drive(512, kGuid1);
+    access.drives["d"].bytes[64 * 512] = 0x5A;
+    access.drives["d"].readLimitPastHeader = 1;
+    LDMDBParser parser(access);
+    const int file = access.Open("d");
+    const std::vector<unsigned char> header = Header(kGuid1, 64, 128);
+    std::vector<unsigned char> area;
+    std::uint32_t vmdbOffset = 1;
+    ASSERT_TRUE(parser.ReadDatabaseArea(file, header, 512, 0, area, vmdbOffset));
+    std::vector<unsigned char> expected(128 * 512, 0);
+    expected[0] = 0x5A;
+    EXPECT_EQ(expected, area);
+    EXPECT_EQ(0u, vmdbOffset);  // the table of contents was not reached
+
+    access.drives["d"].readLimitPastHeader = 0;
+    EXPECT_FALSE(parser.ReadDatabaseArea(file, header, 512, 0, area, vmdbOffset));
+}
+
 TEST(DatabaseReader, LaterDriveWithTheSameGuidWins) {
     MemoryDiskAccess access;
     access.drives["first"] = Drive(512, kGuid1);
     access.drives["second"] = Drive(512, kGuid1);
-    access.drives["second"].readsNothing = true;
+    access.drives["second"].readLimitPastHeader = 0;
     access.drives["other"] = Drive(512, kGuid2);
     LDMDBParser parser(access);
     const DiskDatabaseMap result =

@@ -17,7 +17,7 @@ struct MemoryDrive {
     std::vector<unsigned char> bytes;
     std::uint32_t sectorSize = 512;
     bool openFails = false;
-    bool readsNothing = false;        // reads past the header return no data
+    long readLimitPastHeader = -1;    // reads past the header return at most this; -1: all
     std::uint64_t reportedLength = 0; // 0: the bytes' size
 };
 
@@ -48,9 +48,10 @@ public:
         if (!files_.count(file)) return -1;
         File& f = files_[file];
         reads.push_back(ReadCall{f.position, count});
-        if (f.drive->readsNothing && f.position > 6 * f.drive->sectorSize) return 0;
         if (f.position >= f.drive->bytes.size()) return 0;
-        const std::size_t n = std::min<std::uint64_t>(count, f.drive->bytes.size() - f.position);
+        std::size_t n = std::min<std::uint64_t>(count, f.drive->bytes.size() - f.position);
+        const long limit = f.drive->readLimitPastHeader;
+        if (limit >= 0 && f.position > 6 * f.drive->sectorSize) n = std::min<std::size_t>(n, limit);
         std::memcpy(buffer, f.drive->bytes.data() + f.position, n);
         f.position += n;
         return static_cast<long>(n);

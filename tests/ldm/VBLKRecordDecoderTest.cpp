@@ -1,4 +1,5 @@
 // Field encodings and the seven record layouts of a single block.
+#include "ldm/VBLKFieldReader.h"
 #include "ldm/VBLKRecordDecoder.h"
 #include "tests/ldm/BlockBytes.h"
 
@@ -116,6 +117,8 @@ TEST(VBLKDiskRecord, VersionFourJoinsBothGuidsAndIndexesTheFirst) {
     EXPECT_EQ("d17c2c046afc46c384b7cdc2f3956c5c", record.nameIndexGuid);
     EXPECT_EQ("1234", Field(record, "ID"));
     EXPECT_EQ("0000000000000426", Field(record, "LogCommitID"));
+    // The zeros after it are no field of a disk record.
+    EXPECT_EQ(7u, record.fields.size());
 }
 
 TEST(VBLKDiskRecord, VersionThreeKeepsItsGuidTextAsStored) {
@@ -171,6 +174,24 @@ TEST(VBLKBlockBounds, LengthBytesThatReachPastTheBlockReadNothingBeyondIt) {
     EXPECT_EQ(std::string(202, '0') + "01", Field(cut, "ObjectID"));
     EXPECT_EQ("<absent>", Field(cut, "Name"));
     EXPECT_EQ("<absent>", Field(cut, "VolumeState"));
+}
+
+TEST(VBLKBlockBounds, AFieldEndingAtTheLastByteIsReadOneByteLongerIsNot) {
+    const unsigned char bytes[] = {0xAB, 0x00};
+    std::string text = "kept";
+    VBLKFieldReader twoBytes(bytes, sizeof bytes, 1);
+    EXPECT_FALSE(twoBytes.ReadByte(text, 2));  // a two-byte field, one byte left
+    EXPECT_EQ("kept", text);
+    EXPECT_FALSE(twoBytes.ReadByte(text, 1));  // and the reader stays exhausted
+
+    VBLKFieldReader oneByte(bytes, sizeof bytes, 1);
+    EXPECT_TRUE(oneByte.ReadByte(text, 1));
+    EXPECT_EQ("00", text);
+
+    VBLKFieldReader emptyVar(bytes, sizeof bytes, 1);  // length byte 0, nothing after it
+    text = "kept";
+    EXPECT_TRUE(emptyVar.ReadVar(false, text));
+    EXPECT_EQ("", text);
 }
 
 TEST(VBLKRecordKinds, UnknownTypeBytesGiveNothing) {

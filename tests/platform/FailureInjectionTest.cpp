@@ -81,18 +81,3 @@ TEST(FailureInjection, OnlyTheNthMatchingCallFails) {
     EXPECT_EQ(opened, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(OpenHandleCount(), 0);
 }
-
-// The golden reports' logs hold the texts of the codes a clean machine gives.
-TEST(ErrorText, SystemTextsOfTheCodesTheMachineProduces) {
-    const std::pair<DWORD, const char*> texts[] = {
-        {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
-        {ERROR_INVALID_USER_BUFFER, "The supplied user buffer is not valid for the requested operation.\r\n"},
-        {0x80070005, "Access is denied.\r\n"},  // HRESULT of a Win32 code
-    };
-    for (const auto& [code, text] : texts) EXPECT_EQ(simtest::SystemText(code), text) << code;
-    LPSTR text = nullptr;
-    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
-    EXPECT_EQ(FormatMessageA(flags, nullptr, 0x12345, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr), 0u);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_MR_MID_NOT_FOUND));
-    EXPECT_EQ(text, nullptr);
-}

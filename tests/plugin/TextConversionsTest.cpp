@@ -3,18 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <sstream>
 
 using namespace strata_col;
-
-TEST(TextConversions, DecimalTextOfEveryWidth) {
-    EXPECT_EQ("0", ToDecimalText(static_cast<std::uint32_t>(0)));
-    EXPECT_EQ("4294967295", ToDecimalText(static_cast<std::uint32_t>(UINT32_MAX)));
-    EXPECT_EQ("18446744073709551615", ToDecimalText(static_cast<unsigned long long>(ULLONG_MAX)));
-    EXPECT_EQ("-9223372036854775808", ToDecimalText(static_cast<long long>(LLONG_MIN)));
-    EXPECT_EQ("-1", ToDecimalText(-1));
-}
 
 TEST(TextConversions, HexTextReadsLikeAStream) {
     EXPECT_EQ(0u, HexTextToNumber(""));
@@ -27,7 +18,7 @@ TEST(TextConversions, HexTextReadsLikeAStream) {
 
 // The fast reader must agree with a standard stream on every odd input.
 TEST(TextConversions, HexTextAgreesWithAStreamOnOddInputs) {
-    for (const char* text : {"ffffffffffffffff", "10000000000000000", "0x1f", "0X1F", "-1", "+5", "-",
+    for (const char* text : {"ffffffffffffffff", "10000000000000000", "0x1f", "0XAF", "-1", "+5", "-",
                              "0x", "0xg", " \t\n7f", "1 2", "g1", "00000000000000000001", "-0"}) {
         std::istringstream stream(text);
         std::uint64_t expected = 0;
