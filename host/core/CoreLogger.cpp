@@ -1,5 +1,7 @@
 #include "host/CoreLogger.h"
 
+#include "platform/VisibleText.h"
+
 #include <cstdio>
 
 namespace telva_host {
@@ -19,7 +21,7 @@ void CoreLogger::Write(unsigned level, const std::string& text) {
         // System error texts end in "\r\n"; one line per entry reads better.
         std::string shown = text;
         while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
-        std::fprintf(stderr, "[%u] %s\n", level, shown.c_str());
+        std::fprintf(stderr, "[%u] %s\n", level, strata_text::VisibleText(shown).c_str());
     }
 }
 

@@ -6,6 +6,7 @@
 #include "host/program/CellText.h"
 #include "host/program/ColumnPlan.h"
 #include "host/program/TextTable.h"
+#include "platform/VisibleText.h"
 
 #include <algorithm>
 #include <map>
@@ -13,6 +14,8 @@
 namespace telva_host {
 
 namespace {
+
+using strata_text::VisibleText;
 
 const char kArrow[] = " \u2192 ";
 
@@ -42,7 +45,7 @@ void WriteAssociations(std::ostream& out, const ClassResult& result, std::size_t
     std::size_t widest = 0;
     for (const InstanceRecord& instance : result.instances) {
         std::vector<std::string> labels;
-        for (const auto& property : instance.properties) labels.push_back(ReferenceLabel(property.second));
+        for (const auto& property : instance.properties) labels.push_back(VisibleText(ReferenceLabel(property.second)));
         if (labels.empty()) continue;
         firstWidth = std::max(firstWidth, TextTable::DisplayWidth(labels[0]));
         std::size_t rest = 0;
@@ -94,8 +97,9 @@ void WriteInformationTable(std::ostream& out, const ClassResult& result, std::si
             instance.Find("DeviceID") == nullptr ? presenting.end() : presenting.find(instance.Text("DeviceID"));
         std::vector<std::string> cells;
         for (const std::string& column : plan.columns) {
-            cells.push_back(CellText(result.className, column, instance,
-                                     presented == presenting.end() ? nullptr : presented->second));
+            // Texts from disks may hold control bytes; a terminal shows them escaped.
+            cells.push_back(VisibleText(CellText(result.className, column, instance,
+                                                 presented == presenting.end() ? nullptr : presented->second)));
         }
         table.AddRow(cells);
     }
@@ -119,9 +123,9 @@ void WriteLogSummary(std::ostream& out, const std::vector<LogLine>& log) {
 }  // namespace
 
 void WriteTextReport(std::ostream& out, const HostReport& report, std::size_t width) {
-    out << report.plugin.name << " " << report.plugin.version << " (" << report.plugin.secondaryVersion
-        << "), status " << report.plugin.status << "\n";
-    out << "System: " << report.systemName << "\n";
+    out << VisibleText(report.plugin.name) << " " << VisibleText(report.plugin.version) << " ("
+        << VisibleText(report.plugin.secondaryVersion) << "), status " << report.plugin.status << "\n";
+    out << "System: " << VisibleText(report.systemName) << "\n";
     const std::map<std::string, const InstanceRecord*> presenting = PresentingDisks(report);
     for (const ClassResult& result : report.classes) {
         out << "\n" << result.className;

@@ -8,6 +8,7 @@
 #include "host/program/HostOptions.h"
 #include "host/program/HostReport.h"
 #include "host/program/TerminalWidth.h"
+#include "platform/VisibleText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -22,17 +23,21 @@ namespace {
 const int kExitFailure = 1;
 const int kExitUsage = 2;
 
+// One message on standard error. File names and error texts may carry bytes
+// from a description or a disk: control bytes are shown escaped.
+void Say(const std::string& message) { std::cerr << "strata-host: " << strata_text::VisibleText(message) << "\n"; }
+
 // Loads the simulated machine the plug-in will see. False after a message.
 bool LoadMachine(const std::string& file) {
 #ifdef _WIN32
-    std::cerr << "strata-host: --machine " << file << ": this build inventories the real machine\n";
+    Say("--machine " + file + ": this build inventories the real machine");
     return false;
 #else
     try {
         strata_sim::LoadMachineFile(file);
         return true;
     } catch (const std::exception& error) {
-        std::cerr << "strata-host: cannot load machine " << file << ": " << error.what() << "\n";
+        Say("cannot load machine " + file + ": " + error.what());
         return false;
     }
 #endif
@@ -57,15 +62,14 @@ void WriteReport(const telva_host::HostOptions& options, const telva_host::HostR
 bool ReportWritten() {
     std::cout.flush();
     if (std::cout) return true;
-    std::cerr << "strata-host: cannot write the report" << (errno != 0 ? std::string(": ") + std::strerror(errno) : "")
-              << "\n";
+    Say(std::string("cannot write the report") + (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
     return false;
 }
 
 int Run(const telva_host::HostOptions& options) {
     telva_host::CoreLogger::Instance().SetEchoLevel(options.logLevel);
     for (const std::string& warning : telva_host::ClassListWarnings(options.classes, telva_host::Schema::Builtin())) {
-        std::cerr << "strata-host: warning: --classes: " << warning << "\n";
+        Say("warning: --classes: " + warning);
     }
     if (!options.machineFile.empty() && !LoadMachine(options.machineFile)) return kExitFailure;
 
@@ -76,12 +80,12 @@ int Run(const telva_host::HostOptions& options) {
     try {
         session.LoadPlugin(pluginPath);
     } catch (const std::exception& error) {
-        std::cerr << "strata-host: " << error.what() << "\n";
+        Say(error.what());
         return kExitFailure;
     }
     if (session.Registered().size() > 1) {
-        std::cerr << "strata-host: " << pluginPath << " registered " << session.Registered().size()
-                  << " callback objects; asking the first\n";
+        Say(pluginPath + " registered " + std::to_string(session.Registered().size()) +
+            " callback objects; asking the first");
     }
 
     int status = 0;
@@ -94,10 +98,10 @@ int Run(const telva_host::HostOptions& options) {
         plugin.status = callbacks->GetStatus();
         session.Query(options.classes);
     } catch (const std::exception& error) {
-        std::cerr << "strata-host: the query failed: " << error.what() << "\n";
+        Say(std::string("the query failed: ") + error.what());
         status = kExitFailure;
     } catch (...) {
-        std::cerr << "strata-host: the query failed with an unknown exception\n";
+        Say("the query failed with an unknown exception");
         status = kExitFailure;
     }
     errno = 0;
@@ -114,7 +118,8 @@ int main(int argc, char** argv) {
     try {
         options = telva_host::ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const telva_host::UsageError& error) {
-        std::cerr << "strata-host: " << error.what() << "\n\n" << telva_host::UsageText();
+        Say(error.what());
+        std::cerr << "\n" << telva_host::UsageText();
         return kExitUsage;
     }
     if (options.help) {

@@ -4,10 +4,15 @@
 #include "host/program/HostOptions.h"
 #include "host/program/HumanUnits.h"
 #include "host/program/TextTable.h"
+#include "platform/VisibleText.h"
 #include "tests/e2e/LabSession.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 using namespace telva_host;
@@ -70,6 +75,32 @@ TEST(ReportTable, MultiByteCharactersTakeOneColumn) {
     std::ostringstream out;
     table.Write(out, 0);
     EXPECT_TRUE(Contains(out.str(), "  \u00c9t\u00e9    1\n")) << out.str();
+}
+
+TEST(ReportText, ControlBytesAndBytesThatAreNotUtf8AreShownEscaped) {
+    using strata_text::VisibleText;
+    EXPECT_EQ("\\x1b]0;owned\\x07\\x0a\\x09\\x7f\\x00", VisibleText(std::string("\x1b]0;owned\x07\n\t\x7f\0", 14)));
+    EXPECT_EQ("C:\\ Donn\u00e9es \u2192 \U0001F4BE", VisibleText("C:\\ Donn\u00e9es \u2192 \U0001F4BE"));
+    EXPECT_EQ("\\u009b2J \u00a0", VisibleText("\u009b2J \u00a0"));  // C1 control, then no-break space
+    // Latin-1, an overlong slash, a surrogate, a code point past U+10FFFF, a cut sequence.
+    EXPECT_EQ("Donn\\xe9es \\xc0\\xaf \\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80 \\xe2\\x86",
+              VisibleText("Donn\xe9" "es \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xe2\x86"));
+}
+
+// A volume label is the disk's own text: in the readable report it can
+// neither retitle the terminal nor add a row of its own.
+TEST(ReportText, ALabelsControlBytesReachTheTerminalEscaped) {
+    std::ifstream sample(STRATA_SOURCE_DIR "/samples/basic.json");
+    nlohmann::json machine = nlohmann::json::parse(sample);
+    machine["volumes"][0]["label"] = "\x1b]0;owned\x07\nC:\\ fake";
+    strata_test::TempFolder folder;
+    std::ofstream(folder.File("m.json")) << machine.dump();
+    const strata_test::ProgramRun run = strata_test::RunProgram(
+        STRATA_BIN_DIR "/strata-host --machine " + folder.File("m.json") + " --width 0 --log-level 4");
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    EXPECT_TRUE(Contains(run.out, "\\x1b]0;owned\\x07\\x0aC:\\ fake")) << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find('\x1b'));
+    EXPECT_EQ(std::string::npos, run.err.find('\x1b'));
 }
 
 TEST(ReportOptions, DotFormatAndWidthAreAccepted) {

@@ -90,6 +90,12 @@ TEST_F(StrataLdmCommand, TextsThatAreNotUtf8AreReplacedAndHideNoImage) {
     ASSERT_EQ(1u, volumes.size());
     EXPECT_TRUE(Contains(volumes.begin()->at("Name"), "Name\xEF\xBF\xBD")) << volumes.dump();  // U+FFFD
     EXPECT_EQ("Good-Dg0", dumped.at(guids["good.img"]).at("diskGroups").begin()->at("Name"));
+
+    // The control bytes of a name reach the terminal as escapes.
+    const strata_test::ProgramRun named = Dump("'" + folder.File("\x1b]0;owned\x07.img") + "'");
+    EXPECT_EQ(1, named.exitCode);
+    EXPECT_TRUE(Contains(named.err, "/\\x1b]0;owned\\x07.img: cannot be opened")) << named.err;
+    EXPECT_EQ(std::string::npos, named.err.find('\x1b'));
 }
 
 TEST_F(StrataLdmCommand, EveryImageNotDecodedIsNamedWithItsReasonAndTheOthersArePrinted) {

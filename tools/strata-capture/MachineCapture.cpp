@@ -1,4 +1,5 @@
 #include "tools/strata-capture/MachineCapture.h"
+#include "platform/VisibleText.h"
 
 #include "collect/CriticalErrorsOff.h"
 #include "platform/win32.h"
@@ -46,7 +47,7 @@ bool MachineCapture::CaptureDrives(Json& devices, std::vector<DriveToRead>& driv
         const std::uint64_t bytes = CoveredBytes(sectors);
         log_.bytesCaptured += bytes;
         ++log_.drives;
-        progress_ << "strata-capture: " << drive.path << ": ";
+        progress_ << "strata-capture: " << strata_text::VisibleText(drive.path) << ": ";
         if (opened) {
             progress_ << bytes << " bytes in " << sectors.size() << " pieces -> " << image << "\n";
         } else {

@@ -4,6 +4,7 @@
 //   strata-capture --machine FILE --out FOLDER   (elsewhere: a simulated machine)
 #include "tools/strata-capture/MachineCapture.h"
 #include "tools/strata-capture/SystemNames.h"
+#include "platform/VisibleText.h"
 
 #include <exception>
 #include <iostream>
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
         } else if (i + 1 < argc && arg == "--machine" && strata_capture::ChoosesMachine()) {
             machine = argv[++i];
         } else {
-            std::cerr << "strata-capture: unknown or incomplete option " << arg << "\n";
+            std::cerr << "strata-capture: unknown or incomplete option " << strata_text::VisibleText(arg) << "\n";
             Usage(std::cerr);
             return 2;
         }
@@ -48,15 +49,15 @@ int main(int argc, char** argv) {
         strata_capture::MachineCapture capture(folder, std::cerr);
         std::string error;
         if (!capture.Run(error)) {
-            std::cerr << "strata-capture: " << error << "\n";
+            std::cerr << "strata-capture: " << strata_text::VisibleText(error) << "\n";
             return 1;
         }
         const strata_capture::CaptureLog& log = capture.Log();
         std::cerr << "strata-capture: " << log.drives << " drives, " << log.volumes << " volumes, "
                   << log.bytesCaptured << " bytes captured, " << log.FailureCount()
-                  << " failures recorded: " << capture.DescriptionPath() << "\n";
+                  << " failures recorded: " << strata_text::VisibleText(capture.DescriptionPath()) << "\n";
     } catch (const std::exception& e) {
-        std::cerr << "strata-capture: " << e.what() << "\n";
+        std::cerr << "strata-capture: " << strata_text::VisibleText(e.what()) << "\n";
         return 1;
     }
     return 0;

@@ -1,4 +1,5 @@
 #include "tools/strata-ldm/DumpCommand.h"
+#include "platform/VisibleText.h"
 
 #include "ldm/LDMDBParser.h"
 #include "tools/strata-ldm/DatabaseDiagnosis.h"
@@ -30,7 +31,8 @@ bool ParseSectorSize(const std::string& text, std::uint32_t& sectorSize) {
 }
 
 void Tell(const std::string& image, const std::string& what) {
-    std::cerr << "strata-ldm: " << image << ": " << what << "\n";
+    // Image names and record texts may hold control bytes: shown escaped.
+    std::cerr << "strata-ldm: " << strata_text::VisibleText(image + ": " + what) << "\n";
 }
 
 // Decodes one image into `databases`; false (after saying why) when it

@@ -1,6 +1,7 @@
 // strata-ldm: dumps the dynamic-disk databases of images or drives as JSON,
 // and writes dynamic-disk images from a description of a disk group.
 #include "tools/strata-ldm/DumpCommand.h"
+#include "platform/VisibleText.h"
 #include "tools/strata-ldm/WriteCommand.h"
 
 #include <iostream>
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
         std::cerr << "strata-ldm: not enough memory\n";
         return 1;
     } catch (const std::exception& error) {
-        std::cerr << "strata-ldm: " << error.what() << "\n";
+        std::cerr << "strata-ldm: " << strata_text::VisibleText(error.what()) << "\n";
         return 1;
     }
     std::cerr << kUsage;
