@@ -88,6 +88,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             if (i + 1 >= arguments.size()) throw UsageError(name + " needs a value");
             value = arguments[++i];
         }
+        // An empty file name would inventory an empty machine, or the default plug-in.
+        if ((name == "--plugin" || name == "--machine") && value.empty()) throw UsageError(name + " needs a file name");
         if (name == "--plugin") options.pluginPath = value;
         if (name == "--machine") options.machineFile = value;
         if (name == "--classes") options.classes = SplitClassList(value);

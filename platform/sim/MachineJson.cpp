@@ -1,5 +1,6 @@
 // Machine descriptions in JSON, read into the same model tests build in code.
 #include "platform/sim/DescriptionFile.h"
+#include "platform/UniqueKeyJson.h"
 #include "platform/sim/Guid.h"
 #include "platform/sim/JsonObject.h"
 #include "platform/sim/SimMachine.h"
@@ -239,7 +240,7 @@ Machine ReadMachine(const nlohmann::json& document, const std::string& baseDir) 
 void LoadMachineJson(const std::string& jsonText, const std::string& baseDir) {
     nlohmann::json document;
     try {
-        document = nlohmann::json::parse(jsonText);
+        document = strata_json::ParseUniqueKeys(jsonText);
     } catch (const nlohmann::json::exception& e) {
         throw std::runtime_error(std::string("machine description is not valid JSON: ") + e.what());
     }

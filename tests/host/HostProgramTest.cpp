@@ -47,6 +47,7 @@ TEST_F(HostProgramTest, RunsThatCannotServeEndWithAMessageAndTheirStatus) {
         {"--format xml", 2, "usage: strata-host"},
         {"--log-level high", 2, "usage: strata-host"},
         {"--plugin", 2, "usage: strata-host"},
+        {kFakePlugin + " --machine ''", 2, "--machine needs a file name"},
         {"extra", 2, "usage: strata-host"},
     };
     for (const auto& c : cases) {

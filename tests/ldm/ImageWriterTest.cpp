@@ -194,6 +194,12 @@ TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
         {"/disks/0/image", "/tmp/escaped.img", "disks[0].image must name a file inside the target folder"},
         {"/disks/0", 7, "disks[0] must be a JSON object"},
         {"/volumes/0/name", std::string(300, 'V'), "volumes[0].name must be at most 255 characters long"},
+        // A misspelt key would leave its default in place.
+        {"/sectorSise", 4096, "sectorSise is not a key of this description"},
+        {"/group/versoin", 3, "group.versoin is not a key"},
+        {"/disks/0/sector", 4096, "disks[0].sector is not a key"},
+        {"/volumes/0/stripesize", 64, "volumes[0].stripesize is not a key"},
+        {"/volumes/0/partitions/0/Start", 64, "volumes[0].partitions[0].Start is not a key"},
     };
     for (const auto& c : hostile) {
         json description = good;

@@ -172,7 +172,7 @@ TEST_F(StrataLdmCommand, APartialDatabaseIsPrintedWithWhatItLacks) {
     EXPECT_EQ(1u, dumped.at("partitions").size());
 }
 
-TEST_F(StrataLdmCommand, SectorSizesOutsideTheRangeAreRefused) {
+TEST_F(StrataLdmCommand, SectorSizesOutsideTheRangeOrAfterAnImageAndDuplicateKeysAreRefused) {
     const std::string image = WriteImage(OneDiskGroup("Good-Dg0"), "good.img");
     for (const char* size : {"3", "1000", "131072", "2147483648", "-1", "0", "4k", ""}) {
         const strata_test::ProgramRun run = Dump(std::string("--sector-size '") + size + "' " + image);
@@ -180,6 +180,15 @@ TEST_F(StrataLdmCommand, SectorSizesOutsideTheRangeAreRefused) {
         EXPECT_TRUE(Contains(run.err, "--sector-size needs a power of two from 512 to 65536")) << size << run.err;
     }
     EXPECT_EQ(0, Dump("--sector-size 512 " + image).exitCode);
+    const strata_test::ProgramRun late = Dump(image + " --sector-size 4096 " + image);
+    EXPECT_EQ(2, late.exitCode);
+    EXPECT_TRUE(Contains(late.err, "--sector-size must come before the images")) << late.err;
+
+    std::ofstream(folder.File("twice.json")) << R"({"sectorSize": 4096, "sectorSize": 512, "disks": [{}]})";
+    const strata_test::ProgramRun twice =
+        strata_test::RunProgram(kTool + " write " + folder.File("twice.json") + " " + folder.File("t.img"));
+    EXPECT_EQ(1, twice.exitCode);
+    EXPECT_TRUE(Contains(twice.err, "twice.json: the key \"sectorSize\" is given twice")) << twice.err;
 }
 
 TEST_F(StrataLdmCommand, OutputThatCannotBeWrittenFailsTheRun) {

@@ -108,6 +108,7 @@ TEST_F(MachineJson, MistakesAndMachinesThatCannotExistAreRefusedByTheirPlace) {
         {R"({"volumes": [{"roots": ["C:\\"]}, {"roots": ["c:\\"]}]})", "used twice"},
         {R"({"volumes": [{"mountFolders": ["Q:\\data\\"]}]})", "lies on no volume"},
         {R"({"volumes": [{"driveType": "floppy"}]})", "driveType"},
+        {std::string(R"({"devices": [)") + kDisk + R"(], "devices": []})", "the key \"devices\" is given twice"},
         {R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})", "error"},
         {R"({"failures": [{"call": "DeviceIoControll", "error": 5}]})", "DeviceIoControll"},
         {R"({"devices": [{"class": "disk", "instanceId": "X", "image": "."}]})", "not a regular file or block device"},

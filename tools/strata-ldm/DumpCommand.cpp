@@ -71,6 +71,12 @@ int DumpCommand(const std::vector<std::string>& args) {
     std::vector<std::string> images;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--sector-size") {
+            // One sector size reads every image; given after one, it would
+            // seem to apply to the later images only.
+            if (!images.empty()) {
+                std::cerr << "strata-ldm: --sector-size must come before the images\n";
+                return 2;
+            }
             if (i + 1 == args.size() || !ParseSectorSize(args[i + 1], sectorSize)) {
                 std::cerr << "strata-ldm: --sector-size needs a power of two from 512 to 65536\n";
                 return 2;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <set>
 #include <stdexcept>
 #include <nlohmann/json.hpp>
 
@@ -40,8 +41,23 @@ public:
         throw std::runtime_error(Where(key) + " " + problem);
     }
 
-    bool Has(const char* key) const { return object_.contains(key); }
-    const nlohmann::json& Get(const char* key) const { return object_.at(key); }
+    bool Has(const char* key) const {
+        asked_.insert(key);
+        return object_.contains(key);
+    }
+    const nlohmann::json& Get(const char* key) const {
+        asked_.insert(key);
+        return object_.at(key);
+    }
+
+    // A key nothing asked for is a mistake (a misspelt "sectorSise" would
+    // otherwise leave the disk at 512-byte sectors without a word); only
+    // "comment" may stand anywhere, as in machine descriptions.
+    void Finish() const {
+        for (const auto& member : object_.items()) {
+            if (member.key() != "comment" && asked_.count(member.key()) == 0) Fail(member.key().c_str(), "is not a key of this description");
+        }
+    }
 
     // Names are stored with a one-byte length; longer texts are refused
     // before they reach a record or a message.
@@ -66,6 +82,7 @@ public:
 private:
     const nlohmann::json& object_;
     std::string where_;
+    mutable std::set<std::string> asked_;
 };
 
 std::string Item(const std::string& list, std::size_t index) {
@@ -183,6 +200,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
     // every record after the first.
     group.firstObjectId = groupKeys.Number("firstObjectId", 0x401, 0xFFFFFFFFull);
     if (group.version != 3 && group.version != 4) groupKeys.Fail("version", "must be 3 or 4");
+    groupKeys.Finish();
 
     if (!top.Has("disks") || !top.Get("disks").is_array() || top.Get("disks").empty()) {
         throw std::runtime_error("\"disks\" must list at least one disk");
@@ -199,6 +217,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
         disk.sectors = keys.Number("sectors", diskSectors, maxSectors);
         disk.reservedSectors = keys.Number("reservedSectors", reservedSectors, maxSectors);
         disk.dataStart = keys.Number("dataStart", DefaultDataStart(group, disk), maxSectors);
+        keys.Finish();
         if (group.FindDisk(disk.name) != nullptr) {
             throw std::runtime_error("disk \"" + disk.name + "\" is described twice");
         }
@@ -242,6 +261,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
                                          "\" does not fit the data region of " + disk->name);
             }
             partition.name = partKeys.Text("name", "");
+            partKeys.Finish();
             volume.partitions.push_back(partition);
         }
         const std::size_t count = volume.partitions.size();
@@ -252,8 +272,10 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
                                      "\" has the wrong number of partitions for its layout");
         }
         volume.size = keys.Number("size", LayoutVolumeSize(volume), std::numeric_limits<std::uint64_t>::max());
+        keys.Finish();
         group.volumes.push_back(volume);
     }
+    top.Finish();
     return group;
 }
 

@@ -1,4 +1,5 @@
 #include "tools/strata-ldm/WriteCommand.h"
+#include "platform/UniqueKeyJson.h"
 
 #include "tools/strata-ldm/DiskImageWriter.h"
 
@@ -37,8 +38,12 @@ std::string ReadDescriptionText(const std::string& path) {
 
 GroupDescription LoadGroupDescription(const std::string& path) {
     try {
-        const nlohmann::json json = nlohmann::json::parse(ReadDescriptionText(path), nullptr, false);
-        if (json.is_discarded()) throw std::runtime_error("not valid JSON");
+        nlohmann::json json;
+        try {
+            json = strata_json::ParseUniqueKeys(ReadDescriptionText(path));
+        } catch (const nlohmann::json::exception&) {
+            throw std::runtime_error("not valid JSON");
+        }
         return ParseGroupDescription(json);
     } catch (const std::runtime_error& error) {
         throw std::runtime_error(path + ": " + error.what());
