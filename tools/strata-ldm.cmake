@@ -13,6 +13,6 @@ add_library(strata_ldm_tool STATIC
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/ImageFileAccess.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/OutputCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/WriteCommand.cpp)
-target_link_libraries(strata_ldm_tool PUBLIC strata_core nlohmann_json::nlohmann_json)
+target_link_libraries(strata_ldm_tool PUBLIC strata_core strata_tool_files nlohmann_json::nlohmann_json)
 add_executable(strata-ldm ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/main.cpp)
 target_link_libraries(strata-ldm PRIVATE strata_ldm_tool)

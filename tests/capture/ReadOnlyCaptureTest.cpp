@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -47,6 +49,66 @@ TEST(CaptureReadsOnly, NothingAskedToWriteAndOnlyTheSnapshotWritten) {
     for (std::string line; std::getline(lines, line);) drives += line.rfind("strata-capture: ", 0) == 0;
     EXPECT_EQ(drives, capture.Log().drives);
     EXPECT_GT(drives, 0u);
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::set<std::string> Entries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        names.insert(fs::relative(entry.path(), folder).string());
+    }
+    return names;
+}
+
+// A planted link or an earlier capture in the output folder stops the run
+// with its name, and what the link points to stays as it was.
+TEST(CaptureReadsOnly, NoFileInTheFolderIsReplacedAndNoLinkFollowed) {
+    strata_sim::LoadMachineFile(std::string(STRATA_BINARY_DIR) + "/samples/default.json");
+    const strata_test::TempFolder folder;
+    const std::string work = folder.path();
+    std::ofstream(work + "/victim") << "kept";
+    fs::create_directories(work + "/outside");
+    struct Case {
+        const char* name;
+        const char* link;    // inside the output folder
+        const char* target;  // relative to the link's folder
+        const char* error;
+    } cases[] = {
+        {"images-link", "images", "../outside", "images-link/images is a symbolic link"},
+        {"image-link", "images/disk0.img", "../../victim", "images/disk0.img is a symbolic link"},
+        {"description-link", "machine.json", "../victim", "machine.json is a symbolic link"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = work + "/" + c.name;
+        fs::create_directories(fs::path(out + "/" + c.link).parent_path());
+        fs::create_symlink(c.target, out + "/" + c.link);
+        const std::set<std::string> before = Entries(out);
+        std::ostringstream progress;
+        std::string error;
+        EXPECT_FALSE(strata_capture::MachineCapture(out, progress).Run(error)) << c.name;
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+        EXPECT_EQ(Entries(out), before) << c.name << ": a temporary file was left";
+    }
+    EXPECT_EQ(Contents(work + "/victim"), "kept");
+    EXPECT_TRUE(fs::is_empty(work + "/outside"));
+
+    // Capturing twice into one folder (or a snapshot into its own folder)
+    // keeps the first capture whole.
+    const std::string out = work + "/twice";
+    fs::create_directory(out);
+    std::ostringstream progress;
+    std::string error;
+    ASSERT_TRUE(strata_capture::MachineCapture(out, progress).Run(error)) << error;
+    const std::string first = Contents(out + "/machine.json");
+    const std::set<std::string> files = Entries(out);
+    EXPECT_FALSE(strata_capture::MachineCapture(out, progress).Run(error));
+    EXPECT_NE(error.find("twice/machine.json exists; it is not replaced"), std::string::npos) << error;
+    EXPECT_EQ(Contents(out + "/machine.json"), first);
+    EXPECT_EQ(Entries(out), files);
 }
 
 TEST(CaptureReadsOnly, MissingOutputFolderIsAClearError) {

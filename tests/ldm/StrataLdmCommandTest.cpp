@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 
 using nlohmann::json;
 using namespace strata_col::ldm_layout;
@@ -210,13 +211,10 @@ TEST_F(StrataLdmCommand, WritingNeverLeavesAPartialImageNorItsFolder) {
                                       {"partitions", {{{"disk", "Disk1"}, {"start", 100 + i}, {"size", 1}}}}});
     }
     std::ofstream(folder.File("crowded.json")) << crowded.dump();
-    std::ofstream(folder.File("old.img")) << "old";
     const strata_test::ProgramRun crowdedRun =
-        strata_test::RunProgram(kTool + " write " + folder.File("crowded.json") + " " + folder.File("old.img"));
+        strata_test::RunProgram(kTool + " write " + folder.File("crowded.json") + " " + folder.File("new.img"));
     EXPECT_EQ(1, crowdedRun.exitCode);
     EXPECT_TRUE(Contains(crowdedRun.err, "too small for the records")) << crowdedRun.err;
-    std::ifstream old(folder.File("old.img"));
-    EXPECT_EQ("old", std::string(std::istreambuf_iterator<char>(old), std::istreambuf_iterator<char>()));
 
     json escaping = OneDiskGroup("Escape-Dg0");
     escaping["disks"][0]["image"] = "../escaped.img";
@@ -239,8 +237,76 @@ TEST_F(StrataLdmCommand, WritingNeverLeavesAPartialImageNorItsFolder) {
         left.push_back(entry.path().filename().string());
     }
     std::sort(left.begin(), left.end());
-    EXPECT_EQ((std::vector<std::string>{"crowded.json", "escape.json", "old.img", "out", "pipe.json"}), left);
+    EXPECT_EQ((std::vector<std::string>{"crowded.json", "escape.json", "out", "pipe.json"}), left);
     EXPECT_TRUE(std::filesystem::is_empty(folder.File("out")));
+}
+
+// An image is written only where nothing is yet, or with --force over an
+// earlier dynamic-disk image; links, other files, device nodes and two disks
+// sharing one image name are refused before anything is written.
+TEST_F(StrataLdmCommand, WritingReplacesOnlyEarlierImagesAndFollowsNoLink) {
+    namespace fs = std::filesystem;
+    json two = OneDiskGroup("Two-Dg0");
+    two["disks"].push_back({{"name", "Disk2"}});
+    std::ofstream(folder.File("two.json")) << two.dump();
+    const std::string group = folder.File("two.json");
+    const auto run = [](const std::string& arguments) { return strata_test::RunProgram(kTool + " " + arguments); };
+    const auto contents = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    std::ofstream(folder.File("victim")) << "kept";
+    fs::create_directories(folder.File("outside"));
+
+    json linked = two;
+    linked["disks"][0]["image"] = "sub/one.img";
+    std::ofstream(folder.File("linked.json")) << linked.dump();
+    fs::create_directories(folder.File("out"));
+    fs::create_directory_symlink("../outside", folder.File("out/sub"));
+    fs::create_symlink("../victim", folder.File("out/Disk2.img"));
+    ASSERT_EQ(0, mkfifo(folder.File("fifo.img").c_str(), 0600));
+    std::ofstream(folder.File("notes.img")) << "not an image";
+    json shared = two;
+    shared["disks"][1]["image"] = "./Disk1.img";
+    std::ofstream(folder.File("shared.json")) << shared.dump();
+    fs::create_directories(folder.File("fresh"));
+
+    const struct {
+        std::string arguments, error;
+    } refused[] = {
+        {"write-all --force " + folder.File("linked.json") + " " + folder.File("out"),
+         "out/sub is a symbolic link; nothing is written through one"},
+        {"write-all --force " + group + " " + folder.File("out"), "out/Disk2.img is a symbolic link"},
+        {"write --force " + group + " " + folder.File("fifo.img"), "fifo.img exists and is not a regular file"},
+        {"write --force " + group + " " + folder.File("notes.img"),
+         "notes.img exists and is not a dynamic-disk image; it is not replaced, even with --force"},
+        {"write " + group + " " + folder.File("two.json"), "two.json exists; it is not replaced (--force"},
+        {"write-all " + folder.File("shared.json") + " " + folder.File("fresh"),
+         "disks \"Disk1\" and \"Disk2\" both have the image \"./Disk1.img\""},
+    };
+    for (const auto& c : refused) {
+        const strata_test::ProgramRun result = run(c.arguments);
+        EXPECT_EQ(1, result.exitCode) << c.arguments;
+        EXPECT_TRUE(Contains(result.err, c.error)) << c.arguments << ": " << result.err;
+    }
+    EXPECT_EQ("kept", contents(folder.File("victim")));
+    EXPECT_EQ("not an image", contents(folder.File("notes.img")));
+    EXPECT_TRUE(fs::is_empty(folder.File("outside")));
+    EXPECT_TRUE(fs::is_empty(folder.File("fresh")));
+    EXPECT_EQ((std::set<std::string>{"Disk2.img", "sub"}), [&] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.File("out"))) names.insert(entry.path().filename());
+        return names;
+    }());
+
+    // An earlier image stays without --force and is replaced with it.
+    ASSERT_EQ(0, run("write-all " + group + " " + folder.File("fresh")).exitCode);
+    const std::string image = folder.File("fresh/Disk1.img");
+    const std::string first = contents(image);
+    EXPECT_EQ(1, run("write " + group + " " + image).exitCode);
+    Patch(image, 0, {'x'});
+    EXPECT_EQ(0, run("write --force " + group + " " + image).exitCode);
+    EXPECT_EQ(first, contents(image));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "tools/strata-capture/SparseImage.h"
 #include "tools/strata-capture/SystemNames.h"
 #include "tools/strata-capture/VolumeCapture.h"
+#include "tools/common/NewFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -37,10 +38,16 @@ bool MachineCapture::CaptureDrives(Json& devices, std::vector<DriveToRead>& driv
         const bool opened = sectorCapture.Capture(drive, sectors, openError);
         if (!opened && openError == ERROR_ACCESS_DENIED) ++denied;
         const std::string image = std::string(kImageFolder) + "/disk" + std::to_string(i) + ".img";
-        std::string writeError;
-        if (!WriteSparseImage((std::filesystem::path(folder_) / image).string(), drive.length, sectors,
-                              writeError)) {
-            error = "cannot write " + image + ": " + writeError;
+        try {
+            strata_tools::NewFile file(folder_, image);
+            std::string writeError;
+            if (!WriteSparseImage(file.TemporaryPath(), drive.length, sectors, writeError)) {
+                error = "cannot write " + image + ": " + writeError;
+                return false;
+            }
+            file.Commit();
+        } catch (const std::runtime_error& failure) {
+            error = failure.what();
             return false;
         }
         devices[drive.device]["image"] = image;
@@ -68,12 +75,22 @@ bool MachineCapture::Run(std::string& error) {
         error = "output folder " + folder_ + " does not exist or is not a folder";
         return false;
     }
-    std::filesystem::create_directory(std::filesystem::path(folder_) / kImageFolder, failed);
-    if (failed) {
-        error = "cannot create " + (std::filesystem::path(folder_) / kImageFolder).string() + ": " +
-                failed.message();
+    // Every file is new: nothing already in the folder is replaced (so a
+    // capture never overwrites what it reads) and no link in it is followed.
+    // The description is begun first, so that an earlier capture there
+    // stops the run before any drive is read.
+    try {
+        strata_tools::NewFile description(folder_, kDescriptionName, [](const std::string&) {
+            return std::string("exists; it is not replaced (capture into a new folder)");
+        });
+        return Capture(description, error);
+    } catch (const std::runtime_error& failure) {
+        error = failure.what();
         return false;
     }
+}
+
+bool MachineCapture::Capture(strata_tools::NewFile& description, std::string& error) {
     const strata_col::CriticalErrorsOff guard;
     Json machine = Json::object();
     machine["comment"] = "Captured by strata-capture.";
@@ -87,13 +104,14 @@ bool MachineCapture::Run(std::string& error) {
     machine["volumes"] = volumes;
     machine["failures"] = log_.Failures();
 
-    std::ofstream out(DescriptionPath(), std::ios::binary | std::ios::trunc);
+    std::ofstream out(description.TemporaryPath(), std::ios::binary | std::ios::trunc);
     out << machine.dump(1) << "\n";
     out.close();
     if (!out) {
         error = "cannot write " + DescriptionPath();
         return false;
     }
+    description.Commit();
     return true;
 }
 

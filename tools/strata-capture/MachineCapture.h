@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace strata_tools {
+class NewFile;
+}
+
 namespace strata_capture {
 
 struct DriveToRead;
@@ -21,12 +25,14 @@ public:
     virtual ~MachineCapture() {}
 
     // Captures the machine. False with `error` set when nothing useful can be
-    // written (the folder, or no right to read any drive).
+    // written (the folder, a file already there, or no right to read any
+    // drive).
     bool Run(std::string& error);
     const CaptureLog& Log() const { return log_; }
     std::string DescriptionPath() const;
 
 private:
+    bool Capture(strata_tools::NewFile& description, std::string& error);
     bool CaptureDrives(Json& devices, std::vector<DriveToRead>& drives, std::string& error);
 
     std::string folder_;

@@ -45,7 +45,8 @@ std::string SystemText(DWORD code) {
 
 bool WriteSparseImage(const std::string& path, std::uint64_t length, const CapturedSectors& sectors,
                       std::string& error) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // The file exists already, empty: the caller created it as new.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = SystemText(GetLastError());
@@ -77,7 +78,7 @@ bool WriteSparseImage(const std::string& path, std::uint64_t length, const Captu
 
 bool WriteSparseImage(const std::string& path, std::uint64_t length, const CapturedSectors& sectors,
                       std::string& error) {
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int file = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (file < 0) {
         error = std::strerror(errno);
         return false;

@@ -10,7 +10,8 @@
 
 namespace strata_capture {
 
-// False with `error` set when the image could not be written.
+// Writes into the empty file at `path` (never creates one); false with
+// `error` set when the image could not be written.
 bool WriteSparseImage(const std::string& path, std::uint64_t length, const CapturedSectors& sectors,
                       std::string& error);
 

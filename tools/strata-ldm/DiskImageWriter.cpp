@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 namespace strata_tools {
@@ -244,31 +243,30 @@ void DiskImageWriter::WriteGptTable(std::ostream& out, const DiskDescription& di
     PutAt(out, table.BackupHeaderLba() * sector, table.Header(false, entries));
 }
 
-void DiskImageWriter::Write(const std::string& diskName, const std::string& path) const {
+void DiskImageWriter::Write(const std::string& diskName, NewFile& file) const {
     const DiskDescription* disk = group_.FindDisk(diskName);
     if (disk == nullptr) {
         throw std::runtime_error("no disk \"" + diskName + "\" in the description");
     }
-    // The image is written beside its final name and renamed only when
-    // complete, so a failure never leaves a partial image or spoils an
-    // earlier one.
-    const std::string partial = path + ".partial-" + std::to_string(std::random_device()());
-    try {
-        std::ofstream out(partial, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (!out.is_open()) {
-            throw std::runtime_error("cannot write " + path);
-        }
-        WriteImage(out, *disk);
-        out.close();
-        if (!out) {
-            throw std::runtime_error("writing " + path + " failed");
-        }
-        std::filesystem::rename(partial, path);
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        throw;
+    // The file is new and ours (NewFile made it), so opening it by name
+    // writes nothing else.
+    std::ofstream out(file.TemporaryPath(), std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+        throw std::runtime_error("cannot write " + file.Path());
     }
+    WriteImage(out, *disk);
+    out.close();
+    if (!out) {
+        throw std::runtime_error("writing " + file.Path() + " failed");
+    }
+    file.Commit();
+}
+
+void DiskImageWriter::Write(const std::string& diskName, const std::string& path) const {
+    const std::filesystem::path target(path);
+    const std::string folder = target.parent_path().string();
+    NewFile file(folder, target.filename().string());
+    Write(diskName, file);
 }
 
 void DiskImageWriter::WriteImage(std::ostream& out, const DiskDescription& disk) const {

@@ -9,6 +9,7 @@
 #include "tools/strata-ldm/ByteAppender.h"
 #include "tools/strata-ldm/DatabaseRecords.h"
 #include "tools/strata-ldm/GroupDescription.h"
+#include "tools/common/NewFile.h"
 
 #include <ostream>
 #include <string>
@@ -20,8 +21,11 @@ public:
     explicit DiskImageWriter(const GroupDescription& group);
     virtual ~DiskImageWriter() {}
 
-    // Writes the disk's image to `path`; throws std::runtime_error on a
-    // failure or an unknown disk, leaving `path` as it was.
+    // Writes the disk's image into `file` and puts it in place; throws
+    // std::runtime_error on a failure or an unknown disk, leaving the file's
+    // path as it was.
+    void Write(const std::string& diskName, NewFile& file) const;
+    // The same at `path`, where no file may be yet.
     void Write(const std::string& diskName, const std::string& path) const;
 
     // The pieces, for tests.

@@ -1,12 +1,15 @@
 #include "tools/strata-ldm/WriteCommand.h"
 #include "platform/UniqueKeyJson.h"
 
+#include "platform/DiskFormat.h"
+#include "platform/win32.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <nlohmann/json.hpp>
 
@@ -34,6 +37,46 @@ std::string ReadDescriptionText(const std::string& path) {
     return text;
 }
 
+// With --force an earlier image of a dynamic disk may be replaced, nothing
+// else: a file counts as one when its first sector holds a partition table
+// whose first entry is a dynamic-disk (0x42) or protective GPT (0xEE) one.
+std::string KeepAllButDynamicDiskImages(const std::string& path) {
+    const std::string refusal = "exists and is not a dynamic-disk image; it is not replaced, even with --force";
+    std::ifstream in(path, std::ios::binary);
+    char sector[512];
+    if (!in.read(sector, sizeof sector)) return refusal;
+    const auto byte = [&sector](std::size_t at) { return static_cast<unsigned char>(sector[at]); };
+    using namespace disk_format;
+    const unsigned char type = byte(kMbrPartitionTableOffset + kMbrEntryTypeOffset);
+    const bool signed_ = byte(kMbrBootSignatureOffset) == kMbrBootSignature0 &&
+                         byte(kMbrBootSignatureOffset + 1) == kMbrBootSignature1;
+    return signed_ && (type == PARTITION_LDM || type == kProtectivePartitionType) ? std::string() : refusal;
+}
+
+std::string KeepWithoutForce(const std::string&) {
+    return "exists; it is not replaced (--force replaces an earlier dynamic-disk image)";
+}
+
+// Takes a leading --force off `args`.
+ExistingFileRule RuleFor(std::vector<std::string>& args) {
+    if (args.empty() || args.front() != "--force") return KeepWithoutForce;
+    args.erase(args.begin());
+    return KeepAllButDynamicDiskImages;
+}
+
+// Two disks written to one name would leave one image and lose the other.
+void RefuseSharedImageNames(const GroupDescription& group) {
+    for (std::size_t i = 0; i < group.disks.size(); ++i) {
+        const std::filesystem::path image = std::filesystem::path(group.disks[i].image).lexically_normal();
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::filesystem::path(group.disks[j].image).lexically_normal() == image) {
+                throw std::runtime_error("disks \"" + group.disks[j].name + "\" and \"" + group.disks[i].name +
+                                         "\" both have the image \"" + group.disks[i].image + "\"");
+            }
+        }
+    }
+}
+
 }  // namespace
 
 GroupDescription LoadGroupDescription(const std::string& path) {
@@ -50,28 +93,38 @@ GroupDescription LoadGroupDescription(const std::string& path) {
     }
 }
 
-int WriteCommand(const std::vector<std::string>& args) {
+int WriteCommand(std::vector<std::string> args) {
+    const ExistingFileRule rule = RuleFor(args);
     if (args.size() < 2 || args.size() > 3) {
-        std::cerr << "usage: strata-ldm write DESCRIPTION.json OUT.img [DISK-NAME]\n";
+        std::cerr << "usage: strata-ldm write [--force] DESCRIPTION.json OUT.img [DISK-NAME]\n";
         return 2;
     }
     const GroupDescription group = LoadGroupDescription(args[0]);
     const std::string disk = args.size() == 3 ? args[2] : group.disks.front().name;
-    DiskImageWriter(group).Write(disk, args[1]);
+    // OUT.img is the user's own path: only its last part must not be a link.
+    const std::filesystem::path target(args[1]);
+    NewFile file(target.parent_path().string(),
+                 target.filename().string(), rule);
+    DiskImageWriter(group).Write(disk, file);
     return 0;
 }
 
-int WriteAllCommand(const std::vector<std::string>& args) {
+int WriteAllCommand(std::vector<std::string> args) {
+    const ExistingFileRule rule = RuleFor(args);
     if (args.size() != 2) {
-        std::cerr << "usage: strata-ldm write-all DESCRIPTION.json FOLDER\n";
+        std::cerr << "usage: strata-ldm write-all [--force] DESCRIPTION.json FOLDER\n";
         return 2;
     }
     const GroupDescription group = LoadGroupDescription(args[0]);
-    const DiskImageWriter writer(group);
-    // Every image name stays inside the folder (the description is checked).
+    RefuseSharedImageNames(group);
+    // Every image's place is checked (and its temporary file made) before
+    // the first is written, so a refused name leaves no image behind.
+    std::vector<std::unique_ptr<NewFile>> files;
     for (const DiskDescription& disk : group.disks) {
-        writer.Write(disk.name, (std::filesystem::path(args[1]) / disk.image).string());
+        files.push_back(std::make_unique<NewFile>(args[1], disk.image, rule));
     }
+    const DiskImageWriter writer(group);
+    for (std::size_t i = 0; i < files.size(); ++i) writer.Write(group.disks[i].name, *files[i]);
     return 0;
 }
 

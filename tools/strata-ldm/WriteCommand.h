@@ -14,10 +14,13 @@ namespace strata_tools {
 // and the faulty key. Only a regular file of at most 16 MiB is read.
 GroupDescription LoadGroupDescription(const std::string& path);
 
-// `write DESCRIPTION OUT [DISK]`; exit status, 2 for a bad command line.
-int WriteCommand(const std::vector<std::string>& args);
-// `write-all DESCRIPTION FOLDER`.
-int WriteAllCommand(const std::vector<std::string>& args);
+// `write [--force] DESCRIPTION OUT [DISK]`; exit status, 2 for a bad command
+// line. An existing OUT stays unless --force is given and it is a dynamic-disk
+// image.
+int WriteCommand(std::vector<std::string> args);
+// `write-all [--force] DESCRIPTION FOLDER`: the same for every disk, each at
+// its image name inside FOLDER; two disks with one image name are refused.
+int WriteAllCommand(std::vector<std::string> args);
 
 }  // namespace strata_tools
 

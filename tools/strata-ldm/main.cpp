@@ -18,11 +18,13 @@ const char kUsage[] =
     "      print the dynamic-disk database of each image as JSON, keyed by the\n"
     "      disk GUID of its private header; Windows device paths (\\\\.\\PhysicalDrive1)\n"
     "      are read with the drive's own sector size\n"
-    "  strata-ldm write DESCRIPTION.json OUT.img [DISK-NAME]\n"
+    "  strata-ldm write [--force] DESCRIPTION.json OUT.img [DISK-NAME]\n"
     "      write the image of one disk of the described group (the first disk\n"
     "      when no name is given)\n"
-    "  strata-ldm write-all DESCRIPTION.json FOLDER\n"
-    "      write the image of every disk into FOLDER, named by each disk's \"image\"\n";
+    "  strata-ldm write-all [--force] DESCRIPTION.json FOLDER\n"
+    "      write the image of every disk into FOLDER, named by each disk's \"image\"\n"
+    "  An existing file is never replaced, nor a symbolic link followed; --force\n"
+    "  replaces earlier dynamic-disk images.\n";
 
 }  // namespace
 
