@@ -1,8 +1,10 @@
 // Writes the image of a dynamic disk whose database area of MIB MiB holds a
 // complete record in every 128-byte slot after the VMDB (volumes,
 // components, partitions, a disk and the group in turn, each with an ObjectID
-// of its own): the largest database a disk of that area can carry.
-//   bench_ldm_full_area OUT.img MIB
+// of its own): the largest database a disk of that area can carry. With
+// "partitions", every slot after one of each kind holds a partition (of the
+// one component and disk): the records that give the most instances each.
+//   bench_ldm_full_area OUT.img MIB [partitions]     (OUT.img must not exist yet)
 #include "ldm/BigEndian.h"
 #include "ldm/LdmLayout.h"
 #include "tools/strata-ldm/DatabaseRecords.h"
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -45,8 +48,9 @@ std::uint64_t ReadAt(std::fstream& file, std::uint64_t offset, std::vector<unsig
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || std::atoi(argv[2]) < 1 || std::atoi(argv[2]) > 64) {
-        std::fprintf(stderr, "usage: bench_ldm_full_area OUT.img MIB (1 to 64)\n");
+    const bool partitionsOnly = argc == 4 && std::string(argv[3]) == "partitions";
+    if ((argc != 3 && !partitionsOnly) || std::atoi(argv[2]) < 1 || std::atoi(argv[2]) > 64) {
+        std::fprintf(stderr, "usage: bench_ldm_full_area OUT.img MIB (1 to 64) [partitions]\n");
         return 2;
     }
     try {
@@ -73,7 +77,10 @@ int main(int argc, char** argv) {
         std::size_t written = 0;
         for (std::uint64_t at = std::uint64_t(vmdbUnit) * kTocConfigStartUnit + kVmdbSize;
              at + 2 * kVblkSize <= areaBytes; at += kVblkSize, ++id, ++written) {
-            const strata_tools::Bytes& data = templates.records[written % templates.records.size()].data;
+            // The records are encoded group, disk, volume, component, partition.
+            const std::size_t count = templates.records.size();
+            const std::size_t kind = partitionsOnly && written >= count ? count - 1 : written % count;
+            const strata_tools::Bytes& data = templates.records[kind].data;
             std::fill(slot.begin(), slot.end(), 0);
             std::copy(kVblkMagic, kVblkMagic + kVblkMagicSize, slot.begin());
             std::copy(data.begin(), data.begin() + std::min(data.size(), kVblkSize - kVblkUpdateStatusOffset),

@@ -63,6 +63,9 @@ public:
     // Committed instances of the class (with deep, of its subclasses too) in
     // commit order.
     std::vector<InstanceRecord> Instances(const std::string& className, bool deep = false) const;
+    // The same, moved out of the repository so that each instance is held
+    // once: the class's instances are gone from the session afterwards.
+    std::vector<InstanceRecord> TakeInstances(const std::string& className, bool deep = false);
     std::size_t InstanceCount() const;
     std::vector<LogLine> LogLines() const;
 

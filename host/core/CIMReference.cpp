@@ -48,6 +48,7 @@ TCIMReference::TCIMReference(const std::string& nameSpace, const std::string& cl
                              std::map<std::string, std::string> keys) {
     boost::shared_ptr<Path> path(new Path{nameSpace, className, std::move(keys), std::string()});
     path->text = PathText(path->nameSpace, path->className, path->keys);
+    path->text.shrink_to_fit();  // built by appending; kept for the instance's life
     path_ = path;
 }
 

@@ -1,5 +1,7 @@
 #include "host/core/HostInstance.h"
 
+#include <algorithm>
+
 using NTELVA20::ContextMap;
 using NTELVA20::ICIMProperty;
 using NTELVA20::TCIMReference;
@@ -19,11 +21,14 @@ std::string TypeText(const PropertyDefinition& property) {
     return property.type.ToString() + (property.isArray ? "[]" : "");
 }
 
+// Orders the set values by their property's index.
+bool BeforeIndex(const std::pair<std::size_t, TCIMValue>& set, std::size_t index) { return set.first < index; }
+
 }  // namespace
 
 HostInstance::HostInstance(const ClassDefinition& definition,
                            boost::weak_ptr<HostNamespace> nameSpace)
-    : definition_(definition), nameSpace_(nameSpace), values_(definition.properties.size()) {
+    : definition_(definition), nameSpace_(nameSpace) {
     boost::shared_ptr<HostNamespace> owner = nameSpace.lock();
     if (owner) nameSpaceName_ = owner->Name();
 }
@@ -36,32 +41,43 @@ void HostInstance::Commit(ContextMap) {
     if (!nameSpace) throw TTelvaException("the namespace of the " + definition_.name + " instance is gone");
     TCIMReference path = Path();
     nameSpace->Instances().Store(shared_from_this(), path);
-    // A committed instance never changes, nor does its path.
+    // A committed instance never changes, nor does its path; it gives back
+    // the room its values grew into.
     path_ = std::move(path);
+    set_.shrink_to_fit();
     committed_ = true;
 }
 
 TCIMReference HostInstance::GetReference(ContextMap) { return Path(); }
 
+const TCIMValue* HostInstance::Find(std::size_t index) const {
+    const auto at = std::lower_bound(set_.begin(), set_.end(), index, BeforeIndex);
+    return at != set_.end() && at->first == index ? &at->second : nullptr;
+}
+
 TCIMReference HostInstance::Path() const {
     if (committed_) return path_;
     std::map<std::string, std::string> keys;
-    for (std::size_t i = 0; i < values_.size(); ++i) {
+    for (std::size_t i = 0; i < definition_.properties.size(); ++i) {
         const PropertyDefinition& property = definition_.properties[i];
         if (!property.isKey) continue;
-        if (values_[i].IsNull()) {
+        const TCIMValue* value = Find(i);
+        if (value == nullptr) {
             throw TTelvaException("key property " + property.name + " of the " + definition_.name +
                                   " instance is not set");
         }
-        keys[property.name] = values_[i].ToString();
+        keys[property.name] = value->ToString();
     }
     return TCIMReference(nameSpaceName_, definition_.name, std::move(keys));
 }
 
 boost::shared_ptr<ICIMProperty> HostInstance::GetProperty(const std::string& name, ContextMap) {
-    for (std::size_t i = 0; i < values_.size(); ++i) {
+    static const TCIMValue kNull;
+    for (std::size_t i = 0; i < definition_.properties.size(); ++i) {
         if (definition_.properties[i].name == name) {
-            return boost::shared_ptr<ICIMProperty>(new HostProperty(definition_.properties[i], values_[i]));
+            const TCIMValue* value = Find(i);
+            return boost::shared_ptr<ICIMProperty>(
+                new HostProperty(definition_.properties[i], value != nullptr ? *value : kNull));
         }
     }
     return boost::shared_ptr<ICIMProperty>();
@@ -72,10 +88,18 @@ void HostInstance::SetProperty(const std::string& name, const TCIMValue& value, 
         throw TTelvaException("property " + name + " of a committed " + definition_.name +
                               " instance cannot change");
     }
-    for (std::size_t i = 0; i < values_.size(); ++i) {
+    for (std::size_t i = 0; i < definition_.properties.size(); ++i) {
         if (definition_.properties[i].name == name) {
             CheckValue(definition_.properties[i], value);
-            values_[i] = value;
+            auto at = std::lower_bound(set_.begin(), set_.end(), i, BeforeIndex);
+            const bool present = at != set_.end() && at->first == i;
+            if (value.IsNull()) {
+                if (present) set_.erase(at);
+            } else if (present) {
+                at->second = value;
+            } else {
+                set_.emplace(at, i, value);
+            }
             return;
         }
     }
@@ -99,17 +123,16 @@ void HostInstance::CheckValue(const PropertyDefinition& property, const TCIMValu
 
 const TCIMValue& HostInstance::Value(const std::string& name) const {
     static const TCIMValue kNull;
-    for (std::size_t i = 0; i < values_.size(); ++i) {
-        if (definition_.properties[i].name == name) return values_[i];
+    for (const auto& set : set_) {
+        if (definition_.properties[set.first].name == name) return set.second;
     }
     return kNull;
 }
 
 std::vector<std::pair<std::string, TCIMValue> > HostInstance::SetValues() const {
     std::vector<std::pair<std::string, TCIMValue> > set;
-    for (std::size_t i = 0; i < values_.size(); ++i) {
-        if (!values_[i].IsNull()) set.emplace_back(definition_.properties[i].name, values_[i]);
-    }
+    set.reserve(set_.size());
+    for (const auto& value : set_) set.emplace_back(definition_.properties[value.first].name, value.second);
     return set;
 }
 

@@ -41,11 +41,16 @@ public:
 
 private:
     void CheckValue(const PropertyDefinition& property, const NTELVA20::TCIMValue& value) const;
+    // The value of the property at `index` of the definition; null when unset.
+    const NTELVA20::TCIMValue* Find(std::size_t index) const;
 
     const ClassDefinition& definition_;
     boost::weak_ptr<HostNamespace> nameSpace_;
     std::string nameSpaceName_;
-    std::vector<NTELVA20::TCIMValue> values_;  // parallel to definition_.properties
+    // Only the set properties, by their index in definition_.properties: a
+    // class has dozens of properties and an instance sets a few, and a
+    // database full of records makes hundreds of thousands of instances.
+    std::vector<std::pair<std::size_t, NTELVA20::TCIMValue> > set_;
     bool committed_ = false;
     NTELVA20::TCIMReference path_;  // once committed
 };

@@ -61,14 +61,34 @@ boost::shared_ptr<ICIMClass> HostSession::ClassFor(const std::string& className)
     return nameSpace_->GetClass(className, ContextMap());
 }
 
+namespace {
+
+InstanceRecord RecordOf(const HostInstance& instance) {
+    InstanceRecord record;
+    record.className = instance.Definition().name;
+    record.path = instance.Path();
+    record.properties = instance.SetValues();
+    return record;
+}
+
+}  // namespace
+
 std::vector<InstanceRecord> HostSession::Instances(const std::string& className, bool deep) const {
+    const std::vector<boost::shared_ptr<HostInstance> > instances = nameSpace_->Instances().Instances(className, deep);
     std::vector<InstanceRecord> records;
-    for (const auto& instance : nameSpace_->Instances().Instances(className, deep)) {
-        InstanceRecord record;
-        record.className = instance->Definition().name;
-        record.path = instance->Path();
-        record.properties = instance->SetValues();
-        records.push_back(record);
+    records.reserve(instances.size());
+    for (const auto& instance : instances) records.push_back(RecordOf(*instance));
+    return records;
+}
+
+std::vector<InstanceRecord> HostSession::TakeInstances(const std::string& className, bool deep) {
+    std::vector<boost::shared_ptr<HostInstance> > instances = nameSpace_->Instances().Take(className, deep);
+    std::vector<InstanceRecord> records;
+    records.reserve(instances.size());
+    // Each instance is let go once its record is made.
+    for (auto& instance : instances) {
+        records.push_back(RecordOf(*instance));
+        instance.reset();
     }
     return records;
 }

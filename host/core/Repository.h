@@ -24,9 +24,13 @@ public:
     // Instances of the class (and with deep of its subclasses) in commit order.
     std::vector<boost::shared_ptr<HostInstance> > Instances(const std::string& className,
                                                             bool deep) const;
+    // The same, taken out of the repository (their paths become free).
+    std::vector<boost::shared_ptr<HostInstance> > Take(const std::string& className, bool deep);
     std::size_t Count() const { return committed_.size(); }
 
 private:
+    std::vector<const ClassDefinition*> Wanted(const std::string& className, bool deep) const;
+
     const Schema& schema_;
     std::vector<boost::shared_ptr<HostInstance> > committed_;
     struct PathHash {

@@ -3,10 +3,11 @@
 #include "host/SystemName.h"
 
 #include <set>
+#include <utility>
 
 namespace telva_host {
 
-HostReport CollectReport(const HostSession& session, const PluginInfo& plugin,
+HostReport CollectReport(HostSession& session, const PluginInfo& plugin,
                          const std::vector<std::string>& classNames) {
     HostReport report;
     report.plugin = plugin;
@@ -14,11 +15,13 @@ HostReport CollectReport(const HostSession& session, const PluginInfo& plugin,
     std::set<std::string> seen;
     for (const std::string& name : classNames) {
         if (!seen.insert(name).second) continue;
-        ClassResult result;
-        result.className = name;
-        result.isAssociation = session.ClassFor(name)->IsAssociation(NTELVA20::ContextMap());
-        result.instances = session.Instances(name);
-        report.classes.push_back(result);
+        ForClass(name, [&] {
+            ClassResult result;
+            result.className = name;
+            result.isAssociation = session.ClassFor(name)->IsAssociation(NTELVA20::ContextMap());
+            result.instances = session.TakeInstances(name);
+            report.classes.push_back(std::move(result));
+        });
     }
     report.log = session.LogLines();
     return report;

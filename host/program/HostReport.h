@@ -4,7 +4,9 @@
 
 #include "host/HostSession.h"
 
+#include <new>
 #include <ostream>
+#include <stdexcept>
 
 namespace telva_host {
 
@@ -28,7 +30,26 @@ struct HostReport {
     std::vector<LogLine> log;
 };
 
-HostReport CollectReport(const HostSession& session, const PluginInfo& plugin,
+// The memory for one class's instances, held or written, ran out.
+class ReportMemoryError : public std::runtime_error {
+public:
+    explicit ReportMemoryError(const std::string& className)
+        : std::runtime_error("not enough memory for the instances of " + className) {}
+};
+
+// Runs `work` for the class, turning an allocation failure into a
+// ReportMemoryError that names it (the failed work's memory is freed by then).
+template <typename Work>
+void ForClass(const std::string& className, Work work) {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        throw ReportMemoryError(className);
+    }
+}
+
+// Moves the classes' instances out of the session into the report.
+HostReport CollectReport(HostSession& session, const PluginInfo& plugin,
                          const std::vector<std::string>& classNames);
 
 // Tables wrap at `width` characters; 0 never wraps.

@@ -48,13 +48,15 @@ void WriteMofReport(std::ostream& out, const HostReport& report) {
     out << "// " << report.plugin.name << " " << report.plugin.version << " on " << report.systemName
         << "\n";
     for (const ClassResult& result : report.classes) {
-        for (const InstanceRecord& instance : result.instances) {
-            out << "\ninstance of " << instance.className << "\n{\n";
-            for (const auto& property : instance.properties) {
-                out << "    " << property.first << " = " << MofValue(property.second) << ";\n";
+        ForClass(result.className, [&] {
+            for (const InstanceRecord& instance : result.instances) {
+                out << "\ninstance of " << instance.className << "\n{\n";
+                for (const auto& property : instance.properties) {
+                    out << "    " << property.first << " = " << MofValue(property.second) << ";\n";
+                }
+                out << "};\n";
             }
-            out << "};\n";
-        }
+        });
     }
 }
 

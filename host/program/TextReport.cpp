@@ -132,11 +132,13 @@ void WriteTextReport(std::ostream& out, const HostReport& report, std::size_t wi
         if (result.isAssociation && !result.instances.empty()) out << ": " << JoinRoles(result.instances[0]);
         out << "\n";
         if (!result.instances.empty()) {
-            if (result.isAssociation) {
-                WriteAssociations(out, result, width);
-            } else {
-                WriteInformationTable(out, result, width, presenting);
-            }
+            ForClass(result.className, [&] {
+                if (result.isAssociation) {
+                    WriteAssociations(out, result, width);
+                } else {
+                    WriteInformationTable(out, result, width, presenting);
+                }
+            });
         }
         const std::size_t count = result.instances.size();
         out << "  " << count << (count == 1 ? " instance" : " instances") << "\n";

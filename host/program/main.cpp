@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <new>
 
 #ifndef _WIN32
 #include "platform/sim/SimMachine.h"
@@ -25,7 +26,20 @@ const int kExitUsage = 2;
 
 // One message on standard error. File names and error texts may carry bytes
 // from a description or a disk: control bytes are shown escaped.
-void Say(const std::string& message) { std::cerr << "strata-host: " << strata_text::VisibleText(message) << "\n"; }
+void Say(const std::string& message) {
+    const std::string shown = strata_text::VisibleText(message);
+    std::cerr << "strata-host: " << shown << "\n";
+}
+
+// The same when memory has run out, as making the escaped copy may fail too:
+// then the text goes out as it is (our own words and a class name).
+void SayWithoutMemory(const char* message) {
+    try {
+        Say(message);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "strata-host: " << message << "\n";
+    }
+}
 
 // Loads the simulated machine the plug-in will see. False after a message.
 bool LoadMachine(const std::string& file) {
@@ -97,6 +111,9 @@ int Run(const telva_host::HostOptions& options) {
         plugin.secondaryVersion = callbacks->GetSecondaryVersion();
         plugin.status = callbacks->GetStatus();
         session.Query(options.classes);
+    } catch (const std::bad_alloc&) {
+        SayWithoutMemory("the query failed: not enough memory");
+        status = kExitFailure;
     } catch (const std::exception& error) {
         Say(std::string("the query failed: ") + error.what());
         status = kExitFailure;
@@ -105,8 +122,19 @@ int Run(const telva_host::HostOptions& options) {
         status = kExitFailure;
     }
     errno = 0;
-    WriteReport(options, telva_host::CollectReport(session, plugin, options.classes));
-    const bool written = ReportWritten();
+    // A report too large for the memory ends the run with a message, not an
+    // abort; what was written before it stays.
+    bool written = false;
+    try {
+        WriteReport(options, telva_host::CollectReport(session, plugin, options.classes));
+        written = ReportWritten();
+    } catch (const telva_host::ReportMemoryError& error) {
+        std::cout.flush();
+        SayWithoutMemory(error.what());
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        SayWithoutMemory("not enough memory to write the report");
+    }
     telva_host::PluginRegistry::Instance().ReleaseAll();
     return written ? status : kExitFailure;
 }

@@ -58,6 +58,44 @@ TEST_F(HostProgramTest, RunsThatCannotServeEndWithAMessageAndTheirStatus) {
     EXPECT_THAT(RunHost("--help").out, HasSubstr("--machine FILE"));
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define STRATA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STRATA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// Out of memory, at whatever point of the query or the report it happens,
+// the run ends with a message and exit status 1, never an abort; when it
+// succeeds, the report is whole.
+TEST_F(HostProgramTest, RunningOutOfMemoryEndsWithAMessage) {
+#ifdef STRATA_ADDRESS_SANITIZER
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#else
+    const int partitions = 30000;
+    int failures = 0;
+    // Fine steps: the query, taking the instances and writing them each fail
+    // in a band of a few megabytes.
+    for (int megabytes = 30; megabytes <= 94; megabytes += 4) {
+        const ProgramRun run = strata_test::RunProgram(
+            "ulimit -v " + std::to_string(megabytes * 1024) + "; FAKE_PARTITIONS=" + std::to_string(partitions) +
+            " " + kBin + "/strata-host " + kFakePlugin + " --classes ORVA_DiskPartition --format json --log-level -1");
+        if (run.exitCode == 0) {
+            EXPECT_EQ(partitions, nlohmann::json::parse(run.out)["instances"]["ORVA_DiskPartition"].size());
+        } else {
+            ++failures;
+            EXPECT_EQ(1, run.exitCode) << megabytes << " MB: " << run.err;
+            EXPECT_THAT(run.err, testing::AnyOf(HasSubstr("strata-host: the query failed: not enough memory"),
+                                                HasSubstr("strata-host: not enough memory for the instances of "
+                                                          "ORVA_DiskPartition")))
+                << megabytes << " MB";
+        }
+    }
+    EXPECT_GT(failures, 0) << "no limit was tight enough";
+#endif
+}
+
 // The report's layout is compared whole by the golden reports; these are the
 // values the real plug-in never produces.
 TEST_F(HostProgramTest, JsonHoldsPluginTypedInstancesAndLog) {

@@ -2,7 +2,9 @@
 // registers at load and commits one instance of a few classes.
 #include "plugin/telva.h"
 
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 using namespace NTELVA20;
 
@@ -61,6 +63,15 @@ public:
                 volume->SetProperty("OtherIdentifyingInfo", info, ContextMap());
                 Set(volume, "FileSystemName", "NTFS");
                 volume->Commit(ContextMap());
+            } else if (name == "ORVA_DiskPartition") {
+                // As many as FAKE_PARTITIONS asks: a report larger than the memory.
+                const char* count = std::getenv("FAKE_PARTITIONS");
+                for (long i = 0; count != nullptr && i < std::atol(count); ++i) {
+                    boost::shared_ptr<ICIMInstance> partition =
+                        Keyed(nameSpace, cimClass, "Disk #0, Partition #" + std::to_string(i));
+                    Set(partition, "Name", "Partition " + std::to_string(i) + " of a disk with a long name");
+                    partition->Commit(ContextMap());
+                }
             } else if (name == "ORVA_MediaPresent") {
                 for (const auto& drive : All(nameSpace, "ORVA_MediaAccessDevice")) {
                     for (const auto& volume : All(nameSpace, "ORVA_LogicalDisk")) {
