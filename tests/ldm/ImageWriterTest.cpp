@@ -193,7 +193,8 @@ TEST(GroupDescriptionErrors, BadDescriptionsAreRefusedWithTheirReason) {
         {"/disks/0/image", "../escaped.img", "disks[0].image must name a file inside the target folder"},
         {"/disks/0/image", "/tmp/escaped.img", "disks[0].image must name a file inside the target folder"},
         {"/disks/0", 7, "disks[0] must be a JSON object"},
-        {"/volumes/0/name", std::string(300, 'V'), "volumes[0].name must be at most 255 characters long"},
+        {"/volumes/0/name", std::string(253, 'V'), "volumes[0].name must be at most 252 characters long"},
+        {"/disks/0/name", std::string(253, 'D'), "disks[0].name must be at most 252 characters long"},
         // A misspelt key would leave its default in place.
         {"/sectorSise", 4096, "sectorSise is not a key of this description"},
         {"/group/versoin", 3, "group.versoin is not a key"},

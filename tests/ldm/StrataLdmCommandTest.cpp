@@ -173,6 +173,34 @@ TEST_F(StrataLdmCommand, APartialDatabaseIsPrintedWithWhatItLacks) {
     EXPECT_EQ(1u, dumped.at("partitions").size());
 }
 
+// Blocks the reader drops are counted: the pieces of a record longer than one
+// block (a long name), and a record whose ObjectID an earlier one has.
+TEST_F(StrataLdmCommand, BlocksLeftOutOfTheDatabaseAreCounted) {
+    json group = OneDiskGroup("Dropped-Dg0", std::string(100, 'L'));
+    group["volumes"].push_back({{"name", "Second"}, {"partitions", {{{"disk", "Disk1"}, {"start", 200}, {"size", 10}}}}});
+    group["volumes"].push_back({{"name", "Third"}, {"partitions", {{{"disk", "Disk1"}, {"start", 300}, {"size", 10}}}}});
+    const std::string path = WriteImage(group, "dropped.img");
+    EXPECT_TRUE(Contains(Dump(path).err, path + ": left out: 2 blocks are part of a record longer than one block"));
+
+    // The third volume's block becomes a copy of the second's.
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint64_t> volumes;
+    for (std::uint64_t at = AreaStart(); at + kVblkSize <= bytes.size(); at += kVblkSize) {
+        if (bytes[at + kVblkTypeOffset] == char(kTypeVolume) && bytes[at + kVblkRecordCountOffset + 1] == 1) {
+            volumes.push_back(at);
+        }
+    }
+    ASSERT_EQ(2u, volumes.size());
+    Patch(path, volumes[1] + kVblkUpdateStatusOffset,
+          std::vector<unsigned char>(bytes.begin() + static_cast<long>(volumes[0] + kVblkUpdateStatusOffset),
+                                     bytes.begin() + static_cast<long>(volumes[0] + kVblkSize)));
+    const strata_test::ProgramRun run = Dump(path);
+    EXPECT_TRUE(Contains(run.err, path + ": left out: 1 record repeats the ObjectID of an earlier record of its "
+                                         "kind and is left out"))
+        << run.err;
+}
+
 TEST_F(StrataLdmCommand, SectorSizesOutsideTheRangeOrAfterAnImageAndDuplicateKeysAreRefused) {
     const std::string image = WriteImage(OneDiskGroup("Good-Dg0"), "good.img");
     for (const char* size : {"3", "1000", "131072", "2147483648", "-1", "0", "4k", ""}) {

@@ -4,8 +4,11 @@
 #include "ldm/LDMDBParser.h"
 #include "ldm/LdmLayout.h"
 #include "ldm/PrivateHeader.h"
+#include "ldm/VBLKParser.h"
+#include "ldm/VBLKRecordDecoder.h"
 
 #include <limits>
+#include <map>
 #include <set>
 
 namespace strata_tools {
@@ -101,6 +104,53 @@ std::string WhyEmpty(RawDiskAccess& access, const std::string& path) {
     }
     return "no database records (VBLK blocks of a known type) after its database header (VMDB) at byte " +
            std::to_string(vmdb) + " of the database area";
+}
+
+std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string& path) {
+    const OpenDrive open(access, path);
+    const std::uint32_t sectorSize = open.drive().bytesPerSector;
+    LDMDBParser reader(access);
+    std::vector<unsigned char> header;
+    std::vector<unsigned char> area;
+    std::uint32_t vmdb = 0;
+    if (open.file() < 0 || sectorSize == 0 ||
+        !reader.ReadPrivateHeader(open.file(), header, sectorSize, open.drive().length) ||
+        !reader.ReadDatabaseArea(open.file(), header, sectorSize, open.drive().length, area, vmdb)) {
+        return {};
+    }
+    std::string blocks;
+    VBLKParser::FindBlocks(area.data(), vmdb, area.size(), blocks);
+    const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(blocks.data());
+    std::size_t pieces = 0;
+    std::size_t repeated = 0;
+    std::map<VBLKRecordKind, std::set<std::string>> seen;
+    VBLKRecordDecoder decoder;
+    for (std::size_t at = 0; at + kVblkSize <= blocks.size(); at += kVblkSize) {
+        std::uint64_t blockCount = 0;
+        if (ReadBigEndian(bytes + at, kVblkSize, kVblkRecordCountOffset, 2, blockCount) && blockCount > 1) {
+            ++pieces;
+            continue;
+        }
+        const DecodedRecord record = decoder.Decode(bytes + at, kVblkSize);
+        const RecordMap::const_iterator id = record.fields.find("ObjectID");
+        if (record.kind != VBLKRecordKind::None && id != record.fields.end() &&
+            !seen[record.kind].insert(id->second).second) {
+            ++repeated;
+        }
+    }
+    std::vector<std::string> findings;
+    if (pieces != 0) {
+        findings.push_back(std::to_string(pieces) + (pieces == 1 ? " block is" : " blocks are") +
+                           " part of a record longer than one block; each block is decoded on its own, "
+                           "so such a record is cut short or left out (a name of more than about 60 "
+                           "characters makes one)");
+    }
+    if (repeated != 0) {
+        findings.push_back(std::to_string(repeated) + (repeated == 1 ? " record repeats" : " records repeat") +
+                           " the ObjectID of an earlier record of its kind and " +
+                           (repeated == 1 ? "is" : "are") + " left out");
+    }
+    return findings;
 }
 
 std::vector<std::string> MissingRecords(const std::string& diskGuid, const LDMDataBase& database) {

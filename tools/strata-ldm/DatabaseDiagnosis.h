@@ -23,6 +23,12 @@ std::string WhyEmpty(strata_col::RawDiskAccess& access, const std::string& path)
 // the record of the disk itself (`diskGuid`, from its private header).
 std::vector<std::string> MissingRecords(const std::string& diskGuid, const strata_col::LDMDataBase& database);
 
+// Record blocks the reader found but left out of the database: blocks of
+// records longer than one block (the reader decodes each block on its own,
+// so such a record is cut short), and records whose ObjectID an earlier
+// record of their kind already has (the first stays).
+std::vector<std::string> LeftOutBlocks(strata_col::RawDiskAccess& access, const std::string& path);
+
 std::size_t RecordCount(const strata_col::LDMDataBase& database);
 
 }  // namespace strata_tools

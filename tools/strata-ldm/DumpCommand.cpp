@@ -55,6 +55,7 @@ bool DecodeImage(strata_col::RawDiskAccess& access, strata_col::LDMDBParser& rea
     } else {
         for (const std::string& missing : MissingRecords(guid, *database)) Tell(path, "partial database: " + missing);
     }
+    for (const std::string& leftOut : LeftOutBlocks(access, path)) Tell(path, "left out: " + leftOut);
     const auto earlier = imageOfGuid.find(guid);
     if (earlier != imageOfGuid.end()) {
         Tell(path, "carries disk GUID " + guid + " as " + earlier->second + " does; its database is printed");

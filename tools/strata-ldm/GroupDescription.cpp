@@ -23,6 +23,10 @@ const std::uint64_t kMaxOffset = 0x7FFFFFFFFFFFFFFFull;
 const std::uint64_t kMaxConfigBytes = std::uint64_t(64) << 20;
 const std::size_t kMaxPathLength = 4096;
 const std::size_t kMaxHexDigits = 2 * 255;  // a var-num holds up to 255 bytes
+// Components are named "<volume>-NN" and unnamed partitions "<disk>-NN", and
+// every name is stored with a one-byte length: volume and disk names leave
+// room for the three characters.
+const std::size_t kMaxNamedAfterLength = 255 - 3;
 
 // The keys of one JSON object of a description; errors name each key by its
 // place (disks[1].dataStart).
@@ -208,7 +212,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
     for (const nlohmann::json& diskJson : top.Get("disks")) {
         const Keys keys(diskJson, Item("disks", group.disks.size()));
         DiskDescription disk;
-        disk.name = keys.Text("name", "Disk" + std::to_string(group.disks.size() + 1));
+        disk.name = keys.Text("name", "Disk" + std::to_string(group.disks.size() + 1), kMaxNamedAfterLength);
         disk.guid = keys.Text("guid", GuidFromName("disk:" + group.name + disk.name));
         disk.alternateName = keys.Text("alternateName", "");
         disk.image = keys.Text("image", disk.name + ".img", kMaxPathLength);
@@ -230,7 +234,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
     for (const nlohmann::json& volumeJson : volumes) {
         const Keys keys(volumeJson, Item("volumes", group.volumes.size()));
         VolumeDescription volume;
-        volume.name = keys.Text("name", "Volume" + std::to_string(group.volumes.size() + 1));
+        volume.name = keys.Text("name", "Volume" + std::to_string(group.volumes.size() + 1), kMaxNamedAfterLength);
         volume.layout = ParseLayout(keys.Text("layout", "simple"));
         volume.hint = keys.Text("hint", "");
         volume.state = keys.Text("state", "ACTIVE");
