@@ -170,11 +170,29 @@ Device ReadDevice(JsonObject o, const std::string& baseDir) {
     return d;
 }
 
+// A mount folder names one folder: "C:\data\", never "C:\a\..\" (Windows
+// mounts a volume only in an empty folder of a real path).
+bool IsPlainFolderPath(const std::string& folder) {
+    if (folder.size() < 2 || folder.back() != '\\') return false;
+    std::size_t start = 0;
+    for (std::size_t end = folder.find('\\'); end != std::string::npos; end = folder.find('\\', start)) {
+        const std::string part = folder.substr(start, end - start);
+        if (part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 Volume ReadVolume(JsonObject o) {
     Volume v;
     v.guidName = o.Text("guidName").value_or("");
     v.roots = o.TextList("roots");
     v.mountFolders = o.TextList("mountFolders");
+    for (const std::string& folder : v.mountFolders) {
+        if (!IsPlainFolderPath(folder)) {
+            o.Fail("mountFolders", "must be folder paths ending in \\ without . or .. parts, not \"" + folder + "\"");
+        }
+    }
     v.driveType = NumberOrName(o, "driveType", kDriveTypes).value_or(DRIVE_FIXED);
     v.label = o.Text("label").value_or("");
     v.fileSystem = o.Text("fileSystem").value_or("");

@@ -107,6 +107,7 @@ TEST_F(MachineJson, MistakesAndMachinesThatCannotExistAreRefusedByTheirPlace) {
         {R"({"volumes": [{"roots": ["C:"]}]})", "drive root"},
         {R"({"volumes": [{"roots": ["C:\\"]}, {"roots": ["c:\\"]}]})", "used twice"},
         {R"({"volumes": [{"mountFolders": ["Q:\\data\\"]}]})", "lies on no volume"},
+        {R"({"volumes": [{"roots": ["C:\\"]}, {"mountFolders": ["C:\\a\\..\\"]}]})", "without . or .. parts"},
         {R"({"volumes": [{"driveType": "floppy"}]})", "driveType"},
         {std::string(R"({"devices": [)") + kDisk + R"(], "devices": []})", "the key \"devices\" is given twice"},
         {R"({"failures": [{"call": "CreateFileA", "error": "lots"}]})", "error"},
