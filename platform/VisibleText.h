@@ -49,6 +49,20 @@ inline void AppendEscape(std::string& out, const char* prefix, unsigned char val
 
 }  // namespace detail
 
+// True when every byte of `text` belongs to well-formed UTF-8.
+inline bool IsUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else if (const std::size_t length = detail::Utf8SequenceLength(text, i)) {
+            i += length;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Control characters (C0, DEL, and C1 written in UTF-8) and bytes that are
 // not UTF-8 become visible escapes, \x1b and \u009b; everything else stands
 // as it is. Backslashes are not doubled, so that paths read as Windows

@@ -1,4 +1,5 @@
 #include "platform/sim/JsonObject.h"
+#include "platform/sim/DescriptionText.h"
 
 #include <cctype>
 #include <stdexcept>
@@ -81,9 +82,10 @@ std::string LongerThan(std::size_t maxLength) {
 std::optional<std::string> JsonObject::Text(const std::string& key, std::size_t maxLength) {
     const nlohmann::json* v = Get(key);
     if (v == nullptr) return std::nullopt;
-    if (!v->is_string()) Fail(key, "must be a text");
-    if (v->get_ref<const std::string&>().size() > maxLength) Fail(key, LongerThan(maxLength));
-    return v->get<std::string>();
+    std::string text;
+    if (!DescriptionTextBytes(*v, text)) Fail(key, "must be a text (or {\"bytes\": [...]})");
+    if (text.size() > maxLength) Fail(key, LongerThan(maxLength));
+    return text;
 }
 
 std::optional<bool> JsonObject::Bool(const std::string& key) {
@@ -129,9 +131,10 @@ std::vector<std::string> JsonObject::TextList(const std::string& key) {
     if (v == nullptr) return texts;
     if (!v->is_array()) Fail(key, "must be a list of texts");
     for (const nlohmann::json& element : *v) {
-        if (!element.is_string()) Fail(key, "must be a list of texts");
-        if (element.get_ref<const std::string&>().size() > kMaxTextLength) Fail(key, LongerThan(kMaxTextLength));
-        texts.push_back(element.get<std::string>());
+        std::string text;
+        if (!DescriptionTextBytes(element, text)) Fail(key, "must be a list of texts");
+        if (text.size() > kMaxTextLength) Fail(key, LongerThan(kMaxTextLength));
+        texts.push_back(std::move(text));
     }
     return texts;
 }

@@ -140,6 +140,27 @@ TEST(CaptureRoundTrip, GeneratedEightDisks) {
     ExpectRoundTrip(work.path() + "/machine.json");
 }
 
+// A label in the ANSI code page ("Donn\xe9es" under 1252) is no UTF-8: the
+// snapshot keeps its bytes, and the replay answers with them.
+TEST(CaptureRoundTrip, TextsThatAreNotUtf8KeepTheirBytes) {
+    strata_test::TempFolder work;
+    json machine = WithAbsoluteImages(std::string(STRATA_BINARY_DIR) + "/samples/default.json");
+    const json bytes = {{"bytes", {68, 111, 110, 110, 233, 101, 115}}};
+    ASSERT_FALSE(machine["volumes"].empty());
+    machine["volumes"][0]["label"] = bytes;
+    const std::string original = work.path() + "/machine.json";
+    WriteJson(original, machine);
+    fs::create_directory(work.path() + "/out");
+    const strata_test::ProgramRun run = Capture(original, work.path() + "/out");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    std::size_t kept = 0;
+    const json captured = ReadJson(work.path() + "/out/machine.json");
+    for (const json& volume : captured["volumes"]) kept += volume.value("label", json()) == bytes;
+    EXPECT_EQ(1u, kept) << captured["volumes"].dump();
+    EXPECT_EQ(Inventory(work.path() + "/out/machine.json"), Inventory(original));
+}
+
 // Calls that fail on the original fail the same way on the snapshot: each is
 // recorded with its error code, and the replay logs the same lines.
 TEST(CaptureRoundTrip, FailuresAreRecordedAndReplayed) {

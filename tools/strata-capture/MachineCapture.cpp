@@ -2,6 +2,7 @@
 #include "platform/VisibleText.h"
 
 #include "collect/CriticalErrorsOff.h"
+#include "platform/sim/DescriptionText.h"
 #include "platform/win32.h"
 #include "tools/strata-capture/DeviceCapture.h"
 #include "tools/strata-capture/SectorCapture.h"
@@ -104,6 +105,8 @@ bool MachineCapture::Capture(strata_tools::NewFile& description, std::string& er
     machine["volumes"] = volumes;
     machine["failures"] = log_.Failures();
 
+    // Names in the ANSI code page are not UTF-8: they are kept as bytes.
+    strata_sim::KeepTextBytes(machine);
     std::ofstream out(description.TemporaryPath(), std::ios::binary | std::ios::trunc);
     out << machine.dump(1) << "\n";
     out.close();
