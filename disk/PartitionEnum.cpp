@@ -56,12 +56,14 @@ bool IsFaultTolerantType(BYTE type) {
 
 std::string Code(unsigned code) { return ToDecimalText(static_cast<std::uint32_t>(code)); }
 
-// A sector field of a partition record in bytes; nothing when the bytes
-// pass 64 bits.
-void InsertBytes(PropertyMap& record, const std::string& name, std::uint64_t sectors,
+// A sector field of a partition record in bytes; false, leaving it out, when
+// the bytes pass 64 bits.
+bool InsertBytes(PropertyMap& record, const std::string& name, std::uint64_t sectors,
                  const DriveSectors& units) {
     std::uint64_t bytes = 0;
-    if (units.ToBytes(sectors, bytes)) AddProperty(record, name, ToDecimalText(static_cast<unsigned long long>(bytes)));
+    if (!units.ToBytes(sectors, bytes)) return false;
+    AddProperty(record, name, ToDecimalText(static_cast<unsigned long long>(bytes)));
+    return true;
 }
 
 }  // namespace
@@ -235,8 +237,18 @@ std::vector<PropertyMap> PartitionEnum::DynamicPartitions(const std::string& dev
         AddProperty(record, "FaultTolerant", BoolText(faultTolerant));
         AddProperty(record, "PartitionSubType", RecordField(*volume, "PartitionType"));
         // Sector fields count the drive's sectors (read with its private header).
-        InsertBytes(record, "Size", HexField(placed, "Size"), units);
-        InsertBytes(record, "StartingOffset", HexField(placed, "Start"), units);
+        const struct {
+            const char* property;
+            const char* field;
+        } sectorFields[] = {{"Size", "Size"}, {"StartingOffset", "Start"}};
+        for (const auto& sectorField : sectorFields) {
+            const std::uint64_t sectors = HexField(placed, sectorField.field);
+            if (!InsertBytes(record, sectorField.property, sectors, units)) {
+                log->WriteLevel3("Partition record " + objectId + " on " + devicePath + ": its " + sectorField.field +
+                                 " of " + ToDecimalText(static_cast<unsigned long long>(sectors)) +
+                                 " sectors passes 64 bits of bytes; " + sectorField.property + " left out.");
+            }
+        }
         AddProperty(record, "Name", RecordField(placed, "Name"));
         const std::string deviceId = ids.DeviceId(&database, &LDMDataBase::partitions, objectId);
         AddProperty(record, "DeviceID", deviceId);

@@ -90,6 +90,10 @@ void StorageVolEnum::AddDynamicLayout(const std::string& volumePath, const Volum
     std::uint64_t bytes = 0;
     if (found.sectors.ToBytes(sectors, bytes)) {
         AddProperty(record, "TotalSpace", ToDecimalText(static_cast<unsigned long long>(bytes)));
+    } else {
+        log->WriteLevel3("Volume record of " + devicePath + ": its Size of " +
+                         ToDecimalText(static_cast<unsigned long long>(sectors)) +
+                         " sectors passes 64 bits of bytes; TotalSpace left out.");
     }
     RecordMap::const_iterator layout = volume.find("Layout");
     AddProperty(record, "VolumeLayout", layout == volume.end() ? std::string() : layout->second);

@@ -178,6 +178,24 @@ TEST_F(DynamicPartitions, RecordsFromTheDatabase) {
     EXPECT_EQ(1, log.CountContaining("Partition record 32 "));
 }
 
+// 2^55 sectors of 512 bytes are 2^64 bytes: the field is left out with a
+// line, never reported as a wrapped 0.
+TEST_F(DynamicPartitions, SectorFieldsBeyond64BitsOfBytesAreLeftOutWithALine) {
+    DatabaseBuilder group;
+    group.Group("1", "Dg0").Disk("2", "Disk1", kGuid);
+    group.Volume("10", "Volume1", "01", "0100", "ACTIVE", "07").Component("11", "10", "02", "01");
+    group.Partition("12", "Disk1-01", "11", "2", "0080000000000000", "ffffffffffffffff");
+    databases[kGuid] = group.Shared();
+    CapturedLog log;
+    const std::vector<PropertyMap> records = PartitionInformation().Collect(databases);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("<absent>", Value(records[0], "StartingOffset"));
+    EXPECT_EQ("<absent>", Value(records[0], "Size"));
+    EXPECT_EQ(1, log.CountContaining("its Start of 36028797018963968 sectors passes 64 bits of bytes; "
+                                     "StartingOffset left out."));
+    EXPECT_EQ(1, log.CountContaining("its Size of 18446744073709551615 sectors passes 64 bits of bytes"));
+}
+
 TEST_F(DynamicPartitions, IncompleteRecordsAloneGiveNothingAndTheLayoutIsNotUsed) {
     DatabaseBuilder group;
     group.Group("1", "Dg0").Disk("2", "Disk1", kGuid);

@@ -173,6 +173,25 @@ TEST_F(StrataLdmCommand, APartialDatabaseIsPrintedWithWhatItLacks) {
     EXPECT_EQ(1u, dumped.at("partitions").size());
 }
 
+// A partition's Start of 2^55 sectors is 2^64 bytes: the dump says that the
+// plug-in leaves the property out.
+TEST_F(StrataLdmCommand, SectorFieldsPast64BitsOfBytesAreNamed) {
+    const std::string path = WriteImage(OneDiskGroup("Far-Dg0"), "far.img");
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::uint64_t at = AreaStart();
+    while (at + kVblkSize <= bytes.size() && bytes[at + kVblkTypeOffset] != kTypePartition) at += kVblkSize;
+    ASSERT_LT(at + kVblkSize, bytes.size());
+    // ObjectID and Name (each a length byte and its bytes), 4 zero bytes and
+    // the commit ID come before the Start.
+    std::uint64_t start = at + kVblkBodyOffset;
+    start += 1 + bytes[start];
+    start += 1 + bytes[start] + 4 + 8;
+    Patch(path, start, {0x00, 0x80, 0, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(Contains(Dump(path).err, "its Start of 36028797018963968 sectors passes 64 bits of bytes, so "
+                                         "StartingOffset is left out"));
+}
+
 // Blocks the reader drops are counted: the pieces of a record longer than one
 // block (a long name), and a record whose ObjectID an earlier one has.
 TEST_F(StrataLdmCommand, BlocksLeftOutOfTheDatabaseAreCounted) {

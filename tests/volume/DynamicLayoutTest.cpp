@@ -35,7 +35,8 @@ protected:
         group.Partition("23", "Disk1-02", "21", "2", "0000000000000200", "0200");
         group.Partition("24", "Disk2-01", "22", "3", "0000000000000000", "0200");
         // Ten partitions by its child count ("0a"); one of them is mounted.
-        group.Volume("30", "Volume3", "01", "0a00").Component("31", "30", "02", "0a");
+        // Its size of 2^55 sectors passes 64 bits of bytes.
+        group.Volume("30", "Volume3", "01", "0080000000000000").Component("31", "30", "02", "0a");
         group.Partition("32", "Disk2-02", "31", "3", "0000000000000400", "0100");
         // A start of -63 sectors stored as its two's complement.
         group.Volume("40", "Volume4", "01", "0001").Component("41", "40", "02", "01");
@@ -94,7 +95,13 @@ TEST_F(DynamicLayout, DatabaseGivesLayoutStateAndTotalSpace) {
     EXPECT_EQ("SYNCHRONIZING", Value(mirror, "VolumeState"));
     EXPECT_EQ("262144", Value(mirror, "TotalSpace"));
 
-    EXPECT_EQ("Spanned", Value(Build("G:\\"), "VolumeLayout"));  // child count 0a is ten
+    CapturedLog log;
+    const PropertyMap spanned = Build("G:\\");
+    EXPECT_EQ("Spanned", Value(spanned, "VolumeLayout"));  // child count 0a is ten
+    EXPECT_EQ(1u, spanned.count("TotalSpace"));  // the measured one only
+    EXPECT_TRUE(log.Has("Volume record of \\\\.\\G:: its Size of 36028797018963968 sectors passes 64 bits of "
+                        "bytes; TotalSpace left out.",
+                        3));
     // A mount folder reports the volume mounted there, not the one holding it.
     EXPECT_EQ("Mirror", Value(Build("E:\\data\\"), "VolumeLayout"));
     EXPECT_EQ("262144", Value(Build("E:\\data\\"), "TotalSpace"));

@@ -1,5 +1,6 @@
 #include "tools/strata-ldm/DatabaseDiagnosis.h"
 
+#include "collect/TextConversions.h"
 #include "ldm/BigEndian.h"
 #include "ldm/LDMDBParser.h"
 #include "ldm/LdmLayout.h"
@@ -149,6 +150,36 @@ std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string&
         findings.push_back(std::to_string(repeated) + (repeated == 1 ? " record repeats" : " records repeat") +
                            " the ObjectID of an earlier record of its kind and " +
                            (repeated == 1 ? "is" : "are") + " left out");
+    }
+    return findings;
+}
+
+std::vector<std::string> SectorFieldsBeyond64Bits(RawDiskAccess& access, const std::string& path,
+                                                  const LDMDataBase& database) {
+    const std::uint32_t sectorSize = OpenDrive(access, path).drive().bytesPerSector;
+    std::vector<std::string> findings;
+    if (sectorSize == 0) return findings;
+    const std::uint64_t most = std::numeric_limits<std::uint64_t>::max() / sectorSize;
+    const struct {
+        const RecordTable& table;
+        const char* kind;
+        const char* field;
+        const char* property;
+    } fields[] = {
+        {database.partitions, "partition", "Start", "StartingOffset"},
+        {database.partitions, "partition", "Size", "Size"},
+        {database.volumes, "volume", "Size", "TotalSpace"},
+    };
+    for (const auto& field : fields) {
+        for (const auto& record : field.table) {
+            const RecordMap::const_iterator value = record.second.find(field.field);
+            if (value == record.second.end()) continue;
+            const std::uint64_t sectors = HexTextToNumber(value->second);
+            if (sectors <= most) continue;
+            findings.push_back(std::string(field.kind) + " record " + record.first + ": its " + field.field + " of " +
+                               std::to_string(sectors) + " sectors passes 64 bits of bytes, so " + field.property +
+                               " is left out");
+        }
     }
     return findings;
 }

@@ -29,6 +29,11 @@ std::vector<std::string> MissingRecords(const std::string& diskGuid, const strat
 // record of their kind already has (the first stays).
 std::vector<std::string> LeftOutBlocks(strata_col::RawDiskAccess& access, const std::string& path);
 
+// Sector counts of partition and volume records whose bytes (at the drive's
+// sector size) pass 64 bits: the plug-in leaves those properties out.
+std::vector<std::string> SectorFieldsBeyond64Bits(strata_col::RawDiskAccess& access, const std::string& path,
+                                                  const strata_col::LDMDataBase& database);
+
 std::size_t RecordCount(const strata_col::LDMDataBase& database);
 
 }  // namespace strata_tools

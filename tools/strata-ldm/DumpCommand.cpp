@@ -56,6 +56,7 @@ bool DecodeImage(strata_col::RawDiskAccess& access, strata_col::LDMDBParser& rea
         for (const std::string& missing : MissingRecords(guid, *database)) Tell(path, "partial database: " + missing);
     }
     for (const std::string& leftOut : LeftOutBlocks(access, path)) Tell(path, "left out: " + leftOut);
+    for (const std::string& tooLarge : SectorFieldsBeyond64Bits(access, path, *database)) Tell(path, tooLarge);
     const auto earlier = imageOfGuid.find(guid);
     if (earlier != imageOfGuid.end()) {
         Tell(path, "carries disk GUID " + guid + " as " + earlier->second + " does; its database is printed");
