@@ -3,6 +3,7 @@
 // descriptions). Every input goes to both. A description may only be
 // refused with std::runtime_error; any other exception, a crash, a leak or
 // a hang is a finding.
+#include "platform/UniqueKeyJson.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/win32.h"
 #include "tools/strata-ldm/DiskImageWriter.h"
@@ -50,9 +51,16 @@ void MachineDescription(const std::string& text) {
     strata_sim::ResetMachine();
 }
 
+// As strata-ldm write reads it: a key given twice is refused too.
 void GroupDescription(const std::string& text) {
-    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
-    if (json.is_discarded()) return;
+    nlohmann::json json;
+    try {
+        json = strata_json::ParseUniqueKeys(text);
+    } catch (const nlohmann::json::exception&) {
+        return;  // no JSON
+    } catch (const std::runtime_error&) {
+        return;  // a key given twice
+    }
     try {
         const strata_tools::GroupDescription group = strata_tools::ParseGroupDescription(json);
         const strata_tools::DiskImageWriter writer(group);
