@@ -11,3 +11,13 @@ foreach(sample strata_lab_sample strata_server_sample)
 endforeach()
 gtest_discover_tests(test_capture TEST_PREFIX "capture." DISCOVERY_TIMEOUT 60
                      PROPERTIES TIMEOUT 900)
+
+# The libFuzzer target for captured folders (a description and its image,
+# queried for every class), an ordinary target of the sanitizer tree beside
+# the dynamic-disk ones; tests/ldm/run-fuzz.sh runs it.
+if(STRATA_FUZZ)
+  add_executable(snapshot_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz/SnapshotFuzzTarget.cpp
+                 ${PROJECT_SOURCE_DIR}/plugin/StrataCallbacks.cpp)
+  target_link_libraries(snapshot_fuzz PRIVATE strata_core strata_host_program stratasim)
+  target_link_options(snapshot_fuzz PRIVATE -fsanitize=fuzzer)
+endif()

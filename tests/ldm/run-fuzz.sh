@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes the dynamic-disk database reader (ldm_fuzz) and the machine and
-# disk-group description readers (description_fuzz), each for a bounded time.
+# Fuzzes the dynamic-disk database reader (ldm_fuzz), the machine and
+# disk-group description readers (description_fuzz) and captured folders, a
+# description with its drive image queried for every class (snapshot_fuzz),
+# each for a bounded time.
 #   tests/ldm/run-fuzz.sh [SECONDS] [BUILD_DIR] [TARGET...]
 # SECONDS per target (default 60); BUILD_DIR a sanitizer tree built with
 # Clang (default build-asan, the sanitizer preset), where the fuzz targets are
-# ordinary targets; TARGETs default to both, fuzzed side by side.
+# ordinary targets; TARGETs default to all three, fuzzed side by side.
 #
 # Each target keeps its corpus in $STRATA_FUZZ_CORPUS/<target> (default:
 # fuzz-corpus/ at the top of the source tree, outside every build tree, not
@@ -17,13 +19,14 @@
 # A long run, one target at a time, at low priority:
 #   nice -n 19 tests/ldm/run-fuzz.sh 1800 build-asan ldm_fuzz
 #   nice -n 19 tests/ldm/run-fuzz.sh 1800 build-asan description_fuzz
+#   nice -n 19 tests/ldm/run-fuzz.sh 1800 build-asan snapshot_fuzz
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-60}
 build=${2:-$top/build-asan}
 shift $(( $# < 2 ? $# : 2 ))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ldm_fuzz description_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(ldm_fuzz description_fuzz snapshot_fuzz)
 case "$build" in /*) ;; *) build=$top/$build ;; esac
 corpora=${STRATA_FUZZ_CORPUS:-$top/fuzz-corpus}
 
@@ -43,14 +46,32 @@ trap 'rm -rf "$work"' EXIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
+# A captured folder's description of one disk whose image is disk.img, with
+# a volume on it.
+snapshot_machine='{"name": "SNAPSHOT", "devices": [{"class": "disk", "deviceNumber": 0,
+ "instanceId": "SCSI\\DISK&VEN_STRATA&PROD_SNAPSHOT\\1", "image": "disk.img"}],
+ "volumes": [{"roots": ["E:\\"], "fileSystem": "NTFS", "label": "Data",
+ "extents": [{"disk": 0, "offset": 32256, "length": 1048576}]}]}'
+
 # Writes the seeds of a target into a folder.
 seed() {
   local target=$1 into=$2
   mkdir -p "$into"
+  shopt -s nullglob
+  local images=("$build"/fixtures/ldm/*.img)
   if [ "$target" = ldm_fuzz ]; then
-    shopt -s nullglob
-    local images=("$build"/fixtures/ldm/*.img)
     "$build/bin/ldm_fuzz_seeds" "$into" "${images[@]}" >/dev/null
+  elif [ "$target" = snapshot_fuzz ]; then
+    # The drive seeds of the reader (after their mode byte, of 512-byte
+    # sectors) as the image of a captured disk.
+    local drives=$into.drives drive
+    mkdir -p "$drives"
+    "$build/bin/ldm_fuzz_seeds" "$drives" "${images[@]}" >/dev/null
+    for drive in "$drives"/*-drive; do
+      [ "$(head -c 1 "$drive" | od -An -tu1 | tr -d ' ')" = 0 ] || continue
+      { printf '%s\0' "$snapshot_machine"; tail -c +2 "$drive"; } >"$into/$(basename "$drive")"
+    done
+    printf '%s' "$snapshot_machine" >"$into/no-image"
   else
     cp "$top"/samples/*.json "$top"/samples/lab/*.json "$into"/
     local readme
@@ -66,6 +87,8 @@ seed() {
 options() {
   if [ "$1" = ldm_fuzz ]; then
     echo "-max_len=32768"
+  elif [ "$1" = snapshot_fuzz ]; then
+    echo "-max_len=65536 -dict=$top/tests/ldm/fuzz/description.dict"
   else
     echo "-max_len=16384 -dict=$top/tests/ldm/fuzz/description.dict"
   fi
