@@ -41,6 +41,14 @@ TEST(LogicalDisk, FixedVolumeOnABasicDisk) {
     EXPECT_EQ(0, strata_sim::ComBalance());
     EXPECT_EQ(0, strata_sim::LiveQuotaObjects());
     EXPECT_EQ(0, strata_sim::OpenHandleCount());
+
+    // A quota object that cannot be made, initialized or read gives state 0.
+    for (const char* call : {"CoCreateInstance", "IDiskQuotaControl::Initialize", "IDiskQuotaControl::GetQuotaState"}) {
+        machine.failures = {Fail(call, "", ERROR_ACCESS_DENIED)};
+        strata_sim::SetMachine(machine);
+        EXPECT_EQ("0", Value(Build("C:\\"), "DiskQuotaStatus")) << call;
+        EXPECT_EQ(0, strata_sim::LiveQuotaObjects()) << call;
+    }
 }
 
 TEST(LogicalDisk, SystemAndBootMarkers) {
