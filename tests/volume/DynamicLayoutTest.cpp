@@ -167,6 +167,23 @@ TEST_F(DynamicLayout, ExtentsOneEntryPerDiskAfterTheRetry) {
     }
 }
 
+// 65,536 extents are read (one entry per disk remains); one more is not
+// believed.
+TEST_F(DynamicLayout, ExtentCountsUpToTheLimitAreRead) {
+    const strata_sim::Machine installed = strata_sim::CurrentMachine();
+    for (const std::uint32_t count : {65536u, 65537u}) {
+        strata_sim::Machine machine = installed;
+        strata_sim::Volume many = NtfsVolume(6, {"K:\\"});
+        many.extents.assign(count, Extent(0, Offset(8), kSector));
+        machine.volumes.push_back(many);
+        strata_sim::SetMachine(machine);
+        CapturedLog log;
+        const ExtentMap extents = StorageVolEnum().GetDynamicVolumeExtents("\\\\.\\K:");
+        EXPECT_EQ(count == 65536u ? 1u : 0u, extents.size()) << count;
+        EXPECT_EQ(count == 65536u ? 0 : 1, log.CountContaining("disk extents; extents not read.")) << count;
+    }
+}
+
 TEST_F(DynamicLayout, FailuresGiveNoExtentsAndALogLine) {
     strata_sim::Machine machine = strata_sim::CurrentMachine();
     machine.failures = {Fail("DeviceIoControl", "\\\\.\\E:", ERROR_INVALID_FUNCTION,
