@@ -2,6 +2,7 @@
 
 #include "collect/TextConversions.h"
 #include "ldm/BigEndian.h"
+#include "ldm/DriveSectors.h"
 #include "ldm/LDMDBParser.h"
 #include "ldm/LdmLayout.h"
 #include "ldm/PrivateHeader.h"
@@ -156,10 +157,10 @@ std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string&
 
 std::vector<std::string> SectorFieldsBeyond64Bits(RawDiskAccess& access, const std::string& path,
                                                   const LDMDataBase& database) {
-    const std::uint32_t sectorSize = OpenDrive(access, path).drive().bytesPerSector;
+    // The plug-in's own conversion decides what is left out.
+    const DriveSectors units(access.QueryDrive(path).bytesPerSector);
     std::vector<std::string> findings;
-    if (sectorSize == 0) return findings;
-    const std::uint64_t most = std::numeric_limits<std::uint64_t>::max() / sectorSize;
+    if (!units.Known()) return findings;
     const struct {
         const RecordTable& table;
         const char* kind;
@@ -175,7 +176,8 @@ std::vector<std::string> SectorFieldsBeyond64Bits(RawDiskAccess& access, const s
             const RecordMap::const_iterator value = record.second.find(field.field);
             if (value == record.second.end()) continue;
             const std::uint64_t sectors = HexTextToNumber(value->second);
-            if (sectors <= most) continue;
+            std::uint64_t bytes = 0;
+            if (units.ToBytes(sectors, bytes)) continue;
             findings.push_back(std::string(field.kind) + " record " + record.first + ": its " + field.field + " of " +
                                std::to_string(sectors) + " sectors passes 64 bits of bytes, so " + field.property +
                                " is left out");

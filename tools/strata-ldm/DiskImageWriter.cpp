@@ -262,10 +262,10 @@ void DiskImageWriter::Write(const std::string& diskName, NewFile& file) const {
     file.Commit();
 }
 
-void DiskImageWriter::Write(const std::string& diskName, const std::string& path) const {
+void DiskImageWriter::Write(const std::string& diskName, const std::string& path,
+                            const ExistingFileRule& rule) const {
     const std::filesystem::path target(path);
-    const std::string folder = target.parent_path().string();
-    NewFile file(folder, target.filename().string());
+    NewFile file(target.parent_path().string(), target.filename().string(), rule);
     Write(diskName, file);
 }
 

@@ -25,8 +25,11 @@ public:
     // std::runtime_error on a failure or an unknown disk, leaving the file's
     // path as it was.
     void Write(const std::string& diskName, NewFile& file) const;
-    // The same at `path`, where no file may be yet.
-    void Write(const std::string& diskName, const std::string& path) const;
+    // The same at `path`; a file already there stays unless `rule` accepts
+    // replacing it (only its last part must not be a link: the path is the
+    // user's own).
+    void Write(const std::string& diskName, const std::string& path,
+               const ExistingFileRule& rule = KeepEveryFile) const;
 
     // The pieces, for tests.
     Bytes MasterBootRecord(const DiskDescription& disk) const;

@@ -101,11 +101,7 @@ int WriteCommand(std::vector<std::string> args) {
     }
     const GroupDescription group = LoadGroupDescription(args[0]);
     const std::string disk = args.size() == 3 ? args[2] : group.disks.front().name;
-    // OUT.img is the user's own path: only its last part must not be a link.
-    const std::filesystem::path target(args[1]);
-    NewFile file(target.parent_path().string(),
-                 target.filename().string(), rule);
-    DiskImageWriter(group).Write(disk, file);
+    DiskImageWriter(group).Write(disk, args[1], rule);
     return 0;
 }
 
