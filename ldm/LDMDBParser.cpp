@@ -166,7 +166,7 @@ DiskDatabaseMap LDMDBParser::ReadDatabases(const DeviceMap& devices) {
         access_.Close(file);
         SharedDatabase database = cache.Find(blocks_);
         if (!database) {
-            LDMDataBase records = VBLKParser().DecodeBlocks(blocks_);
+            LDMDataBase records = VBLKParser(keepLayoutFields_).DecodeBlocks(blocks_);
             IndexPartitionsByDisk(records);
             database.reset(new DiskDatabase(std::move(records)));
             cache.Add(blocks_, database);

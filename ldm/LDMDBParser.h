@@ -41,6 +41,11 @@ public:
     LDMDBParser(const LDMDBParser&) = delete;
     LDMDBParser& operator=(const LDMDBParser&) = delete;
 
+    // Decodes the fields a volume's data layout needs as well (see
+    // VBLKRecordDecoder); a cache given to the parser must only ever serve
+    // parsers that keep them too.
+    void KeepLayoutFields() { keepLayoutFields_ = true; }
+
     // The database of every drive that carries a private header, keyed by
     // the header's disk GUID text; a later drive with the same GUID wins.
     // Every drive's area is read; only the decoding is shared.
@@ -93,6 +98,7 @@ private:
     PlatformDiskAccess platform_;
     RawDiskAccess& access_;
     DatabaseCache* cache_;
+    bool keepLayoutFields_ = false;
     // Reused from drive to drive: a fresh megabyte per drive costs more in
     // page faults than the read itself.
     std::vector<unsigned char> area_;

@@ -131,6 +131,7 @@ const std::size_t kSkippedFlags = 4;       // several records' flags words
 const std::size_t kSkippedVolumeNumberPad = 3;
 const std::size_t kSkippedDiskV4Pad = 3;
 const std::size_t kSkippedComponentLog = 8;
+const std::size_t kSkippedComponentStripePad = 1;  // a zero byte before the stripe size
 
 }  // namespace ldm_layout
 }  // namespace strata_col

@@ -13,6 +13,8 @@ namespace strata_col {
 
 class VBLKParser {
 public:
+    // `keepLayoutFields` as VBLKRecordDecoder's.
+    explicit VBLKParser(bool keepLayoutFields = false) : decoder_(keepLayoutFields) {}
     virtual ~VBLKParser() {}
 
     // `database` holds `size` bytes: the whole configuration area. Blocks are

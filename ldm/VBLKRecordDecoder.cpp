@@ -38,24 +38,32 @@ void DecodeVolume(VBLKRecordReader& r, unsigned char flags) {
     }
 }
 
-void DecodeComponent(VBLKRecordReader& r, unsigned char flags) {
+void DecodeComponent(VBLKRecordReader& r, unsigned char flags, bool keepLayout) {
     const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.VarText("VolumeState") &&
                       r.Byte("ComponentType") && r.Skip(kSkippedFlags) && r.VarNumber("NumberOfChildren") &&
                       r.FixedNumber("LogCommitID", kFieldLogCommitId) && r.Skip(kSkippedComponentLog) &&
                       r.VarNumber("ParentID");
     if (body && (flags & kFlagComponentStripe)) {
-        // Stripe size and column count: read, not kept.
-        r.DropVarNumber() && r.DropVarNumber();
+        if (keepLayout) {
+            r.Skip(kSkippedComponentStripePad) && r.VarNumber("StripeSize") && r.VarNumber("Columns");
+        } else {
+            // Stripe size and column count: read, not kept.
+            r.DropVarNumber() && r.DropVarNumber();
+        }
     }
 }
 
-void DecodePartition(VBLKRecordReader& r, unsigned char flags) {
+void DecodePartition(VBLKRecordReader& r, unsigned char flags, bool keepLayout) {
     const bool body = r.VarNumber("ObjectID") && r.VarText("Name") && r.Skip(kSkippedFlags) &&
                       r.FixedNumber("LogCommitID", kFieldLogCommitId) && r.FixedNumber("Start", kFieldSectorNumber) &&
                       r.FixedNumber("VolumeOffset", kFieldSectorNumber) && r.VarNumber("Size") &&
                       r.VarNumber("ParentID") && r.VarNumber("DiskID");
     if (body && (flags & kFlagPartitionIndex)) {
-        r.DropVarNumber();
+        if (keepLayout) {
+            r.VarNumber("ColumnIndex");
+        } else {
+            r.DropVarNumber();
+        }
     }
 }
 
@@ -137,8 +145,8 @@ DecodedRecord VBLKRecordDecoder::Decode(const unsigned char* block, std::size_t 
 
     switch (type) {
     case kTypeVolume: DecodeVolume(r, flags); break;
-    case kTypeComponent: DecodeComponent(r, flags); break;
-    case kTypePartition: DecodePartition(r, flags); break;
+    case kTypeComponent: DecodeComponent(r, flags, keepLayoutFields_); break;
+    case kTypePartition: DecodePartition(r, flags, keepLayoutFields_); break;
     case kTypeDiskV3: DecodeDiskV3(r); break;
     case kTypeDiskV4: DecodeDiskV4(fields, r, stored, decoded); break;
     case kTypeDiskGroupV3: DecodeDiskGroupV3(r); break;

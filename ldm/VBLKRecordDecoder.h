@@ -26,6 +26,11 @@ struct DecodedRecord {
 
 class VBLKRecordDecoder {
 public:
+    // With `keepLayoutFields`, components also keep StripeSize and Columns
+    // and partitions their ColumnIndex (absent for column 0): what reading a
+    // striped or RAID-5 volume's data needs. The plug-in reports neither and
+    // decodes without them.
+    explicit VBLKRecordDecoder(bool keepLayoutFields = false) : keepLayoutFields_(keepLayoutFields) {}
     virtual ~VBLKRecordDecoder() {}
 
     // Decodes the block (`size` bytes, the VBLK size). A type byte that is
@@ -33,6 +38,7 @@ public:
     DecodedRecord Decode(const unsigned char* block, std::size_t size);
 
 private:
+    bool keepLayoutFields_;
     FieldOrders orders_;
 };
 

@@ -4,6 +4,7 @@
 #include "ldm/LDMDBParser.h"
 #include "tools/strata-ldm/DatabaseDiagnosis.h"
 #include "tools/strata-ldm/DatabaseJson.h"
+#include "tools/strata-ldm/DynamicImageSet.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
 #include "tools/strata-ldm/OutputCheck.h"
 #include "tools/strata-ldm/SectorSize.h"
@@ -16,10 +17,6 @@
 namespace strata_tools {
 
 namespace {
-
-bool IsDevicePath(const std::string& path) {
-    return path.rfind("\\\\.\\", 0) == 0 || path.rfind("\\\\?\\", 0) == 0;
-}
 
 // Digits only: strtoul would take "-1" as a huge number.
 bool ParseSectorSize(const std::string& text, std::uint32_t& sectorSize) {
