@@ -188,7 +188,8 @@ private:
         std::uint64_t volumeOffset = 0;
         for (std::size_t column = 0; column < members.size(); ++column) {
             const PartitionDescription& partition = volume.partitions[members[column]];
-            AddPartition(partition, componentId, columns ? 0 : volumeOffset,
+            const std::uint64_t placed = partition.placed ? partition.volumeOffset : volumeOffset;
+            AddPartition(partition, componentId, columns ? 0 : placed,
                          columns ? static_cast<int>(column) : -1);
             volumeOffset += partition.size;
         }

@@ -124,6 +124,31 @@ std::uint64_t Mix(std::uint64_t value) {
     return value ^ (value >> 31);
 }
 
+// Placed partitions of a spanned volume must tile it, end to end from 0.
+void CheckPlacedPartitions(const VolumeDescription& volume) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t> > places;
+    for (const PartitionDescription& partition : volume.partitions) {
+        if (partition.placed) places.emplace_back(partition.volumeOffset, partition.size);
+    }
+    if (places.empty()) return;
+    const std::string where = "volume \"" + volume.name + "\": ";
+    if (volume.layout != VolumeLayout::Spanned && volume.layout != VolumeLayout::Simple) {
+        throw std::runtime_error(where + "volumeOffset places the partitions of spanned volumes only");
+    }
+    if (places.size() != volume.partitions.size()) {
+        throw std::runtime_error(where + "either every partition has a volumeOffset or none");
+    }
+    std::sort(places.begin(), places.end());
+    std::uint64_t next = 0;
+    for (const auto& place : places) {
+        if (place.first != next) {
+            throw std::runtime_error(where + "its partitions' volumeOffsets leave a gap or overlap at sector " +
+                                     std::to_string(next));
+        }
+        next += place.second;
+    }
+}
+
 PartitionStyle ParseStyle(const std::string& text) {
     if (text == "mbr") return PartitionStyle::Mbr;
     if (text == "gpt") return PartitionStyle::Gpt;
@@ -265,6 +290,8 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
                                          "\" does not fit the data region of " + disk->name);
             }
             partition.name = partKeys.Text("name", "");
+            partition.placed = partKeys.Has("volumeOffset");
+            partition.volumeOffset = partKeys.Number("volumeOffset", 0, maxSectors);
             partKeys.Finish();
             volume.partitions.push_back(partition);
         }
@@ -275,6 +302,7 @@ GroupDescription ParseGroupDescription(const nlohmann::json& json) {
             throw std::runtime_error("volume \"" + volume.name +
                                      "\" has the wrong number of partitions for its layout");
         }
+        CheckPlacedPartitions(volume);
         volume.size = keys.Number("size", LayoutVolumeSize(volume), std::numeric_limits<std::uint64_t>::max());
         keys.Finish();
         group.volumes.push_back(volume);

@@ -18,6 +18,11 @@ struct PartitionDescription {
     std::string disk;        // name of the disk it lies on
     std::uint64_t start = 0; // sectors from the start of the disk's data region
     std::uint64_t size = 0;  // sectors
+    // Spanned volumes: where the partition lies in the volume, in sectors,
+    // when the description places it (so that records can be stored out of
+    // volume order); otherwise the partitions follow each other as listed.
+    bool placed = false;
+    std::uint64_t volumeOffset = 0;
 };
 
 struct VolumeDescription {
