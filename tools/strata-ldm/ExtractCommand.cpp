@@ -24,7 +24,7 @@ const char kUsage[] =
 
 // Volume bytes read and written at once: whole rows of the layout, about
 // this much.
-const std::uint64_t kBatchBytes = 4 << 20;
+const std::uint64_t kBatchBytes = 1 << 20;
 
 std::string Decimal(std::uint64_t value) {
     return strata_col::ToDecimalText(static_cast<unsigned long long>(value));
@@ -41,8 +41,7 @@ private:
 };
 
 bool Copy(VolumeReader& reader, VolumeOutput& output, std::uint64_t size, const std::string& name) {
-    const std::uint64_t rows = std::max<std::uint64_t>(1, kBatchBytes / reader.RowBytes());
-    const std::size_t batch = static_cast<std::size_t>(rows * reader.RowBytes());
+    const std::size_t batch = reader.BatchBytes(kBatchBytes);
     std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(batch, size)));
     ProgressLine progress(name, size);
     for (std::uint64_t offset = 0; offset < size; offset += batch) {

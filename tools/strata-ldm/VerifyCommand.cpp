@@ -21,7 +21,8 @@ using nlohmann::json;
 
 const char kUsage[] = "usage: strata-ldm verify --volume NAME [--group NAME] [--sector-size N] IMAGE...\n";
 
-// Mirror plexes are compared in batches of this many bytes, sector by sector.
+// Volumes are read in batches of about this many bytes; mirror plexes are
+// compared sector by sector.
 const std::uint64_t kMirrorBatch = 4 << 20;
 const std::uint64_t kCompareUnit = 512;
 
@@ -53,9 +54,10 @@ public:
         // No redundancy: every byte is read once, so that a member that
         // cannot be read is found.
         VolumeReader reader(plex, files_);
-        std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min(kMirrorBatch, volume_.size)));
-        for (std::uint64_t offset = 0; offset < volume_.size; offset += kMirrorBatch) {
-            if (!reader.Read(offset, buffer.data(), static_cast<std::size_t>(std::min(kMirrorBatch, volume_.size - offset)))) {
+        const std::size_t batch = reader.BatchBytes(kMirrorBatch);
+        std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(batch, volume_.size)));
+        for (std::uint64_t offset = 0; offset < volume_.size; offset += batch) {
+            if (!reader.Read(offset, buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(batch, volume_.size - offset)))) {
                 error_ = reader.Error();
                 return false;
             }
@@ -129,10 +131,11 @@ private:
             error_ = "fewer than two plexes of " + volume_.name + " are there to compare";
             return false;
         }
-        const std::size_t batch = static_cast<std::size_t>(std::min(kMirrorBatch, volume_.size));
+        VolumeReader firstReader(volume_.plexes[complete[0]], files_);
+        const std::size_t batch =
+            static_cast<std::size_t>(std::min<std::uint64_t>(firstReader.BatchBytes(kMirrorBatch), volume_.size));
         std::vector<unsigned char> first(batch);
         std::vector<unsigned char> other(batch);
-        VolumeReader firstReader(volume_.plexes[complete[0]], files_);
         for (std::size_t i = 1; i < complete.size(); ++i) {
             VolumeReader otherReader(volume_.plexes[complete[i]], files_);
             std::vector<Range> differ;

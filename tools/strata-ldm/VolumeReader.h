@@ -1,7 +1,8 @@
 // Reads a mapped volume's bytes from its member images: one plex, its
-// columns in the order of its layout. A RAID-5 plex with one column missing
-// is read row by row, the missing unit of each row rebuilt from the others
-// and the row's parity, so that every member byte is read once.
+// columns in the order of its layout. Each column's share of a read is taken
+// in as few system calls as its extents allow, straight into the caller's
+// buffer; a RAID-5 plex with one column missing rebuilds each lost unit from
+// its row's parity and other units, so that every member byte is read once.
 #ifndef STRATA_TOOLS_VOLUMEREADER_H
 #define STRATA_TOOLS_VOLUMEREADER_H
 
@@ -24,27 +25,40 @@ namespace strata_tools {
 std::size_t Raid5ParityColumn(std::uint64_t row, std::size_t columns);
 std::size_t Raid5DataColumn(std::uint64_t row, std::size_t unit, std::size_t columns);
 
-// The open member images of one group. Reads fail with a message naming the
-// image; nothing is ever written to them.
+// A piece of a column to read into memory.
+struct ColumnPiece {
+    std::uint64_t columnOffset;
+    unsigned char* out;
+    std::size_t length;
+};
+
+// The open member images of one group. Image files are read with pread;
+// device paths through the platform's raw access. Nothing is ever written
+// to them.
 class MemberFiles {
 public:
-    // `accessFor` gives the access that reads an image's path.
+    // `accessFor` gives the access that reads a device path.
     MemberFiles(const std::vector<MemberImage>& images,
                 const boost::function<strata_col::RawDiskAccess&(const std::string&)>& accessFor);
     ~MemberFiles();
     MemberFiles(const MemberFiles&) = delete;
     MemberFiles& operator=(const MemberFiles&) = delete;
 
-    // Reads exactly `length` bytes at `offset` of the image; false with
-    // Error() set when it cannot.
-    bool ReadAt(int image, std::uint64_t offset, unsigned char* buffer, std::size_t length);
+    // Fills the pieces, in order, from the image's bytes that start at
+    // `offset` and run on end to end; false with Error() set when they
+    // cannot all be read.
+    bool ReadRun(int image, std::uint64_t offset, const std::vector<ColumnPiece>& pieces);
     const std::string& Error() const { return error_; }
 
 private:
     struct Open {
-        strata_col::RawDiskAccess* access = nullptr;
+        strata_col::RawDiskAccess* access = nullptr;  // device paths
         int file = -1;
+        bool tried = false;
     };
+    bool Opened(int image);
+    bool Fail(int image, std::uint64_t offset);
+
     const std::vector<MemberImage>& images_;
     std::vector<Open> open_;
     std::string error_;
@@ -56,9 +70,11 @@ public:
     VolumeReader(const Plex& plex, MemberFiles& files);
 
     // Bytes of the volume in one row of the plex's layout (a stripe of each
-    // data column; for a concatenated plex a fixed run): reads aligned to it
-    // read every member byte once.
+    // data column; for a concatenated plex a fixed run).
     std::uint64_t RowBytes() const { return rowBytes_; }
+    // Whole rows, about `bytes` of them (at least one row): reads of this
+    // size from offset 0 on take every member byte once.
+    std::size_t BatchBytes(std::uint64_t bytes) const;
 
     // Reads the volume's bytes [offset, offset + length); false with Error()
     // set when a member cannot be read.
@@ -69,9 +85,11 @@ public:
     const std::string& Error() const { return files_.Error(); }
 
 private:
-    bool ReadStriped(std::uint64_t offset, unsigned char* out, std::size_t length);
-    bool ReadRaid5Row(std::uint64_t row, std::uint64_t within, unsigned char* out, std::size_t length);
-    // Column of the data unit `unit` of `row`.
+    // Reads `pieces` of the column (in column order), through its extents.
+    bool ReadPieces(std::size_t column, const std::vector<ColumnPiece>& pieces);
+    // Reads the data units of [offset, offset + length); with a column
+    // missing the range must be whole rows, and lost units are rebuilt.
+    bool ReadUnits(std::uint64_t offset, unsigned char* out, std::size_t length);
     std::size_t DataColumn(std::uint64_t row, std::size_t unit) const;
 
     const Plex& plex_;
@@ -79,7 +97,12 @@ private:
     std::size_t dataColumns_;
     std::uint64_t rowBytes_;
     int missingColumn_ = -1;
-    std::vector<unsigned char> rowBuffer_;  // a degraded RAID-5 row
+    // Reused from read to read: each column's pieces, the parity of rows
+    // being rebuilt, and one row for reads that do not cover whole rows.
+    std::vector<std::vector<ColumnPiece> > pieces_;
+    std::vector<ColumnPiece> runPieces_;
+    std::vector<unsigned char> parity_;
+    std::vector<unsigned char> row_;
 };
 
 }  // namespace strata_tools
