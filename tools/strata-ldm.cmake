@@ -3,9 +3,11 @@
 find_package(nlohmann_json 3 REQUIRED)
 add_library(strata_ldm_tool STATIC
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/ByteAppender.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/CheckCommand.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseDiagnosis.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseJson.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DatabaseRecords.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DiskCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DiskImageWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DiskPlan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strata-ldm/DmTable.cpp

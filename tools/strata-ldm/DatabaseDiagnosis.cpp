@@ -8,6 +8,7 @@
 #include "ldm/PrivateHeader.h"
 #include "ldm/VBLKParser.h"
 #include "ldm/VBLKRecordDecoder.h"
+#include "tools/strata-ldm/OpenDrive.h"
 
 #include <limits>
 #include <map>
@@ -19,28 +20,6 @@ using namespace strata_col;
 using namespace strata_col::ldm_layout;
 
 namespace {
-
-// An open drive, closed when done.
-class OpenDrive {
-public:
-    OpenDrive(RawDiskAccess& access, const std::string& path)
-        : access_(access), file_(access.Open(path)), drive_(access.QueryDrive(path)) {
-        if (file_ >= 0 && drive_.length == 0) drive_.length = access.EndOf(file_);
-    }
-    ~OpenDrive() {
-        if (file_ >= 0) access_.Close(file_);
-    }
-    OpenDrive(const OpenDrive&) = delete;
-    OpenDrive& operator=(const OpenDrive&) = delete;
-
-    int file() const { return file_; }
-    const DriveSize& drive() const { return drive_; }
-
-private:
-    RawDiskAccess& access_;
-    int file_;
-    DriveSize drive_;
-};
 
 std::string Sectors(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " sector" : " sectors"); }
 
@@ -108,7 +87,8 @@ std::string WhyEmpty(RawDiskAccess& access, const std::string& path) {
            std::to_string(vmdb) + " of the database area";
 }
 
-std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string& path) {
+BlockCensus CountBlocks(RawDiskAccess& access, const std::string& path) {
+    BlockCensus census;
     const OpenDrive open(access, path);
     const std::uint32_t sectorSize = open.drive().bytesPerSector;
     LDMDBParser reader(access);
@@ -118,28 +98,38 @@ std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string&
     if (open.file() < 0 || sectorSize == 0 ||
         !reader.ReadPrivateHeader(open.file(), header, sectorSize, open.drive().length) ||
         !reader.ReadDatabaseArea(open.file(), header, sectorSize, open.drive().length, area, vmdb)) {
-        return {};
+        return census;
     }
     std::string blocks;
     VBLKParser::FindBlocks(area.data(), vmdb, area.size(), blocks);
     const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(blocks.data());
-    std::size_t pieces = 0;
-    std::size_t repeated = 0;
     std::map<VBLKRecordKind, std::set<std::string>> seen;
     VBLKRecordDecoder decoder;
     for (std::size_t at = 0; at + kVblkSize <= blocks.size(); at += kVblkSize) {
         std::uint64_t blockCount = 0;
         if (ReadBigEndian(bytes + at, kVblkSize, kVblkRecordCountOffset, 2, blockCount) && blockCount > 1) {
-            ++pieces;
+            ++census.pieces;
             continue;
         }
         const DecodedRecord record = decoder.Decode(bytes + at, kVblkSize);
         const RecordMap::const_iterator id = record.fields.find("ObjectID");
         if (record.kind != VBLKRecordKind::None && id != record.fields.end() &&
             !seen[record.kind].insert(id->second).second) {
-            ++repeated;
+            ++census.repeated;
         }
     }
+    return census;
+}
+
+std::string RepeatedIdsText(std::size_t repeated) {
+    return std::to_string(repeated) + (repeated == 1 ? " record repeats" : " records repeat") +
+           " the ObjectID of an earlier record of its kind and " + (repeated == 1 ? "is" : "are") + " left out";
+}
+
+std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string& path) {
+    const BlockCensus census = CountBlocks(access, path);
+    const std::size_t pieces = census.pieces;
+    const std::size_t repeated = census.repeated;
     std::vector<std::string> findings;
     if (pieces != 0) {
         findings.push_back(std::to_string(pieces) + (pieces == 1 ? " block is" : " blocks are") +
@@ -147,11 +137,7 @@ std::vector<std::string> LeftOutBlocks(RawDiskAccess& access, const std::string&
                            "so such a record is cut short or left out (a name of more than about 60 "
                            "characters makes one)");
     }
-    if (repeated != 0) {
-        findings.push_back(std::to_string(repeated) + (repeated == 1 ? " record repeats" : " records repeat") +
-                           " the ObjectID of an earlier record of its kind and " +
-                           (repeated == 1 ? "is" : "are") + " left out");
-    }
+    if (repeated != 0) findings.push_back(RepeatedIdsText(repeated));
     return findings;
 }
 

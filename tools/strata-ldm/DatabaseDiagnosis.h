@@ -29,6 +29,14 @@ std::vector<std::string> MissingRecords(const std::string& diskGuid, const strat
 // record of their kind already has (the first stays).
 std::vector<std::string> LeftOutBlocks(strata_col::RawDiskAccess& access, const std::string& path);
 
+// The counts behind LeftOutBlocks.
+struct BlockCensus {
+    std::size_t pieces = 0;    // blocks of records longer than one block
+    std::size_t repeated = 0;  // records whose ObjectID an earlier one of their kind has
+};
+BlockCensus CountBlocks(strata_col::RawDiskAccess& access, const std::string& path);
+std::string RepeatedIdsText(std::size_t repeated);
+
 // Sector counts of partition and volume records whose bytes (at the drive's
 // sector size) pass 64 bits: the plug-in leaves those properties out.
 std::vector<std::string> SectorFieldsBeyond64Bits(strata_col::RawDiskAccess& access, const std::string& path,

@@ -10,7 +10,7 @@ namespace {
 
 const std::uint64_t kDmSector = 512;
 
-std::string Sectors(std::uint64_t bytes) {
+std::string DmSectors(std::uint64_t bytes) {
     return strata_col::ToDecimalText(static_cast<unsigned long long>(bytes / kDmSector));
 }
 
@@ -33,18 +33,18 @@ public:
         }
         DmDevice top;
         top.name = name_;
-        const std::string length = Sectors(volume_.size);
+        const std::string length = DmSectors(volume_.size);
         if (volume_.kind == VolumeKind::Mirror) {
             std::vector<Place> plexes;
             for (std::size_t p = 0; p < volume_.plexes.size(); ++p) {
                 if (volume_.plexes[p].Complete()) plexes.push_back(PlexPlace(p));
             }
             if (plexes.size() == 1) {
-                top.lines.push_back("0 " + length + " linear " + plexes[0].device + " " + Sectors(plexes[0].offset));
+                top.lines.push_back("0 " + length + " linear " + plexes[0].device + " " + DmSectors(plexes[0].offset));
             } else {
                 std::string line = "0 " + length + " mirror core 2 1024 nosync " +
                                    strata_col::ToDecimalText(static_cast<unsigned long long>(plexes.size()));
-                for (const Place& plex : plexes) line += " " + plex.device + " " + Sectors(plex.offset);
+                for (const Place& plex : plexes) line += " " + plex.device + " " + DmSectors(plex.offset);
                 top.lines.push_back(line);
             }
         } else {
@@ -66,9 +66,9 @@ private:
         for (const MemberExtent& extent : column.extents) {
             if (extent.columnOffset >= limit) break;
             const std::uint64_t length = std::min(extent.length, limit - extent.columnOffset);
-            lines.push_back(Sectors(extent.columnOffset) + " " + Sectors(length) + " linear " +
+            lines.push_back(DmSectors(extent.columnOffset) + " " + DmSectors(length) + " linear " +
                             group_.images[static_cast<std::size_t>(extent.image)].path + " " +
-                            Sectors(extent.imageOffset));
+                            DmSectors(extent.imageOffset));
         }
         return lines;
     }
@@ -97,7 +97,7 @@ private:
         if (plex.shape == PlexShape::Concatenated) return ColumnPlace(plex, plex.columns[0], helper);
         DmDevice device;
         device.name = helper;
-        device.lines.push_back("0 " + Sectors(volume_.size) + " " + StripedTarget(plex, "-p" + std::to_string(p + 1) + "-c"));
+        device.lines.push_back("0 " + DmSectors(volume_.size) + " " + StripedTarget(plex, "-p" + std::to_string(p + 1) + "-c"));
         devices_.push_back(device);
         Place place;
         place.device = "/dev/mapper/" + helper;
@@ -105,14 +105,14 @@ private:
     }
 
     std::string StripedTarget(const Plex& plex, const std::string& columnSuffix) {
-        const std::string chunk = Sectors(plex.stripeBytes);
+        const std::string chunk = DmSectors(plex.stripeBytes);
         const std::string count = strata_col::ToDecimalText(static_cast<unsigned long long>(plex.columns.size()));
         std::string line;
         if (plex.shape == PlexShape::Striped) {
             line = "striped " + count + " " + chunk;
             for (std::size_t c = 0; c < plex.columns.size(); ++c) {
                 const Place place = ColumnPlace(plex, plex.columns[c], name_ + columnSuffix + std::to_string(c));
-                line += " " + place.device + " " + Sectors(place.offset);
+                line += " " + place.device + " " + DmSectors(place.offset);
             }
             return line;
         }

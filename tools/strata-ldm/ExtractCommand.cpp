@@ -18,17 +18,13 @@ namespace strata_tools {
 
 namespace {
 
-const char kUsage[] =
+const char kExtractUsage[] =
     "usage: strata-ldm extract --volume NAME --out FILE [--group NAME] [--plex N] [--force]\n"
     "                          [--sector-size N] IMAGE...\n";
 
 // Volume bytes read and written at once: whole rows of the layout, about
 // this much.
 const std::uint64_t kBatchBytes = 1 << 20;
-
-std::string Decimal(std::uint64_t value) {
-    return strata_col::ToDecimalText(static_cast<unsigned long long>(value));
-}
 
 // With --force, an earlier output is replaced; an image never is.
 class ReplaceAllButImages {
@@ -68,7 +64,7 @@ bool Copy(VolumeReader& reader, VolumeOutput& output, std::uint64_t size, const 
 int ExtractCommand(const std::vector<std::string>& args) {
     VolumeArguments arguments;
     if (!ParseVolumeArguments(args, {"--volume", "--out", "--group", "--plex", "--sector-size"}, {"--force"},
-                              kUsage, arguments)) {
+                              kExtractUsage, arguments)) {
         return 2;
     }
     if (arguments.volume.empty() || arguments.out.empty()) {

@@ -19,7 +19,7 @@ namespace {
 
 using nlohmann::json;
 
-const char kUsage[] = "usage: strata-ldm verify --volume NAME [--group NAME] [--sector-size N] IMAGE...\n";
+const char kVerifyUsage[] = "usage: strata-ldm verify --volume NAME [--group NAME] [--sector-size N] IMAGE...\n";
 
 // Volumes are read in batches of about this many bytes; mirror plexes are
 // compared sector by sector.
@@ -177,7 +177,7 @@ private:
 
 int VerifyCommand(const std::vector<std::string>& args) {
     VolumeArguments arguments;
-    if (!ParseVolumeArguments(args, {"--volume", "--group", "--sector-size"}, {}, kUsage, arguments)) return 2;
+    if (!ParseVolumeArguments(args, {"--volume", "--group", "--sector-size"}, {}, kVerifyUsage, arguments)) return 2;
     if (arguments.volume.empty()) {
         Say("verify needs --volume");
         return 2;

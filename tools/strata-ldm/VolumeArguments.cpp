@@ -1,5 +1,6 @@
 #include "tools/strata-ldm/VolumeArguments.h"
 
+#include "collect/TextConversions.h"
 #include "platform/VisibleText.h"
 #include "tools/strata-ldm/SectorSize.h"
 
@@ -8,6 +9,8 @@
 namespace strata_tools {
 
 void Say(const std::string& text) { std::cerr << "strata-ldm: " << strata_text::VisibleText(text) << "\n"; }
+
+std::string Decimal(std::uint64_t value) { return strata_col::ToDecimalText(static_cast<unsigned long long>(value)); }
 
 namespace {
 

@@ -30,6 +30,9 @@ bool ParseVolumeArguments(const std::vector<std::string>& args, const std::set<s
 // Writes "strata-ldm: TEXT" on standard error, control bytes escaped.
 void Say(const std::string& text);
 
+// A count or offset in decimal digits.
+std::string Decimal(std::uint64_t value);
+
 }  // namespace strata_tools
 
 #endif

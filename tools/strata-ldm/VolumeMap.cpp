@@ -334,10 +334,10 @@ private:
 
     // Windows stripes over at most 32 disks; a column index far beyond that
     // is damage and must not size an allocation.
-    static const std::uint64_t kMostColumns = 256;
+    static constexpr std::uint64_t kMostColumns = 256;
     // Windows' rows are 64 KiB a column; a row is read whole, so a damaged
     // stripe size must not size the buffer.
-    static const std::uint64_t kLargestRowBytes = 64ull << 20;
+    static constexpr std::uint64_t kLargestRowBytes = 64ull << 20;
 
     const strata_col::LDMDataBase& database_;
     const std::vector<MemberImage>& images_;

@@ -19,12 +19,8 @@ namespace {
 
 using nlohmann::json;
 
-const char kUsage[] =
+const char kVolumesUsage[] =
     "usage: strata-ldm volumes [--format json] [--map] [--dm-table] [--sector-size N] IMAGE...\n";
-
-std::string Decimal(std::uint64_t value) {
-    return strata_col::ToDecimalText(static_cast<unsigned long long>(value));
-}
 
 std::string ImageName(const MappedGroup& group, int image) {
     return image < 0 ? "missing" : group.images[static_cast<std::size_t>(image)].path;
@@ -196,7 +192,7 @@ void PrintDmTables(const DynamicImageSet& images) {
 
 int VolumesCommand(const std::vector<std::string>& args) {
     VolumeArguments arguments;
-    if (!ParseVolumeArguments(args, {"--format", "--sector-size"}, {"--map", "--dm-table"}, kUsage, arguments)) {
+    if (!ParseVolumeArguments(args, {"--format", "--sector-size"}, {"--map", "--dm-table"}, kVolumesUsage, arguments)) {
         return 2;
     }
     const bool withMap = arguments.flags.count("--map") != 0;

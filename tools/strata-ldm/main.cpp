@@ -36,6 +36,10 @@ const char kUsage[] =
     "  strata-ldm verify --volume NAME [--group NAME] IMAGE...\n"
     "      read every row: RAID-5 rows whose parity disagrees, mirror ranges whose\n"
     "      plexes differ, as JSON; exit 1 when any\n"
+    "  strata-ldm check [--format json] IMAGE...\n"
+    "      say why a group's disks are Missing, Invalid or behind, and each\n"
+    "      volume's outcome: healthy, degraded or failed; exit 0 clean, 1 findings\n"
+    "      with every volume readable, 2 a volume failed or an image unusable\n"
     "  Images are read with 512-byte sectors unless --sector-size N says otherwise.\n"
     "  An existing file is never replaced, nor a symbolic link followed; --force\n"
     "  replaces earlier dynamic-disk images, or an earlier extracted volume.\n";
@@ -56,6 +60,7 @@ int main(int argc, char** argv) {
         if (command == "volumes") return strata_tools::VolumesCommand(args);
         if (command == "extract") return strata_tools::ExtractCommand(args);
         if (command == "verify") return strata_tools::VerifyCommand(args);
+        if (command == "check") return strata_tools::CheckCommand(args);
         if (command == "--help" || command == "-h") {
             std::cout << kUsage;
             return 0;
