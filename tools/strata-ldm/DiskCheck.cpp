@@ -136,12 +136,15 @@ private:
             }
             ldm = ldm || type == kTypeLdm;
             if (type != 0 && type != kTypeLdm && kTypesBesideLdm.count(type) == 0) {
-                result_.Fail("MBR entry " + Decimal(entry + 1) + " is a partition of type " + Hex2(type) +
-                             ": a dynamic MBR disk holds only its 0x42 partition, extended or OEM entries, and "
-                             "Windows calls this one unreadable");
+                foreign.push_back("MBR entry " + Decimal(entry + 1) + " is a partition of type " + Hex2(type));
             }
         }
-        if (!ldm) result_.Fail("its MBR has no 0x42 (dynamic) partition");
+        const std::string none = ldm ? "" : " and no entry is of type 0x42";
+        for (const std::string& entry : foreign) {
+            result_.Fail(entry + none + ": a dynamic MBR disk holds only its 0x42 partition, extended or OEM "
+                                        "entries, and Windows calls this one unreadable");
+        }
+        if (!ldm && foreign.empty()) result_.Fail("its MBR has no 0x42 (dynamic) partition");
     }
 
     // The header the reader took, and the copies its own fields place at the
