@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -251,10 +252,10 @@ TEST_F(WrittenVolumes, AVolumePastFourGiBKeepsItsOffsetsAndStaysSparse) {
     EXPECT_LT(extracted.st_blocks * 512, 1 << 20);  // holes where the volume is zeros
 }
 
-TEST_F(WrittenVolumes, AnImageIsNeverWrittenAndTooFewMembersWriteNothing) {
+TEST_F(WrittenVolumes, AnImageIsNeverWrittenAShortOneIsMissingAndTooFewMembersWriteNothing) {
     const json description = {
-        {"diskSectors", 4096}, {"configSectors", 256},
-        {"disks", {{{"name", "Disk1"}}, {{"name", "Disk2"}}, {{"name", "Disk3"}}}},
+        {"diskSectors", 8192}, {"configSectors", 256},
+        {"disks", {{{"name", "Disk1"}}, {{"name", "Disk2"}, {"style", "gpt"}}, {{"name", "Disk3"}}}},
         {"volumes", {{{"name", "R"}, {"layout", "raid5"},
                       {"partitions", {Partition("Disk1", 0, 1024), Partition("Disk2", 0, 1024),
                                       Partition("Disk3", 0, 1024)}}}}}};
@@ -274,12 +275,28 @@ TEST_F(WrittenVolumes, AnImageIsNeverWrittenAndTooFewMembersWriteNothing) {
     EXPECT_EQ(after.st_size, before.st_size);
     EXPECT_EQ(after.st_mtime, before.st_mtime);
 
+    // A member image cut short (a GPT disk keeps its database at its start)
+    // is a missing member, said so; parity stands in.
+    std::filesystem::resize_file(group.Image("Disk2"), (4096 + 600) * 512);
+    const strata_test::ProgramRun listed = strata_test::RunProgram(kTool + " volumes --format json" + group.Images());
+    const json volume = json::parse(listed.out)["groups"][0]["volumes"][0];
+    EXPECT_EQ(volume["reading"], "degraded") << listed.out;
+    EXPECT_EQ(volume["members"][1]["image"], "missing");
+    EXPECT_EQ(volume["members"][1]["whyMissing"], "its image " + group.Image("Disk2") + " ends before the extent");
+    EXPECT_EQ(strata_test::RunProgram(extract + group.File("r.vol")).exitCode, 0);
+
     // Two members of three gone: exit 1 naming both, and no file at all.
     const strata_test::ProgramRun lost = strata_test::RunProgram(
-        kTool + " extract --volume R --out " + group.File("r.vol") + " " + group.Image("Disk3"));
+        kTool + " extract --volume R --out " + group.File("r2.vol") + " " + group.Image("Disk3"));
     EXPECT_EQ(lost.exitCode, 1);
     EXPECT_NE(lost.err.find("R cannot be read: missing Disk1, Disk2"), std::string::npos) << lost.err;
-    EXPECT_NE(access(group.File("r.vol").c_str(), F_OK), 0);
+    EXPECT_NE(access(group.File("r2.vol").c_str(), F_OK), 0);
+
+    // Command lines that cannot be run say so with exit status 2.
+    for (const char* arguments : {"extract --out x.vol", "extract --volume R --plex 0 --out x.vol", "verify",
+                                  "volumes --format xml", "check --bogus"}) {
+        EXPECT_EQ(strata_test::RunProgram(kTool + " " + arguments + group.Images()).exitCode, 2) << arguments;
+    }
 }
 
 }  // namespace written_volumes_test
