@@ -16,14 +16,8 @@ for mib in "${sizes[@]}"; do
   records[$mib]=$("$build/bin/bench_ldm_full_area" "$work/full$mib.img" "$mib" | awk '{ print $2 }')
 done
 
-run_us() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  echo $(( (end - start) / 1000 ))
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 declare -A times
 for ((i = 0; i < runs; i++)); do

@@ -12,16 +12,8 @@ devices=()
 for image in "${images[@]}"; do devices+=(-d "$image"); done
 group=$(ldmtool scan "${images[@]}" 2>/dev/null | tr -d '[]" \n')
 
-# Microseconds one run of the command takes.
-run_us() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  echo $(( (end - start) / 1000 ))
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 # Alternating pairs (ours, then ldmtool's), so that a drift of the machine's
 # speed touches both alike; the median of each and of the pairwise ratios.

@@ -41,14 +41,8 @@ i=$work/img
 all="$i/D1.img $i/D2.img $i/D3.img $i/D4.img $i/D5.img $i/D6.img $i/D7.img $i/D8.img $i/D9.img $i/D10.img"
 degraded=${all/$i\/D8.img /}
 
-run_us() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  echo $(( (end - start) / 1000 ))
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 compare() {
   local name=$1 images=$2 members=$3 ratios="" a b

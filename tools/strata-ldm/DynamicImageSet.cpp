@@ -5,6 +5,7 @@
 #include "ldm/PlatformDiskAccess.h"
 #include "tools/strata-ldm/DatabaseDiagnosis.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
+#include "tools/strata-ldm/VolumeArguments.h"
 
 #include <algorithm>
 #include <cctype>
@@ -190,6 +191,14 @@ VolumeChoice ChooseVolume(const std::vector<MappedGroup>& groups, const std::str
     } else {
         choice.error = name + " names several volumes (" + where + "); choose one with --group";
     }
+    return choice;
+}
+
+VolumeChoice SayProblemsAndChoose(const DynamicImageSet& images, const std::string& name,
+                                  const std::string& groupName) {
+    for (const std::string& problem : images.Problems()) Say(problem);
+    const VolumeChoice choice = ChooseVolume(images.Groups(), name, groupName);
+    if (choice.volume == nullptr) Say(choice.error);
     return choice;
 }
 

@@ -50,6 +50,11 @@ struct VolumeChoice {
 VolumeChoice ChooseVolume(const std::vector<MappedGroup>& groups, const std::string& name,
                           const std::string& groupName);
 
+// What a command that reads one volume starts with: the images' problems,
+// then the volume named, on standard error when none or several match.
+VolumeChoice SayProblemsAndChoose(const DynamicImageSet& images, const std::string& name,
+                                  const std::string& groupName);
+
 }  // namespace strata_tools
 
 #endif

@@ -72,12 +72,8 @@ int ExtractCommand(const std::vector<std::string>& args) {
         return 2;
     }
     DynamicImageSet images(arguments.images, arguments.sectorSize);
-    for (const std::string& problem : images.Problems()) Say(problem);
-    const VolumeChoice choice = ChooseVolume(images.Groups(), arguments.volume, arguments.group);
-    if (choice.volume == nullptr) {
-        Say(choice.error);
-        return 1;
-    }
+    const VolumeChoice choice = SayProblemsAndChoose(images, arguments.volume, arguments.group);
+    if (choice.volume == nullptr) return 1;
     const MappedVolume& volume = *choice.volume;
     if (volume.Reading() == Readability::Unreadable) {
         Say(volume.name + " cannot be read: " + volume.ReadingText());
