@@ -302,6 +302,11 @@ private:
             Fault(volume, "plex " + plex.name + " has no partition record");
             return;
         }
+        if (plex.shape == PlexShape::Raid5 && plex.columns.size() < 3) {
+            Fault(volume, "RAID-5 plex " + plex.name + " has " + strata_col::ToDecimalText(static_cast<unsigned long long>(plex.columns.size())) +
+                              " columns; parity needs three or more");
+            return;
+        }
         const std::uint64_t needed = plex.ColumnBytesFor(volume.size);
         for (std::size_t c = 0; c < plex.columns.size(); ++c) {
             const Column& column = plex.columns[c];
