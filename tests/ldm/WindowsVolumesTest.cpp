@@ -110,6 +110,25 @@ TEST_F(WindowsVolumes, VolumesTellWhatTheImagesGivenHold) {
     EXPECT_EQ(reading, (std::map<std::string, std::string>{{"Raid1", "degraded"}, {"Stripe1", "full"},
                                                            {"Volume1", "full"}, {"Volume2", "full"},
                                                            {"Volume3", "full"}, {"Volume4", "full"}}));
+    // Every run of the extent maps holds the volume's bytes at its offset.
+    const json mapped = json::parse(strata_test::RunProgram(kTool + " volumes --format json --map" + Images()).out);
+    for (const json& volume : mapped["groups"][0]["volumes"]) {
+        const std::string bytes = Extract(volume["name"], Images());
+        std::uint64_t covered = 0;
+        for (const json& run : volume["map"]) {
+            if (run["plex"] != 1) continue;
+            std::ifstream image(run["image"].get<std::string>(), std::ios::binary);
+            const std::uint64_t length = run["length"];
+            for (const std::uint64_t at : {std::uint64_t(0), length - 16}) {
+                std::string piece(16, '\0');
+                image.seekg(static_cast<std::streamoff>(run["imageOffset"].get<std::uint64_t>() + at));
+                image.read(&piece[0], 16);
+                ASSERT_EQ(piece, bytes.substr(run["volumeOffset"].get<std::uint64_t>() + at, 16)) << run.dump();
+            }
+            covered += length;
+        }
+        EXPECT_EQ(covered, bytes.size()) << volume["name"];
+    }
     // The device-mapper tables: stripes in column order, RAID-5 rotation.
     const std::string tables = strata_test::RunProgram(kTool + " volumes --dm-table" + Images()).out;
     const std::string image4 = strata_test::FixtureImage("ldm-2003r2-striped-1.img");
