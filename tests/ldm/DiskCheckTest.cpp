@@ -159,6 +159,7 @@ const std::map<std::string, std::function<void(const std::string& folder)>>& Fau
              disk.SetNumber(disk.Vmdb() + kVmdbPendingSeqOffset, 8, behind);
          }},
         {"mbr-entry-07", [](const std::string& folder) { Image(folder + "/Disk3.img").SetNumber(0x1BE + 4, 1, 0x07); }},
+        {"mbr-signature-missing", [](const std::string& folder) { Image(folder + "/Disk3.img").SetNumber(510, 2, 0); }},
         {"fragment-missing",
          [](const std::string& folder) {
              // The second block of Disk1's two-block record loses its magic.
@@ -195,6 +196,21 @@ TEST(CheckOfWrittenGroup, EachSingleFaultGivesExactlyItsFinding) {
         if (update) std::ofstream(golden) << text;
         EXPECT_EQ(text, Contents(golden)) << fault.first;
     }
+}
+
+TEST(CheckOfWrittenGroup, ADiskOfLargeSectorsReadWithSmallOnesIsUnusableAndSaysWhichSize) {
+    if (access(kTool.c_str(), X_OK) != 0) GTEST_SKIP() << "strata-ldm is not built";
+    json description = kGroup;
+    description["sectorSize"] = 4096;
+    description["configSectors"] = 256;
+    const strata_tools::GroupDescription group = strata_tools::ParseGroupDescription(description);
+    strata_test::TempFolder folder;
+    strata_tools::DiskImageWriter(group).Write("Disk1", folder.File("Disk1.img"));
+    const Checked small = Check("Disk1.img", folder.path());
+    EXPECT_EQ(small.exitCode, 2);
+    const std::string finding = small.report["disks"][0]["findings"][0]["text"];
+    EXPECT_NE(finding.find("; it has one with 4096-byte sectors (--sector-size 4096)"), std::string::npos) << finding;
+    EXPECT_EQ(Check("--sector-size 4096 Disk1.img", folder.path()).report["disks"][0]["findings"], json::array());
 }
 
 }  // namespace disk_check_test
