@@ -292,6 +292,10 @@ TEST_F(WrittenVolumes, AnImageIsNeverWrittenAShortOneIsMissingAndTooFewMembersWr
     EXPECT_NE(lost.err.find("R cannot be read: missing Disk1, Disk2"), std::string::npos) << lost.err;
     EXPECT_NE(access(group.File("r2.vol").c_str(), F_OK), 0);
 
+    const strata_test::ProgramRun unknown = strata_test::RunProgram(extract + group.File("n.vol") + " --volume Nope");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("no volume is named Nope"), std::string::npos) << unknown.err;
+
     // Command lines that cannot be run say so with exit status 2.
     for (const char* arguments : {"extract --out x.vol", "extract --volume R --plex 0 --out x.vol", "verify",
                                   "volumes --format xml", "check --bogus"}) {
