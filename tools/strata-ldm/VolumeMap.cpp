@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <limits>
 #include <map>
-#include <set>
 
 namespace strata_tools {
 

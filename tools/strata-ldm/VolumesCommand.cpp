@@ -1,6 +1,5 @@
 #include "tools/strata-ldm/VolumeCommands.h"
 
-#include "collect/TextConversions.h"
 #include "platform/VisibleText.h"
 #include "tools/strata-ldm/DmTable.h"
 #include "tools/strata-ldm/DynamicImageSet.h"
