@@ -1,7 +1,7 @@
 // strata-ldm check: the Windows images check clean; members left out make
 // volumes degraded or failed; and each single fault made in a copy of a
 // writer-made group gives exactly its finding, pinned by golden outputs in
-// tests/ldm/check-golden/ (STRATA_UPDATE_GOLDEN=1 rewrites them).
+// tests/strata-ldm/check-golden/ (STRATA_UPDATE_GOLDEN=1 rewrites them).
 #include "ldm/LdmLayout.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/RunProgram.h"
@@ -24,7 +24,7 @@ using namespace strata_col::ldm_layout;
 namespace disk_check_test {
 
 const std::string kTool = std::string(STRATA_BIN_DIR) + "/strata-ldm";
-const std::string kGolden = std::string(STRATA_SOURCE_DIR) + "/tests/ldm/check-golden/";
+const std::string kGolden = std::string(STRATA_SOURCE_DIR) + "/tests/strata-ldm/check-golden/";
 
 struct Checked {
     int exitCode;
