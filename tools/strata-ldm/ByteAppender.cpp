@@ -120,4 +120,12 @@ void ByteAppender::GuidBytes(const std::string& guidText) {
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
 }
 
+std::uint32_t StructureChecksum(const Bytes& bytes, std::size_t checksumOffset, std::size_t length) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < length && i < bytes.size(); ++i) {
+        if (i < checksumOffset || i >= checksumOffset + 4) sum += bytes[i];
+    }
+    return sum;
+}
+
 }  // namespace strata_tools

@@ -14,6 +14,11 @@ typedef std::vector<unsigned char> Bytes;
 
 // Puts `value` big-endian in `width` bytes at `offset`; the buffer grows to fit.
 void PutBigEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value);
+
+// The checksum of a private header or table of contents: the byte sum of
+// its first `length` bytes with the 32-bit checksum field at
+// `checksumOffset` left out (bytes past the buffer count as none).
+std::uint32_t StructureChecksum(const Bytes& bytes, std::size_t checksumOffset, std::size_t length);
 // Puts `value` little-endian in `width` bytes at `offset`; the buffer grows to fit.
 void PutLittleEndian(Bytes& bytes, std::size_t offset, std::size_t width, std::uint64_t value);
 // Puts the text's characters at `offset`, at most `width` of them.

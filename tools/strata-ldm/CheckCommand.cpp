@@ -7,7 +7,6 @@
 #include "tools/strata-ldm/OutputCheck.h"
 #include "tools/strata-ldm/VolumeArguments.h"
 
-#include "ldm/PlatformDiskAccess.h"
 
 #include <nlohmann/json.hpp>
 
@@ -105,8 +104,7 @@ void PrintText(const std::vector<DiskCheck>& disks, const std::vector<GroupOutco
 int CheckCommand(const std::vector<std::string>& args) {
     VolumeArguments arguments;
     if (!ParseVolumeArguments(args, {"--format", "--sector-size"}, {}, kCheckUsage, arguments)) return 2;
-    ImageFileAccess files(arguments.sectorSize);
-    strata_col::PlatformDiskAccess platform;
+    DynamicImageSet images(arguments.images, arguments.sectorSize);
     std::vector<DiskCheck> disks;
     for (const std::string& path : arguments.images) {
         const std::string problem = IsDevicePath(path) ? "" : ImageFileProblem(path);
@@ -117,10 +115,8 @@ int CheckCommand(const std::vector<std::string>& args) {
             disks.push_back(unusable);
             continue;
         }
-        strata_col::RawDiskAccess& access = IsDevicePath(path) ? static_cast<strata_col::RawDiskAccess&>(platform) : files;
-        disks.push_back(CheckDisk(access, path, arguments.sectorSize));
+        disks.push_back(CheckDisk(images.AccessFor(path), path, arguments.sectorSize));
     }
-    const DynamicImageSet images(arguments.images, arguments.sectorSize);
 
     // Members whose committed sequence lags the newest of their group.
     std::map<std::string, DiskCheck*> diskOfImage;

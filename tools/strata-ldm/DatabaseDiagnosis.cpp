@@ -88,7 +88,6 @@ std::string WhyEmpty(RawDiskAccess& access, const std::string& path) {
 }
 
 BlockCensus CountBlocks(RawDiskAccess& access, const std::string& path) {
-    BlockCensus census;
     const OpenDrive open(access, path);
     const std::uint32_t sectorSize = open.drive().bytesPerSector;
     LDMDBParser reader(access);
@@ -98,8 +97,13 @@ BlockCensus CountBlocks(RawDiskAccess& access, const std::string& path) {
     if (open.file() < 0 || sectorSize == 0 ||
         !reader.ReadPrivateHeader(open.file(), header, sectorSize, open.drive().length) ||
         !reader.ReadDatabaseArea(open.file(), header, sectorSize, open.drive().length, area, vmdb)) {
-        return census;
+        return BlockCensus();
     }
+    return CountBlocksIn(area, vmdb);
+}
+
+BlockCensus CountBlocksIn(const std::vector<unsigned char>& area, std::uint32_t vmdb) {
+    BlockCensus census;
     std::string blocks;
     VBLKParser::FindBlocks(area.data(), vmdb, area.size(), blocks);
     const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(blocks.data());

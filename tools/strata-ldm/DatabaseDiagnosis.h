@@ -35,6 +35,8 @@ struct BlockCensus {
     std::size_t repeated = 0;  // records whose ObjectID an earlier one of their kind has
 };
 BlockCensus CountBlocks(strata_col::RawDiskAccess& access, const std::string& path);
+// The same for a database area already read, its VMDB at byte `vmdb`.
+BlockCensus CountBlocksIn(const std::vector<unsigned char>& area, std::uint32_t vmdb);
 std::string RepeatedIdsText(std::size_t repeated);
 
 // Sector counts of partition and volume records whose bytes (at the drive's

@@ -4,6 +4,7 @@
 #include "ldm/LDMDBParser.h"
 #include "ldm/LdmLayout.h"
 #include "ldm/PrivateHeader.h"
+#include "tools/strata-ldm/ByteAppender.h"
 #include "tools/strata-ldm/DatabaseDiagnosis.h"
 #include "tools/strata-ldm/DynamicImageSet.h"
 #include "tools/strata-ldm/ImageFileAccess.h"
@@ -45,14 +46,8 @@ std::uint64_t Field(const std::vector<unsigned char>& bytes, std::size_t offset,
     return value;
 }
 
-// The byte sum of the first 512 bytes with the 32-bit checksum field left out.
 bool ChecksumHolds(const std::vector<unsigned char>& bytes, std::size_t checksumOffset) {
-    if (bytes.size() < 512) return false;
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < 512; ++i) {
-        if (i < checksumOffset || i >= checksumOffset + 4) sum += bytes[i];
-    }
-    return sum == Field(bytes, checksumOffset, 4);
+    return bytes.size() >= 512 && StructureChecksum(bytes, checksumOffset, 512) == Field(bytes, checksumOffset, 4);
 }
 
 bool HasMagic(const std::vector<unsigned char>& bytes, const char* magic) {
@@ -324,7 +319,7 @@ private:
             result_.Warn(Decimal(incomplete) + (incomplete == 1 ? " record longer than one block is" : " records longer than one block are") +
                          " incomplete" + example);
         }
-        const BlockCensus census = CountBlocks(access_, path_);
+        const BlockCensus census = CountBlocksIn(area_, vmdb_);
         if (census.repeated != 0) result_.Warn(RepeatedIdsText(census.repeated));
     }
 

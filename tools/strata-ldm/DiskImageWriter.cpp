@@ -46,14 +46,8 @@ void PutAt(std::ostream& out, std::uint64_t offset, const Bytes& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-// The byte sum of a header with its checksum field taken as zero.
 void PutChecksum(Bytes& sector, std::size_t checksumOffset, std::size_t length) {
-    PutBigEndian(sector, checksumOffset, 4, 0);
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < length && i < sector.size(); ++i) {
-        sum += sector[i];
-    }
-    PutBigEndian(sector, checksumOffset, 4, sum);
+    PutBigEndian(sector, checksumOffset, 4, StructureChecksum(sector, checksumOffset, length));
 }
 
 std::uint32_t DiskSignature(const std::string& guid) {

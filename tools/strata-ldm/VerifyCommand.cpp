@@ -65,6 +65,8 @@ public:
         return true;
     }
     const std::string& Error() const { return error_; }
+    // Parity row ranges and mirror ranges that disagree.
+    std::size_t Findings() const { return findings_; }
 
 private:
     bool Parity(const Plex& plex, json& report) {
@@ -162,10 +164,6 @@ private:
         return true;
     }
 
-public:
-    std::size_t Findings() const { return findings_; }
-
-private:
     const MappedGroup& group_;
     const MappedVolume& volume_;
     MemberFiles& files_;

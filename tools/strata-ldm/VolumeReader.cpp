@@ -189,7 +189,8 @@ bool VolumeReader::ReadPieces(std::size_t column, const std::vector<ColumnPiece>
 }
 
 bool VolumeReader::ReadColumn(std::size_t column, std::uint64_t offset, unsigned char* out, std::size_t length) {
-    return ReadPieces(column, std::vector<ColumnPiece>{{offset, out, length}});
+    onePiece_.assign(1, ColumnPiece{offset, out, length});
+    return ReadPieces(column, onePiece_);
 }
 
 bool VolumeReader::ReadUnits(std::uint64_t offset, unsigned char* out, std::size_t length) {

@@ -97,10 +97,12 @@ private:
     std::size_t dataColumns_;
     std::uint64_t rowBytes_;
     int missingColumn_ = -1;
-    // Reused from read to read: each column's pieces, the parity of rows
-    // being rebuilt, and one row for reads that do not cover whole rows.
+    // Reused from read to read: each column's pieces, the pieces of one run,
+    // a single column read, the parity of rows being rebuilt, and one row for
+    // reads that do not cover whole rows.
     std::vector<std::vector<ColumnPiece> > pieces_;
     std::vector<ColumnPiece> runPieces_;
+    std::vector<ColumnPiece> onePiece_;
     std::vector<unsigned char> parity_;
     std::vector<unsigned char> row_;
 };
